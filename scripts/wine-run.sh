@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a Windows console program under Wine in the build's own test prefix,
+# never prompting, and returns its exit code. Used by ctest for the Windows-side tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${VIREO_WINEPREFIX:-$(cd "$(dirname "$1")" && pwd)/wineprefix}"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  # Only the first runner initialises the prefix; the others wait for it.
+  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 ) 9>"$WINEPREFIX.lock"
+fi
+exec wine "$@"

@@ -1,0 +1,76 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <dbt.h>
+
+#include "app/app.h"
+#include "config/language.h"
+#include "config/config.h"
+#include "protocol/card_id.h"
+#include "session/hotplug.h"
+#include "session/session.h"
+#include "session/workflow.h"
+#include "ui/controls.h"
+#include "ui/lamps.h"
+#include "ui/menus.h"
+
+HWND g_mainWindow = nullptr;
+
+namespace {
+
+void OnDestroy(HWND window) {
+    for (UINT_PTR id = ProgressSearch; id <= kSettleTimerId; ++id) KillTimer(window, id);
+    ResetSession();
+    PostQuitMessage(0);
+}
+
+void OnPaint() {
+    EraseOtherPageLamps();
+    InvalidateLamps();
+    PaintIndicatorLamps();
+}
+
+void OnCommand(WPARAM wParam) {
+    const unsigned id = LOWORD(wParam);
+    switch (id) {
+    case IdPortCombo: OnPortComboCommand(HIWORD(wParam)); break;
+    case IdSearch: OnSearchCommand(); break;
+    case IdRead: OnReadCommand(); break;
+    case IdWrite: OnWriteCommand(); break;
+    case IdQuit: SendMessageA(g_mainWindow, WM_CLOSE, 0, 0); break;
+    case IdRussian: SwitchLanguage(kRussian); break;
+    case IdEnglish: SwitchLanguage(kEnglish); break;
+    case IdReadId: OnReadIdCommand(); break;
+    case IdHelp: OpenHelpFile(); break;
+    case IdAbout: ShowAboutDialog(); break;
+    default:
+        if ((id >= IdTouchMemory && id <= IdPollOff) || (id >= IdModeWindows && id <= IdFormatTouchMemory))
+            OnSettingRadioClicked(static_cast<int>(id));
+        break;
+    }
+}
+
+void OnTimer(WPARAM wParam) {
+    const unsigned id = LOWORD(wParam);
+    if (id >= ProgressSearch && id <= ProgressWrite) OnProgressTimer(static_cast<int>(id));
+    else if (id == kSettleTimerId) OnSettleTimer();
+}
+
+}  // namespace
+
+// The single dispatcher: every handled message runs its handler, then, like every other
+// message, goes to DefWindowProcA, whose result is returned.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY: OnDestroy(window); break;
+    case WM_PAINT: OnPaint(); break;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TCN_SELCHANGE)) OnReaderTabChanged();
+        break;
+    case WM_COMMAND: OnCommand(wParam); break;
+    case WM_TIMER: OnTimer(wParam); break;
+    case WM_RBUTTONUP: ShowQuitContextMenu(lParam); break;
+    case WM_DEVICECHANGE: OnDeviceChange(wParam); break;
+    default: break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

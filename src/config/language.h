@@ -1,0 +1,5 @@
+#pragma once
+// Switching the interface language while the program runs.
+
+void RelabelControls();
+void SwitchLanguage(int language);

@@ -1,4 +1,3 @@
-#include "session/hotplug.h"
 #include "session/workflow.h"
 // Placeholder forms until the owning issue builds this part; delete when replaced.
 void StartProgress(int, int) {}
@@ -12,5 +11,3 @@ void OnPortComboCommand(int) {}
 void OnSearchCommand() {}
 void OnReadCommand() {}
 void OnWriteCommand() {}
-void OnDeviceChange(WPARAM) {}
-void OnSettleTimer() {}

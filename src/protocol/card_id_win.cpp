@@ -82,6 +82,7 @@ void RegisterCardWindowClass() {
     wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAppIconId));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kCardWindowClass;
     RegisterClassA(&wc);
 }
 

@@ -16,14 +16,4 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineserver -w
     } ) 9>"$WINEPREFIX.lock"
 fi
-# Without an X display, top-level windows need Wine's null graphics driver.
-# The setting is read when the server starts, so wait for the server to end once it is written.
-null_graphics='"Graphics"="null"'
-if [ -z "${DISPLAY:-}" ] && ! grep -q "$null_graphics" "$WINEPREFIX/user.reg" 2>/dev/null; then
-  ( flock 9
-    if ! grep -q "$null_graphics" "$WINEPREFIX/user.reg"; then
-      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
-      wineserver -w
-    fi ) 9>"$WINEPREFIX.lock"
-fi
 exec wine "$@"

@@ -5,17 +5,15 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${VIREO_WINEPREFIX:-$(cd "$(dirname "$1")" && pwd)/wineprefix}"
-if [ ! -f "$WINEPREFIX/.null-graphics" ]; then
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  # Only the first runner initialises the prefix; the others wait for it. The Windows-side
-  # tests need no screen: the null display driver gives them real top-level windows and
-  # controls (comboboxes included) without an X server.
-  ( flock 9
-    [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-    if [ ! -f "$WINEPREFIX/.null-graphics" ]; then
+  # Only the first runner initialises the prefix; the others wait for it.
+  # Windows-side tests need windows and message boxes but no screen: the null display
+  # driver gives them that without an X server.
+  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || {
+      wineboot -i >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-      touch "$WINEPREFIX/.null-graphics"
-    fi
-  ) 9>"$WINEPREFIX.lock"
+      wineserver -w
+    } ) 9>"$WINEPREFIX.lock"
 fi
 exec wine "$@"

@@ -24,11 +24,6 @@ int g_busyDepth = 0;
 // A settle step fell due while something was under way and waits for it to end.
 bool g_settleDeferred = false;
 
-bool ProgressShowing() {
-    HWND popup = static_cast<HWND>(g_session.progressWindow);
-    return popup && IsWindow(popup);
-}
-
 bool OperationUnderWay() { return g_busyDepth > 0 || ProgressShowing(); }
 
 struct PortListShape {

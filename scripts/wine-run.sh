@@ -16,9 +16,4 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineserver -w
     } ) 9>"$WINEPREFIX.lock"
 fi
-# Windows-side tests need real windows but no screen: Wine's null display driver.
-if ! grep -q '^"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-  ( flock 9; grep -q '^"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null ||
-    { wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1; wineserver -w; } ) 9>"$WINEPREFIX.lock"
-fi
 exec wine "$@"

@@ -22,12 +22,22 @@ constexpr int kRadioIds[] = {
 };
 constexpr int kRadioHeight = 20;
 constexpr int kBoxIdText = 0xFFFF;
-constexpr int kBoxIdIcon = 0x14;
 
 HWND g_window;
 HHOOK g_hook;
 HWND g_lastBox;
 std::vector<RecordedBox>* g_recording;
+
+// The box's picture: the static with the icon style (its id is 0x14 on Windows, 0x440 on Wine).
+BOOL CALLBACK FindIconStatic(HWND child, LPARAM result) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(result) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && g_recording != nullptr) {
@@ -38,7 +48,9 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
             g_lastBox = window;
             char text[512] = {};
             GetDlgItemTextA(window, kBoxIdText, text, sizeof text);
-            HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(window, kBoxIdIcon, STM_GETICON, 0, 0));
+            HWND iconStatic = nullptr;
+            EnumChildWindows(window, FindIconStatic, reinterpret_cast<LPARAM>(&iconStatic));
+            HICON icon = iconStatic ? reinterpret_cast<HICON>(SendMessageA(iconStatic, STM_GETICON, 0, 0)) : nullptr;
             g_recording->push_back({text, icon, LampColumnInvalid(), g_session.modelLetter});
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         }
@@ -50,8 +62,6 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
 
 void EnsureCodecWindow() {
     if (g_window != nullptr) return;
-    g_uiLanguage = kEnglish;
-    FillUiText();
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcA;
@@ -88,6 +98,8 @@ void EnsureCodecWindow() {
 void ResetCodecWindow() {
     EnsureCodecWindow();
     g_mainWindow = g_window;
+    g_uiLanguage = kEnglish;
+    FillUiText();
     for (int id : kRadioIds) {
         SetChecked(id, false);
         SetEnabled(id, !(id == IdWiegand58 || id == IdBytes7 || id == IdHex || id == IdDec));

@@ -13,10 +13,10 @@ struct RecordedBox {
     char modelLetter;   // the session's reader when the box came up
 };
 
-// Creates the window and its controls once; makes it g_mainWindow; English texts.
+// Creates the window and its controls once.
 void EnsureCodecWindow();
 
-// Radios of both pages: unchecked and enabled, except "Wiegand 58", "7", HEX and DEC,
+// Makes the window g_mainWindow with English texts. Radios of both pages: unchecked and enabled, except "Wiegand 58", "7", HEX and DEC,
 // which start disabled; version label "x.xx"; lamp colours set to a marker; lamp column
 // painted; the recorded boxes cleared.
 void ResetCodecWindow();
@@ -50,4 +50,4 @@ constexpr unsigned kMarkerColor = 0x00123456;
 // Each flag goes to false as soon as its piece is in.
 constexpr bool kSkipLampRepaint = true;
 constexpr bool kSkipSessionReset = true;
-constexpr bool kSkipIcons = true;
+constexpr bool kSkipIcons = false;

@@ -8,16 +8,12 @@ export WINEPREFIX="${VIREO_WINEPREFIX:-$(cd "$(dirname "$1")" && pwd)/wineprefix
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   # Only the first runner initialises the prefix; the others wait for it.
-  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 ) 9>"$WINEPREFIX.lock"
-fi
-# Without an X display top-level windows fail; Wine's null display driver still gives
-# real windows, controls, menus and message boxes (no pixels). The driver is chosen when
-# the prefix's session starts, so wait for that session to end after setting it.
-if [ -z "${DISPLAY:-}" ] && ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-  ( flock 9
-    if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  # Windows-side tests need windows and message boxes but no screen: the null display
+  # driver gives them that without an X server.
+  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || {
+      wineboot -i >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
       wineserver -w
-    fi ) 9>"$WINEPREFIX.lock"
+    } ) 9>"$WINEPREFIX.lock"
 fi
 exec wine "$@"

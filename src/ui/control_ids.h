@@ -1,5 +1,6 @@
 #pragma once
-// The control and menu command ids of the main window (portable: no windows.h).
+// The child ids of the main window's controls and menu commands. Portable (no windows.h),
+// so the settings codecs and the lamp colour table can name radios by id.
 
 enum ControlId : int {
     IdPortCombo = 1,

@@ -9,6 +9,7 @@ packages=(
   doctest-dev
   imagemagick poppler-utils python3-pil
   nsis
+  python3-reportlab fonts-dejavu-core
   clang libclang-rt-14-dev
 )
 missing=()

@@ -8,6 +8,12 @@ export WINEPREFIX="${VIREO_WINEPREFIX:-$(cd "$(dirname "$1")" && pwd)/wineprefix
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   # Only the first runner initialises the prefix; the others wait for it.
-  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 ) 9>"$WINEPREFIX.lock"
+  # Windows-side tests need windows and message boxes but no screen: the null display
+  # driver gives them that without an X server.
+  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || {
+      wineboot -i >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      wineserver -w
+    } ) 9>"$WINEPREFIX.lock"
 fi
 exec wine "$@"

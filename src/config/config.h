@@ -10,11 +10,18 @@ extern int g_readerFamily;  // ReaderFamily
 
 constexpr const char* kConfigFileName = "appconfig.ini";
 
-// Reads the file (or creates the default one) and sets both values; never fails.
+// Reads the file in the working directory (or creates the default one) and sets both
+// values; never fails.
 void LoadConfig();
 
-// Writes both lines to the file at path. Returns false, writing nothing, when the file
-// cannot be opened for update.
+// LoadConfig on the file at path: both values fall back to 0 for any line not recognised;
+// when the file cannot be opened for reading it is created (emptied) with the default
+// content, or, when that fails too, left alone.
+void LoadConfigFile(const char* path);
+
+// Writes both lines to the start of the file at path, keeping every byte that followed
+// its second line. Returns false, writing nothing, when the file cannot be opened for
+// update (or its content cannot be read).
 bool WriteConfigFile(const char* path);
 
 // Writes the file in the working directory; shows the warning box when it cannot be

@@ -1,0 +1,77 @@
+"""The harness itself: prefix, display, ports, USB keys, the driver and process control.
+Every other end-to-end test stands on these, so a fault here is reported here first."""
+
+import os
+
+import harness as h
+
+T = h.Tests(__file__)
+USB_KEY = "HKLM\\System\\CurrentControlSet\\Enum\\USB\\VID_2E3C&PID_5750\\VIREO01"
+
+
+@T.case("prefix, code page, static and hot-plugged COM ports")
+def _():
+    with h.Env() as env:
+        env.pty(com=3)  # static: registered before boot
+        env.boot()
+        h.expect_eq(env.driver.cmd("acp"), "1251 866", "ANSI and OEM code pages")
+        ports = env.serial_ports()
+        h.expect_eq(sorted(ports.values()), [b"COM3\0"], "COM ports after boot (the machine's own are dropped)")
+        h.expect(os.path.islink(os.path.join(env.prefix, "dosdevices", "com3")), "dosdevices/com3 exists")
+
+        hot = env.pty(com=12)
+        h.expect(os.readlink(os.path.join(env.prefix, "dosdevices", "com12")) == hot.pty, "com12 link")
+        h.expect_eq(sorted(env.serial_ports().values()), [b"COM12\0", b"COM3\0"], "after the hot plug")
+        env.unplug_port(12)
+        h.expect_eq(sorted(env.serial_ports().values()), [b"COM3\0"], "after the unplug")
+        h.expect(not os.path.lexists(os.path.join(env.prefix, "dosdevices", "com12")), "com12 link gone")
+
+
+@T.case("USB device keys are written whole and removed whole")
+def _():
+    with h.Env() as env:
+        env.add_usb("VIREO01", "COM7")
+        hwid = env.driver.record("regget", h.to_hex(USB_KEY), h.to_hex("HardwareID"))
+        h.expect_eq(hwid["type"], "7", "HardwareID is REG_MULTI_SZ")
+        h.expect_eq(h.from_hex(hwid["data"]), b"USB\\VID_2E3C&PID_5750&REV_0200\0USB\\VID_2E3C&PID_5750\0\0",
+                    "HardwareID list")
+        port = env.driver.record("regget", h.to_hex(USB_KEY + "\\Device Parameters"), h.to_hex("PortName"))
+        h.expect_eq(h.from_hex(port["data"]), b"COM7\0", "PortName")
+        guid = env.driver.record("regget", h.to_hex(USB_KEY), h.to_hex("ClassGUID"))
+        h.expect_eq(h.from_hex(guid["data"]), b"{4D36E978-E325-11CE-BFC1-08002BE10318}\0", "ClassGUID")
+        env.remove_usb("VIREO01")
+        try:
+            env.driver.cmd("regget", h.to_hex(USB_KEY), h.to_hex("ClassGUID"))
+            raise h.Failure("the device key is still there")
+        except h.DriverError:
+            pass
+        env.device_change()  # the broadcast returns even with nobody listening
+
+
+@T.case("program start, window queries, close by WM_CLOSE, exit code")
+def _():
+    with h.Env(config=h.DEFAULT_CONFIG) as env:
+        app = env.start_app()
+        win = app.wait_main_window()
+        h.expect_eq(win.cls, h.MAIN_CLASS, "class of the main window")
+        h.expect_eq(win.info()["pid"], app.pid, "the window belongs to the started process")
+        h.expect(app.running(), "the program runs")
+        h.expect_eq(app.boxes(), [], "no message box of this process yet")
+        h.expect_eq(app.close(), 0, "exit code after WM_CLOSE")
+        h.expect(not win.exists(), "the window is gone")
+        h.expect_eq(env.windows(h.MAIN_CLASS), [], "no main window left")
+
+
+@T.case("a read-only working directory refuses even root")
+def _():
+    with h.Env(readonly=True) as env:
+        try:
+            with open(os.path.join(env.workdir, "probe"), "wb"):
+                pass
+            raise h.Failure("a file could be created in the read-only directory")
+        except PermissionError:
+            pass
+        h.expect_eq(env.listing(), [], "nothing in the directory")
+
+
+T.main()

@@ -1,0 +1,228 @@
+#include <doctest/doctest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "config/config.h"
+
+namespace {
+
+const std::string kDefaultFile = "Language = RU;\r\nTabCtrl = KRU_KRM;\r\n";
+const std::string kEnglishUsbFile = "Language = EN;\r\nTabCtrl = USB_USB;\r\n";
+
+// A fresh folder per test, removed with everything in it at the end.
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char name[] = "/tmp/vireo-config-XXXXXX";
+        path = mkdtemp(name);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string File() const { return path + "/appconfig.ini"; }
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    REQUIRE(f);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return "<missing>";
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    std::fclose(f);
+    return bytes;
+}
+
+// Loads content and returns {language, family}; the file must come out unchanged.
+std::pair<int, int> LoadFrom(const std::string& content) {
+    TempDir dir;
+    WriteBytes(dir.File(), content);
+    g_uiLanguage = 7;
+    g_readerFamily = 7;
+    LoadConfigFile(dir.File().c_str());
+    CHECK(ReadBytes(dir.File()) == content);
+    return {g_uiLanguage, g_readerFamily};
+}
+
+// Saves English/USB over content and returns what the file then holds.
+std::string SaveEnglishUsbOver(const std::string& content) {
+    TempDir dir;
+    WriteBytes(dir.File(), content);
+    g_uiLanguage = kEnglish;
+    g_readerFamily = kUsb;
+    CHECK(WriteConfigFile(dir.File().c_str()));
+    return ReadBytes(dir.File());
+}
+
+}  // namespace
+
+TEST_CASE("a missing file is created with the default 36 bytes") {
+    TempDir dir;
+    g_uiLanguage = kEnglish;
+    g_readerFamily = kUsb;
+    LoadConfigFile(dir.File().c_str());
+    CHECK(g_uiLanguage == kRussian);
+    CHECK(g_readerFamily == kKruKrm);
+    CHECK(ReadBytes(dir.File()) == kDefaultFile);
+    CHECK(kDefaultFile.size() == 36);
+}
+
+TEST_CASE("a file that can be neither read nor created leaves the defaults and writes nothing") {
+    TempDir dir;
+    const std::string inMissingFolder = dir.path + "/no-such-folder/appconfig.ini";
+    g_uiLanguage = kEnglish;
+    g_readerFamily = kUsb;
+    LoadConfigFile(inMissingFolder.c_str());
+    CHECK(g_uiLanguage == kRussian);
+    CHECK(g_readerFamily == kKruKrm);
+    CHECK_FALSE(Exists(dir.path + "/no-such-folder"));
+}
+
+TEST_CASE("an unreadable but writable file is emptied and rewritten with the defaults") {
+    if (geteuid() == 0) {
+        MESSAGE("skipped: permissions do not stop root");
+        return;
+    }
+    TempDir dir;
+    WriteBytes(dir.File(), kEnglishUsbFile + "kept?\r\n");
+    chmod(dir.File().c_str(), 0200);
+    LoadConfigFile(dir.File().c_str());
+    CHECK(g_uiLanguage == kRussian);
+    chmod(dir.File().c_str(), 0600);
+    CHECK(ReadBytes(dir.File()) == kDefaultFile);
+}
+
+TEST_CASE("recognised lines, with CR LF or LF-only ends") {
+    CHECK(LoadFrom(kEnglishUsbFile) == std::make_pair(1, 1));
+    CHECK(LoadFrom(kDefaultFile) == std::make_pair(0, 0));
+    CHECK(LoadFrom("Language = EN;\nTabCtrl = USB_USB;\n") == std::make_pair(1, 1));
+    CHECK(LoadFrom("Language = EN;\r\nTabCtrl = KRU_KRM;\n") == std::make_pair(1, 0));
+    CHECK(LoadFrom("Language = RU;\nTabCtrl = USB_USB;\r\n") == std::make_pair(0, 1));
+    // Later lines are ignored, whatever they hold.
+    CHECK(LoadFrom(kEnglishUsbFile + "Language = RU;\r\nTabCtrl = KRU_KRM;\r\n\x01\xff") == std::make_pair(1, 1));
+}
+
+TEST_CASE("any other line falls back to 0") {
+    CHECK(LoadFrom("") == std::make_pair(0, 0));
+    CHECK(LoadFrom("Language = EN;\rTabCtrl = USB_USB;\r") == std::make_pair(0, 0));       // CR only
+    CHECK(LoadFrom("Language = EN; \r\nTabCtrl = USB_USB; \r\n") == std::make_pair(0, 0));  // trailing
+    CHECK(LoadFrom(" Language = EN;\r\n TabCtrl = USB_USB;\r\n") == std::make_pair(0, 0));  // leading
+    CHECK(LoadFrom("Language = en;\r\nTabCtrl = usb_usb;\r\n") == std::make_pair(0, 0));
+    CHECK(LoadFrom("Language = EN\r\nTabCtrl = USB_USB\r\n") == std::make_pair(0, 0));
+    CHECK(LoadFrom("Language=EN;\r\nTabCtrl=USB_USB;\r\n") == std::make_pair(0, 0));
+    CHECK(LoadFrom("Language = EN;\r\r\nTabCtrl = USB_USB;\r\r\n") == std::make_pair(0, 0));
+    CHECK(LoadFrom(std::string("Language = EN;\0\r\nTabCtrl = USB_USB;\0\n", 38)) == std::make_pair(0, 0));
+    CHECK(LoadFrom("TabCtrl = USB_USB;\r\nLanguage = EN;\r\n") == std::make_pair(0, 0));  // swapped
+}
+
+TEST_CASE("a line needs its line end") {
+    CHECK(LoadFrom("Language = EN;") == std::make_pair(0, 0));
+    CHECK(LoadFrom("Language = EN;\r\n") == std::make_pair(1, 0));
+    CHECK(LoadFrom("Language = EN;\r\nTabCtrl = USB_USB;") == std::make_pair(1, 0));
+    CHECK(LoadFrom("Language = EN;\r\nTabCtrl = USB_USB;\r") == std::make_pair(1, 0));
+}
+
+TEST_CASE("a first line longer than 79 characters arrives in pieces") {
+    // Its second piece is taken as the family line; the real second line is ignored.
+    CHECK(LoadFrom(std::string(100, 'x') + "\r\nTabCtrl = USB_USB;\r\n") == std::make_pair(0, 0));
+    // Exactly 79 characters make the first piece, so the rest of the line is piece 1.
+    CHECK(LoadFrom(std::string(79, 'x') + "TabCtrl = USB_USB;\r\n") == std::make_pair(0, 1));
+    CHECK(LoadFrom(std::string(78, 'x') + "TabCtrl = USB_USB;\r\n") == std::make_pair(0, 0));
+    // A 79-character line leaves only its line end for piece 1.
+    CHECK(LoadFrom(std::string(79, 'x') + "\r\nTabCtrl = USB_USB;\r\n") == std::make_pair(0, 0));
+    // The dropped CR does not count: 78 characters and CR LF still end the piece.
+    CHECK(LoadFrom(std::string(78, 'x') + "\r\nTabCtrl = USB_USB;\r\n") == std::make_pair(0, 1));
+}
+
+TEST_CASE("random bytes never break the reader") {
+    std::srand(4);
+    for (int round = 0; round < 200; ++round) {
+        std::string content;
+        const int size = std::rand() % 300;
+        for (int i = 0; i < size; ++i) content += static_cast<char>(std::rand() % 4 == 0 ? "\r\n"[std::rand() % 2] : std::rand());
+        auto values = LoadFrom(content);
+        CHECK((values.first == 0 || values.first == 1));
+        CHECK((values.second == 0 || values.second == 1));
+    }
+}
+
+TEST_CASE("saving writes both lines and keeps everything after the second line") {
+    CHECK(SaveEnglishUsbOver(kDefaultFile) == kEnglishUsbFile);
+    CHECK(SaveEnglishUsbOver(kDefaultFile + "third line\r\nfourth") == kEnglishUsbFile + "third line\r\nfourth");
+    // LF-only: the third line keeps its first characters, the two lines get CR LF ends.
+    CHECK(SaveEnglishUsbOver("Language = RU;\nTabCtrl = KRU_KRM;\nthird\n") == kEnglishUsbFile + "third\n");
+    // Longer old lines: the surplus goes, the text after them moves up.
+    CHECK(SaveEnglishUsbOver(std::string(200, 'x') + "\r\nTabCtrl = junk junk junk;\r\ntail") == kEnglishUsbFile + "tail");
+    CHECK(SaveEnglishUsbOver(std::string(200, 'x') + "\nshort\n") == kEnglishUsbFile);
+}
+
+TEST_CASE("saving a file with fewer than two line ends replaces all of it") {
+    CHECK(SaveEnglishUsbOver("") == kEnglishUsbFile);
+    CHECK(SaveEnglishUsbOver("Language = RU;") == kEnglishUsbFile);
+    CHECK(SaveEnglishUsbOver("Language = RU;\r\nTabCtrl") == kEnglishUsbFile);
+    CHECK(SaveEnglishUsbOver("Language = RU;\rTabCtrl = KRU_KRM;\r") == kEnglishUsbFile);
+    CHECK(SaveEnglishUsbOver(std::string(5000, 'y')) == kEnglishUsbFile);
+}
+
+TEST_CASE("a long tail survives being moved either way") {
+    std::string tail;
+    std::srand(7);
+    for (int i = 0; i < 10000; ++i) tail += static_cast<char>(std::rand());
+    CHECK(SaveEnglishUsbOver("a\nb\n" + tail) == kEnglishUsbFile + tail);
+    CHECK(SaveEnglishUsbOver(std::string(5000, 'a') + "\nb\n" + tail) == kEnglishUsbFile + tail);
+}
+
+TEST_CASE("what is saved is what is loaded") {
+    for (int language : {kRussian, kEnglish}) {
+        for (int family : {kKruKrm, kUsb}) {
+            TempDir dir;
+            WriteBytes(dir.File(), "");
+            g_uiLanguage = language;
+            g_readerFamily = family;
+            REQUIRE(WriteConfigFile(dir.File().c_str()));
+            CHECK(ReadBytes(dir.File()).size() == 36);
+            g_uiLanguage = 1 - language;
+            g_readerFamily = 1 - family;
+            LoadConfigFile(dir.File().c_str());
+            CHECK(g_uiLanguage == language);
+            CHECK(g_readerFamily == family);
+        }
+    }
+}
+
+TEST_CASE("saving never creates the file and reports that it could not") {
+    TempDir dir;
+    CHECK_FALSE(WriteConfigFile(dir.File().c_str()));
+    CHECK_FALSE(Exists(dir.File()));
+    // A folder in its place cannot be opened for update either.
+    mkdir(dir.File().c_str(), 0700);
+    CHECK_FALSE(WriteConfigFile(dir.File().c_str()));
+}
+
+TEST_CASE("a read-only file is left untouched") {
+    if (geteuid() == 0) {
+        MESSAGE("skipped: permissions do not stop root");
+        return;
+    }
+    TempDir dir;
+    WriteBytes(dir.File(), kDefaultFile);
+    chmod(dir.File().c_str(), 0400);
+    g_uiLanguage = kEnglish;
+    CHECK_FALSE(WriteConfigFile(dir.File().c_str()));
+    CHECK(ReadBytes(dir.File()) == kDefaultFile);
+}

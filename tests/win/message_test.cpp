@@ -1,0 +1,165 @@
+// Message boxes: the program's own icons, the caption from the text table, one OK button,
+// modal to the owner. A watcher thread finds the box, records it and presses OK.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "app/app.h"
+#include "app/message.h"
+#include "config/config.h"
+#include "config/uitext.h"
+
+namespace {
+
+constexpr DWORD kBoxWaitMs = 5000;
+constexpr DWORD kPollMs = 20;
+constexpr int kBoxTextId = 0xFFFF;
+
+struct SeenBox {
+    bool found = false;
+    std::string caption;
+    std::string text;
+    HICON icon = nullptr;
+    HWND owner = nullptr;
+    bool ownerEnabled = true;
+    bool hasOk = false;
+    bool hasCancel = false;
+};
+
+BOOL CALLBACK FindOwnBox(HWND window, LPARAM result) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (process == GetCurrentProcessId() && std::string(className) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The box's picture: the static control with the icon style (its id differs between
+// Windows, 0x14, and Wine, 0x440).
+BOOL CALLBACK FindIconStatic(HWND child, LPARAM result) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(result) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Waits for this process's message box, records what it shows and presses its OK button.
+void WatchBox(SeenBox* seen) {
+    HWND box = nullptr;
+    for (DWORD waited = 0; !box && waited < kBoxWaitMs; waited += kPollMs) {
+        Sleep(kPollMs);
+        EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&box));
+    }
+    if (!box) return;
+    seen->found = true;
+    seen->caption = WindowText(box);
+    seen->text = WindowText(GetDlgItem(box, kBoxTextId));
+    HWND iconStatic = nullptr;
+    EnumChildWindows(box, FindIconStatic, reinterpret_cast<LPARAM>(&iconStatic));
+    if (iconStatic) seen->icon = reinterpret_cast<HICON>(SendMessageA(iconStatic, STM_GETICON, 0, 0));
+    seen->owner = GetWindow(box, GW_OWNER);
+    if (seen->owner) seen->ownerEnabled = IsWindowEnabled(seen->owner);
+    HWND ok = GetDlgItem(box, IDOK);
+    HWND cancel = GetDlgItem(box, IDCANCEL);
+    seen->hasOk = ok && IsWindowVisible(ok);
+    seen->hasCancel = cancel && IsWindowVisible(cancel);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+HICON ProgramIcon(unsigned id) { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+
+HWND CreateOwner() {
+    return CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+TEST_CASE("ShowMessage shows the program's own icon, the text and one OK button, modal to its owner") {
+    HWND owner = CreateOwner();
+    REQUIRE(owner != nullptr);
+    for (unsigned icon : {IconSuccess, IconWarning, IconError, IconQuestion, IconRetry}) {
+        CAPTURE(icon);
+        SeenBox seen;
+        std::thread watcher(WatchBox, &seen);
+        int result = ShowMessage(owner, "line one\n\rline two", "caption", MB_OK, icon);
+        watcher.join();
+        REQUIRE(seen.found);
+        CHECK(result == IDOK);
+        CHECK(seen.caption == "caption");
+        CHECK(seen.text == "line one\n\rline two");
+        CHECK(seen.icon != nullptr);
+        CHECK(seen.icon == ProgramIcon(icon));
+        CHECK(seen.owner == owner);
+        CHECK_FALSE(seen.ownerEnabled);
+        CHECK(seen.hasOk);
+        CHECK_FALSE(seen.hasCancel);
+        CHECK(IsWindowEnabled(owner));
+    }
+    DestroyWindow(owner);
+}
+
+TEST_CASE("Report uses the caption of the current language") {
+    HWND owner = CreateOwner();
+    g_mainWindow = owner;
+    for (int language : {kRussian, kEnglish}) {
+        g_uiLanguage = language;
+        FillUiText();
+        SeenBox seen;
+        std::thread watcher(WatchBox, &seen);
+        Report(UiText[TextNoPorts], IconWarning);
+        watcher.join();
+        REQUIRE(seen.found);
+        CHECK(seen.caption == UiTextIn(language, TextCaption));
+        CHECK(seen.text == UiTextIn(language, TextNoPorts));
+        CHECK(seen.icon == ProgramIcon(IconWarning));
+        CHECK(seen.owner == owner);
+    }
+    CHECK(std::string(UiText[TextCaption]) == "Message");
+    g_mainWindow = nullptr;
+    DestroyWindow(owner);
+    g_uiLanguage = kRussian;
+    FillUiText();
+}
+
+TEST_CASE("SaveConfig warns when the file cannot be opened and creates nothing") {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    std::string dir = std::string(folder) + "vireo-save-test";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    REQUIRE(SetCurrentDirectoryA(dir.c_str()));
+    DeleteFileA(kConfigFileName);
+
+    g_uiLanguage = kEnglish;
+    FillUiText();
+    SeenBox seen;
+    std::thread watcher(WatchBox, &seen);
+    CHECK_FALSE(SaveConfig());
+    watcher.join();
+    CHECK(seen.found);
+    CHECK(seen.text == "Failed to save settings!\nRestart the program.");
+    CHECK(seen.icon == ProgramIcon(IconWarning));
+    CHECK(GetFileAttributesA(kConfigFileName) == INVALID_FILE_ATTRIBUTES);
+    CHECK(g_uiLanguage == kEnglish);  // the new value stays in effect
+
+    SetCurrentDirectoryA(previous);
+    RemoveDirectoryA(dir.c_str());
+    g_uiLanguage = kRussian;
+    FillUiText();
+}

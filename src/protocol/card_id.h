@@ -11,6 +11,13 @@ struct CardIdResult {
 };
 extern CardIdResult g_cardId;
 
+// The ID reply's layout: the prefix kCardIdReplyPrefix, the barcode number at 18 (ten digits
+// and a separator), the cipher ID at 29 (ten digits), kCardIdEnd at 39.
+constexpr int kCardIdPrefixLength = 18;
+constexpr int kBarcodeOffset = 18;
+constexpr int kCipherIdOffset = 29;
+constexpr int kCardIdEndOffset = 39;
+
 enum CardIdVerdict : int {
     CardIdInvalidCommand,  // the prefix differs: a refusal, another echo, or too short
     CardIdUnrecognized,    // prefix fine, no '.' at the end; the numbers are parsed all the same

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr int kAppIconId = 2;
+// Half the window's size, truncated: the offsets from the screen centre that centre it.
+constexpr int kHalfWidth = kMainWindowWidth / 2;
+constexpr int kHalfHeight = kMainWindowHeight / 2;
 
 // Hands over to a running instance with the same title; true when one was found.
 bool HandOverToRunningInstance() {
@@ -19,6 +22,8 @@ bool HandOverToRunningInstance() {
     return true;
 }
 
+// Registered without an instance handle; the window system files the class under the
+// program's module, where CreateWindowExA (also without one) finds it.
 void RegisterMainClass() {
     WNDCLASSA wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -31,8 +36,8 @@ void RegisterMainClass() {
 }
 
 void CreateMainWindow() {
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 197;
-    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - 345;
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kHalfWidth;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kHalfHeight;
     g_mainWindow = CreateWindowExA(0, kMainWindowClass, UiText[TextTitle], WS_SYSMENU | WS_MINIMIZEBOX, x, y,
                                    kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, nullptr, nullptr);
 }
@@ -45,6 +50,9 @@ int main() {
     if (HandOverToRunningInstance()) return 0;
     RegisterMainClass();
     CreateMainWindow();
+    // Without its window the program could never be closed: its loop would wait for
+    // ever. End at once instead.
+    if (!g_mainWindow) return 0;
     CreateMainControls();
     ShowWindow(g_mainWindow, SW_SHOWNORMAL);
     UpdateWindow(g_mainWindow);

@@ -13,6 +13,8 @@ void OpenSelectedPort();
 void RunSearch();
 // Timers 1, 2 and 3.
 void OnProgressTimer(int timerId);
+// True while a progress popup is showing (one of timers 1 to 3 is running).
+bool ProgressShowing();
 // Main window commands.
 void OnPortComboCommand(int notification);
 void OnSearchCommand();

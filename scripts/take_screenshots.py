@@ -52,7 +52,7 @@ def crop(env, rect, path, margin=0):
     geometry = "%dx%d+%d+%d" % (right - left + margin, bottom - top + margin, left, top)
     subprocess.run(["convert", full, "-crop", geometry, "+repage", path], check=True)
     os.unlink(full)
-    print("wrote %s" % os.path.relpath(path, ROOT))
+    print("wrote %s" % os.path.relpath(path, os.getcwd()), flush=True)
 
 
 def union(*rects):

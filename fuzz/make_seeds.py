@@ -81,8 +81,77 @@ def usb_seeds():
     }
 
 
+def card_id_seeds():
+    # Buffer size choice (below 192: the program's 64 bytes), model letter, int32 firmware
+    # version, title buffer size; then the reply.
+    def seed(reply, model=b"U", version=110, title=32, size=0):
+        return bytes([size]) + model + struct.pack(">i", version) + bytes([title]) + reply
+
+    prefix = b"\n\rAT+IDS - OK! >> "
+    return {
+        "complete": seed(prefix + b"0001234567 0000054321."),
+        "no_dot": seed(prefix + b"0001234567 0000054321", b"B", 200),
+        "eleven_digits": seed(prefix + b"99999999999" + b"4294967295.", b"M", 100),
+        "refusal": seed(b"\n\rAT+READS_IDS - UNKNOWN CMD!", b"X", 0),
+        "other_echo": seed(b"\n\rAT+IDX - OK! >> 0001234567 0000054321."),
+        "short": seed(b"\n\rAT+IDS - OK!", b"U", 110, 10),
+        "all_digits": seed(prefix + b"1" * 46, b"U", 2147483647, 39),
+        "small_buffer": seed(prefix + b"0001234567 0000054321.", b"U", -2147483648, 5, 200),
+    }
+
+
+def reply_seeds():
+    # Count choice (below 224: the bytes as received), then the reply.
+    def seed(reply, count=0):
+        return bytes([count]) + reply
+
+    return {
+        "kru_settings": seed(b"\n\rAT+READS_KRU - OK! >> 1.10TMX1DO"),
+        "usb_settings": seed(b"\n\rAT+READS_USB - OK! >> 1.10WHDH5EM"),
+        "write_ack": seed(b"\n\rAT+W441SO - OK!"),
+        "write_ack_cut_marker": seed(b"\n\rAT+TMX0AF - OK! >"),
+        "refusal": seed(b"\n\rAT+READS_USB - UNKNOWN CMD!"),
+        "refusal_cut": seed(b"\n\rAT+READS_USB - UNKNOWN CMD"),
+        "lower_case_verdict": seed(b"\n\rAT+READS_KRU - ok! >> 1.10TMX1DO"),
+        "both_verdicts": seed(b"\n\rX - UNKNOWN CMD! - OK! >> 1.10TMX1DO"),
+        "marker_last": seed(b"\n\rAT+READS_KRM - OK! >> "),
+        "long_reply": seed(b"\n\rAT+READS_KRU - OK! >> 1.10TMX1DO" + b"0123456789" * 5),
+        "negative_count": seed(b"\n\rAT+READS_KRU - OK! >> 1.10TMX1DO", 0xF0),
+        "garbage": seed(b"\n\r\x13\x80@#!~gArb4g3\xfe\x00?%&*+|{}<>\x7f="),
+    }
+
+
+def sim_seeds():
+    # Model (0 U, 1 M, 2 X, 3 B), then steps: tag (even: control line, odd: command), length,
+    # the bytes.
+    def step(text, control=False):
+        return bytes([0 if control else 1, len(text)]) + text
+
+    def seed(model, *steps):
+        return bytes([model]) + b"".join(steps)
+
+    return {
+        "kru_read_write_read": seed(0, step(b"AT+READS_KRX"), step(b"AT+W441SO"), step(b"AT+READS_KRX")),
+        "usb_read_write": seed(3, step(b"AT+READS_USB"), step(b"AT+ATMX4XM"), step(b"AT+READS_IDS")),
+        "wrong_family": seed(3, step(b"AT+READS_KRX"), step(b"AT+W441SO")),
+        "controls": seed(1, step(b"cut 20", True), step(b"split 30 5", True), step(b"flood 100", True),
+                         step(b"late 2000", True), step(b"AT+READS_KRX"), step(b"normal", True)),
+        "misbehaviour": seed(0, step(b"garbage on", True), step(b"AT+READS_KRX"), step(b"refuse", True),
+                             step(b"AT+W261AF"), step(b"silent", True), step(b"AT+READS_KRX")),
+        "raw_and_card": seed(2, step(b"raw 0a0d 41 54", True), step(b"AT+READS_KRX"),
+                             step(b"card 99999999999 4294967296", True), step(b"nodot", True),
+                             step(b"AT+READS_IDS")),
+        "labels": seed(0, step(b"firmware 2.10", True), step(b"settings tmx1do", True), step(b"lower on", True),
+                       step(b"model B", True), step(b"AT+READS_USB"), step(b"vanish", True),
+                       step(b"bogus line", True)),
+    }
+
+
 if __name__ == "__main__":
     write("fuzz_config", config_seeds())
     write("fuzz_portlist", portlist_seeds())
     write("fuzz_kru_settings", kru_seeds())
     write("fuzz_usb_settings", usb_seeds())
+    write("fuzz_card_id", card_id_seeds())
+    write("fuzz_reply", reply_seeds())
+    write("fuzz_sim", sim_seeds())

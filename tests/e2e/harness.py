@@ -111,7 +111,8 @@ SCREEN = "1280x1024x24"
 MAIN_CLASS = b"my Window"
 BOX_CLASS = b"#32770"
 BOX_TEXT_ID = 0xFFFF
-BOX_ICON_ID = 0x14
+SS_ICON = 0x3
+SS_TYPEMASK = 0x1F
 IDOK = 1
 IDCANCEL = 2
 
@@ -601,9 +602,11 @@ class Box(Window):
         """The program icon (id 1..7) the box shows, or None when it shows none of them.
         Icon handles are private to the process that loaded them, so the driver draws each
         icon of the program file itself and compares it with the box's icon on the screen."""
-        static = self.child(BOX_ICON_ID)
-        if static is None:
+        # The icon static's id differs (0x14 on Windows, 0x440 under Wine): find it by style.
+        statics = [c for c in self.children() if c.info().get("style", 0) & SS_TYPEMASK == SS_ICON]
+        if not statics:
             return None
+        static = statics[0]
 
         def identify():
             raw = self.d.record("iconid", static.hwnd, to_hex(windows_path(APP_EXE)))
@@ -623,7 +626,11 @@ class Box(Window):
 
     def press_ok_and_wait(self, timeout=10.0):
         self.ok()
-        wait_until(lambda: not self.exists() or not self.visible, timeout, "the box to close")
+
+        def gone():
+            info = self.info()
+            return not info["exists"] or not info["visible"]
+        wait_until(gone, timeout, "the box to close")
 
 
 class App:
@@ -702,6 +709,30 @@ class App:
         if press:
             box.press_ok_and_wait()
         return box
+
+    def settle(self, quiet=0.5, timeout=DEFAULT_TIMEOUT):
+        """Waits until the program is idle: no message box, no other window of its own (such
+        as a progress popup) and the main window enabled, for `quiet` seconds in a row. Boxes
+        met on the way are logged and OK is pressed on them; returns those (caption, text,
+        icon) records."""
+        main = self.main or self.wait_main_window()
+        pressed = []
+        deadline = time.monotonic() + timeout
+        calm_since = time.monotonic()
+        while time.monotonic() - calm_since < quiet:
+            if time.monotonic() > deadline:
+                raise Failure("the program did not become idle; boxes pressed: %r" % pressed)
+            if self.boxes():
+                box = self.wait_box(5.0)
+                pressed.append(self.box_log[-1])
+                box.press_ok_and_wait()
+                calm_since = time.monotonic()
+                continue
+            others = [w for w in self.windows() if w != main]
+            if others or not main.info().get("enabled"):
+                calm_since = time.monotonic()
+            time.sleep(0.05)
+        return pressed
 
     def expect_no_box(self, within=2.0):
         deadline = time.monotonic() + within

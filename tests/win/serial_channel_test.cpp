@@ -19,7 +19,7 @@
 #include "serial/channel.h"
 #include "session/session.h"
 #include "ui/controls.h"
-#include "win/codec_fixture.h"
+#include "win/ui_window.h"
 
 namespace {
 
@@ -46,24 +46,18 @@ HANDLE DeadHandle() {
     return file;
 }
 
-// The port combobox ReadReply enables, on the codec test window.
-HWND PortCombo() {
-    static HWND combo = nullptr;
-    if (combo == nullptr) {
-        combo = CreateWindowExA(0, "Combobox", "", WS_CHILD | CBS_DROPDOWNLIST, 200, 10, 80, 100, g_mainWindow,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdPortCombo)), nullptr, nullptr);
-        REQUIRE(combo != nullptr);
-    }
-    return combo;
-}
+HICON ProgramIconHandle(unsigned id) { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 
-// An open session on a file port holding reply, with a KRU/KRM tab and English texts.
+HWND PortCombo() { return GetDlgItem(g_mainWindow, IdPortCombo); }
+
+bool IsChecked(int id) { return SendMessageA(g_controls.radio[id], BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// The real main window (KRU/KRM tab, English) with an open session on a file port holding
+// reply; the port list starts disabled, as during a read.
 void OpenSessionOn(const std::string& reply, bool replyExpected, bool quietProbe) {
-    ResetCodecWindow();
-    g_readerFamily = kKruKrm;
-    InitSessionState();
-    g_controls.portCombo = PortCombo();
-    EnableWindow(g_controls.portCombo, FALSE);
+    CreateTestMainWindow(kKruKrm, kEnglish);
+    REQUIRE(PortCombo() != nullptr);
+    EnableWindow(PortCombo(), FALSE);
     g_session.portHandle = FilePort(reply);
     g_session.portOpen = true;
     g_session.replyExpected = replyExpected;
@@ -71,23 +65,37 @@ void OpenSessionOn(const std::string& reply, bool replyExpected, bool quietProbe
 }
 
 ReplyKind g_lastKind;
-void RunReadReply(const char*) { g_lastKind = ReadReply(); }
 
 struct Shown {
     std::string text;
     unsigned icon;  // the program's icon id, 0 for any other picture
 };
 
+// Runs ReadReply with every box it shows recorded and answered with OK.
 std::vector<Shown> ReadReplyBoxes() {
+    std::vector<SeenBox> seen;
+    {
+        BoxWatcher watcher(g_mainWindow);
+        g_lastKind = ReadReply();
+        seen = watcher.Seen();
+    }
     std::vector<Shown> shown;
-    for (const RecordedBox& box : RecordBoxes(RunReadReply, nullptr)) {
+    for (const SeenBox& box : seen) {
         unsigned icon = 0;
         for (unsigned id = IconSuccess; id <= IconRetry; ++id) {
-            if (box.icon == ProgramIcon(id)) icon = id;
+            if (box.icon == ProgramIconHandle(id)) icon = id;
         }
         shown.push_back({box.text, icon});
     }
     return shown;
+}
+
+// Runs action with every box recorded and answered with OK.
+template <typename Action>
+std::vector<SeenBox> BoxesOf(Action action) {
+    BoxWatcher watcher(g_mainWindow);
+    action();
+    return watcher.Seen();
 }
 
 bool SessionWasReset() {
@@ -193,7 +201,7 @@ TEST_CASE("reply reader: acknowledgement and settings") {
         CHECK(g_session.firmwareSupported);
         CHECK(IsChecked(IdWiegand44));
         CHECK(IsChecked(IdStatic));
-        CHECK(WindowText(IdVersionValue) == "1.10");
+        CHECK(WindowText(g_controls.versionValue) == "1.10");
         CHECK(std::string(g_session.cachedSettings) == "1.10W441SO");
     }
     SUBCASE("settings read during a search are still announced") {
@@ -231,8 +239,7 @@ TEST_CASE("reply reader: acknowledgement and settings") {
 }
 
 TEST_CASE("channel reads: one byte at a time up to the capacity") {
-    ResetCodecWindow();
-    InitSessionState();
+    CreateTestMainWindow(kKruKrm, kEnglish);
     std::string sent = kKruReply + std::string("0123456789012345678901234567890123456789");
     g_session.portHandle = FilePort(sent);
     unsigned char buffer[kReplyBufferSize + 1] = {};
@@ -246,16 +253,14 @@ TEST_CASE("channel reads: one byte at a time up to the capacity") {
     CHECK(count == static_cast<int>(sent.size()) - kReplyBufferSize);
     CHECK(std::string(reinterpret_cast<char*>(buffer)) == sent.substr(kReplyBufferSize));
     // Nothing left: false, and no box.
-    std::vector<RecordedBox> boxes = RecordBoxes(
-        [](const char*) {
-            unsigned char empty[kReplyBufferSize] = {};
-            int got = -1;
-            CHECK_FALSE(ReadBytes(empty, kReplyBufferSize, &got));
-            CHECK(got == 0);
-            // No room: nothing is read at all.
-            CHECK_FALSE(ReadBytes(empty, 0, &got));
-        },
-        nullptr);
+    std::vector<SeenBox> boxes = BoxesOf([] {
+        unsigned char empty[kReplyBufferSize] = {};
+        int got = -1;
+        CHECK_FALSE(ReadBytes(empty, kReplyBufferSize, &got));
+        CHECK(got == 0);
+        // No room: nothing is read at all.
+        CHECK_FALSE(ReadBytes(empty, 0, &got));
+    });
     CHECK(boxes.empty());
     CloseChannel();
 }
@@ -263,20 +268,14 @@ TEST_CASE("channel reads: one byte at a time up to the capacity") {
 TEST_CASE("channel errors show the system error box in the current language") {
     for (int language : {kEnglish, kRussian}) {
         CAPTURE(language);
-        ResetCodecWindow();
-        g_uiLanguage = language;
-        FillUiText();
-        InitSessionState();
-
+        CreateTestMainWindow(kKruKrm, language);
         g_session.portHandle = DeadHandle();
-        std::vector<RecordedBox> boxes = RecordBoxes(
-            [](const char*) {
-                unsigned char buffer[kReplyBufferSize] = {};
-                int count = -1;
-                CHECK_FALSE(ReadBytes(buffer, kReplyBufferSize, &count));
-                CHECK_FALSE(WriteBytes(kQueryKruKrm, kQueryLength));
-            },
-            nullptr);
+        std::vector<SeenBox> boxes = BoxesOf([] {
+            unsigned char buffer[kReplyBufferSize] = {};
+            int count = -1;
+            CHECK_FALSE(ReadBytes(buffer, kReplyBufferSize, &count));
+            CHECK_FALSE(WriteBytes(kQueryKruKrm, kQueryLength));
+        });
         char readText[256];
         char writeText[256];
         std::snprintf(readText, sizeof readText, "%s [%d] %s", UiText[TextError], ERROR_INVALID_HANDLE,
@@ -286,16 +285,14 @@ TEST_CASE("channel errors show the system error box in the current language") {
         REQUIRE(boxes.size() == 2);
         CHECK(boxes[0].text == readText);
         CHECK(boxes[1].text == writeText);
+        CHECK(boxes[0].caption == UiText[TextCaption]);
         CHECK(boxes[0].icon == LoadIconA(nullptr, IDI_HAND));
         g_session.portHandle = INVALID_HANDLE_VALUE;
     }
-    g_uiLanguage = kEnglish;
-    FillUiText();
 }
 
 TEST_CASE("channel writes: the whole command or false") {
-    ResetCodecWindow();
-    InitSessionState();
+    CreateTestMainWindow(kKruKrm, kEnglish);
     g_session.portHandle = FilePort("");
     CHECK(WriteBytes(kQueryKruKrm, kQueryLength));
     CHECK(WriteBytes("AT+W441SO", kKruKrmWriteLength));
@@ -310,30 +307,27 @@ TEST_CASE("channel writes: the whole command or false") {
 }
 
 TEST_CASE("channel open and close without a reader") {
-    ResetCodecWindow();
-    InitSessionState();
-    std::vector<RecordedBox> boxes = RecordBoxes(
-        [](const char*) {
-            // A name no device carries.
-            CHECK_FALSE(OpenChannel("COM99", kReaderBaudRate));
-            CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
-            CHECK_FALSE(OpenChannel("COM255", kReaderBaudRate));
-            // Names the session could never hold are refused before the system sees them.
-            CHECK_FALSE(OpenChannel(std::string(300, '9').c_str(), kReaderBaudRate));
-            CHECK_FALSE(OpenChannel("COM123456789012345", kReaderBaudRate));
-            CHECK_FALSE(OpenChannel(nullptr, kReaderBaudRate));
-            // A device that is no serial port opens but refuses the settings: the handle is
-            // closed again at once, so nothing stays held.
-            HANDLE nul = CreateFileA("\\\\.\\NUL", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                     nullptr);
-            REQUIRE(nul != INVALID_HANDLE_VALUE);
-            COMMTIMEOUTS timeouts = {};
-            CHECK_FALSE(SetCommTimeouts(nul, &timeouts));
-            CloseHandle(nul);
-            CHECK_FALSE(OpenChannel("NUL", kReaderBaudRate));
-            CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
-        },
-        nullptr);
+    CreateTestMainWindow(kKruKrm, kEnglish);
+    std::vector<SeenBox> boxes = BoxesOf([] {
+        // A name no device carries.
+        CHECK_FALSE(OpenChannel("COM99", kReaderBaudRate));
+        CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
+        CHECK_FALSE(OpenChannel("COM255", kReaderBaudRate));
+        // Names the session could never hold are refused before the system sees them.
+        CHECK_FALSE(OpenChannel(std::string(300, '9').c_str(), kReaderBaudRate));
+        CHECK_FALSE(OpenChannel("COM123456789012345", kReaderBaudRate));
+        CHECK_FALSE(OpenChannel(nullptr, kReaderBaudRate));
+        // A device that is no serial port opens but refuses the settings: the handle is
+        // closed again at once, so nothing stays held.
+        HANDLE nul = CreateFileA("\\\\.\\NUL", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+        REQUIRE(nul != INVALID_HANDLE_VALUE);
+        COMMTIMEOUTS timeouts = {};
+        CHECK_FALSE(SetCommTimeouts(nul, &timeouts));
+        CloseHandle(nul);
+        CHECK_FALSE(OpenChannel("NUL", kReaderBaudRate));
+        CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
+    });
     CHECK(boxes.empty());
 
     // Closing twice, or with no handle at all, does nothing more.

@@ -20,7 +20,7 @@
 #include "protocol/reply.h"
 #include "serial/channel.h"
 #include "session/session.h"
-#include "win/codec_fixture.h"
+#include "win/ui_window.h"
 
 namespace {
 
@@ -57,9 +57,9 @@ void Measure(const char* name, double ms) {
     std::fflush(stdout);
 }
 
+// The real main window of the reader's family, and the reader's port open.
 void OpenTestPort() {
-    ResetCodecWindow();
-    InitSessionState();
+    CreateTestMainWindow(TestModel() == 'B' ? kUsb : kKruKrm, kEnglish);
     REQUIRE(OpenChannel(TestPort().c_str(), kReaderBaudRate));
     g_session.portOpen = true;
 }
@@ -94,12 +94,22 @@ std::string SettingsReplyFor(char model, const char* settings) {
 }
 
 ReplyKind g_kind;
-void RunReadReply(const char*) { g_kind = ReadReply(); }
 
+// Runs ReadReply with every box it shows recorded and answered with OK.
 std::vector<std::string> ReadReplyTexts() {
+    BoxWatcher watcher(g_mainWindow);
+    g_kind = ReadReply();
     std::vector<std::string> texts;
-    for (const RecordedBox& box : RecordBoxes(RunReadReply, nullptr)) texts.push_back(box.text);
+    for (const SeenBox& box : watcher.Seen()) texts.push_back(box.text);
     return texts;
+}
+
+// Runs action with every box recorded and answered with OK.
+template <typename Action>
+std::vector<SeenBox> BoxesOf(Action action) {
+    BoxWatcher watcher(g_mainWindow);
+    action();
+    return watcher.Seen();
 }
 
 }  // namespace
@@ -107,7 +117,6 @@ std::vector<std::string> ReadReplyTexts() {
 TEST_CASE("serial port: settings query round trip" * doctest::skip()) {
     char model = TestModel();
     OpenTestPort();
-    g_readerFamily = model == 'B' ? kUsb : kKruKrm;
     g_session.replyExpected = true;
     REQUIRE(WriteBytes(QueryFor(model), kQueryLength));
     std::vector<std::string> texts = ReadReplyTexts();
@@ -134,7 +143,6 @@ TEST_CASE("serial port: write acknowledged and kept" * doctest::skip()) {
     char model = TestModel();
     const char* command = model == 'B' ? "AT+ATMX4XM" : "AT+W441SO";
     OpenTestPort();
-    g_readerFamily = model == 'B' ? kUsb : kKruKrm;
     g_session.replyExpected = true;
     REQUIRE(WriteBytes(command, static_cast<int>(std::strlen(command))));
     std::vector<std::string> texts = ReadReplyTexts();
@@ -203,16 +211,14 @@ TEST_CASE("serial port: timing of a whole reply" * doctest::skip()) {
 
 TEST_CASE("serial port: a silent reader gives nothing after one time-out" * doctest::skip()) {
     OpenTestPort();
-    std::vector<RecordedBox> boxes = RecordBoxes(
-        [](const char*) {
-            REQUIRE(WriteBytes(kQueryKruKrm, kQueryLength));
-            Read silent = ReadNow();
-            Measure("silent_read", silent.ms);
-            CHECK_FALSE(silent.ok);
-            CHECK(silent.ms >= 50);
-            CHECK(silent.ms < 400);
-        },
-        nullptr);
+    std::vector<SeenBox> boxes = BoxesOf([] {
+        REQUIRE(WriteBytes(kQueryKruKrm, kQueryLength));
+        Read silent = ReadNow();
+        Measure("silent_read", silent.ms);
+        CHECK_FALSE(silent.ok);
+        CHECK(silent.ms >= 50);
+        CHECK(silent.ms < 400);
+    });
     CHECK(boxes.empty());
     CloseTestPort();
 }
@@ -220,15 +226,12 @@ TEST_CASE("serial port: a silent reader gives nothing after one time-out" * doct
 TEST_CASE("serial port: a port held by another program does not open" * doctest::skip()) {
     // Another program holds the port open exclusively; the channel fails quietly, exactly
     // as for a port name that no device carries.
-    ResetCodecWindow();
-    InitSessionState();
-    std::vector<RecordedBox> boxes = RecordBoxes(
-        [](const char*) {
-            CHECK_FALSE(OpenChannel(TestPort().c_str(), kReaderBaudRate));
-            CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
-            CHECK_FALSE(OpenChannel("COM42", kReaderBaudRate));
-            CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
-        },
-        nullptr);
+    CreateTestMainWindow(kKruKrm, kEnglish);
+    std::vector<SeenBox> boxes = BoxesOf([] {
+        CHECK_FALSE(OpenChannel(TestPort().c_str(), kReaderBaudRate));
+        CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
+        CHECK_FALSE(OpenChannel("COM42", kReaderBaudRate));
+        CHECK(g_session.portHandle == INVALID_HANDLE_VALUE);
+    });
     CHECK(boxes.empty());
 }

@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckInGroup(kStandbyGroup, 3, fields.standbyRadio, previous[2]);
     CheckInGroup(kTouchPollGroup, 2, fields.touchPollRadio, previous[3]);
 
-    std::unique_ptr<char[]> command(new char[kKruKrmCommandLength]);
-    FUZZ_CHECK(BuildKruKrmCommand(IsRadioChecked, command.get()) == kKruKrmCommandLength);
+    std::unique_ptr<char[]> command(new char[kKruKrmWriteLength]);
+    FUZZ_CHECK(BuildKruKrmCommand(IsRadioChecked, command.get()) == kKruKrmWriteLength);
     FUZZ_CHECK(command[0] == 'A' && command[1] == 'T' && command[2] == '+');
     // Command offset n carries payload offset n + 1.
     if (fields.interfaceRadio != kNotRecognized)
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The command's characters behind a firmware label make a payload that parses whole, to
     // the radios the command was built from.
     unsigned char again[kKruKrmPayloadLength] = {'1', '.', '1', '0'};
-    for (int i = 3; i < kKruKrmCommandLength; ++i) again[i + 1] = static_cast<unsigned char>(command[i]);
+    for (int i = 3; i < kKruKrmWriteLength; ++i) again[i + 1] = static_cast<unsigned char>(command[i]);
     const KruKrmFields back = ParseKruKrmSettings(again, kKruKrmPayloadLength);
     FUZZ_CHECK(back.interfaceRadio != kNotRecognized && back.indicationRadio != kNotRecognized &&
                back.standbyRadio != kNotRecognized && back.touchPollRadio != kNotRecognized);
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(cached[kCachedSettingsSize - 1] == '\0');
     for (int i = 0; i < kKruKrmPayloadLength && i < length && payload[i] != 0; ++i)
         FUZZ_CHECK(cached[i] == static_cast<char>(payload[i]));
-    CacheCommandSettings(command.get(), kKruKrmCommandLength, cached.get());
-    for (int i = 3; i < kKruKrmCommandLength; ++i) FUZZ_CHECK(cached[i + 1] == command[i]);
+    CacheCommandSettings(command.get(), kKruKrmWriteLength, cached.get());
+    for (int i = 3; i < kKruKrmWriteLength; ++i) FUZZ_CHECK(cached[i + 1] == command[i]);
     return 0;
 }

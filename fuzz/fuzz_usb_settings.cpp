@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckInGroup(kByteCountGroup, 5, fields.byteCountRadio, previous[3]);
     CheckInGroup(kCardsGroup, 3, fields.cardsRadio, previous[4]);
 
-    std::unique_ptr<char[]> command(new char[kUsbCommandLength]);
-    FUZZ_CHECK(BuildUsbCommand(IsRadioChecked, command.get()) == kUsbCommandLength);
+    std::unique_ptr<char[]> command(new char[kUsbWriteLength]);
+    FUZZ_CHECK(BuildUsbCommand(IsRadioChecked, command.get()) == kUsbWriteLength);
     FUZZ_CHECK(command[0] == 'A' && command[1] == 'T' && command[2] == '+');
     auto same = [&](int payloadOffset) { return command[payloadOffset - 1] == static_cast<char>(payload[payloadOffset]); };
     if (fields.modeRadio != kNotRecognized) FUZZ_CHECK(same(4));
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fields.cardsRadio != kNotRecognized) FUZZ_CHECK(same(9) && same(10));
 
     unsigned char again[kUsbPayloadLength] = {'1', '.', '1', '0'};
-    for (int i = 3; i < kUsbCommandLength; ++i) again[i + 1] = static_cast<unsigned char>(command[i]);
+    for (int i = 3; i < kUsbWriteLength; ++i) again[i + 1] = static_cast<unsigned char>(command[i]);
     const UsbFields back = ParseUsbSettings(again, kUsbPayloadLength);
     // A group with nothing checked gets the page default or its last choice.
     FUZZ_CHECK(back.modeRadio == CheckedOr(kModeGroup, IdModeAll));
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(cached[kCachedSettingsSize - 1] == '\0');
     for (int i = 0; i < kUsbPayloadLength && i < length && payload[i] != 0; ++i)
         FUZZ_CHECK(cached[i] == static_cast<char>(payload[i]));
-    CacheCommandSettings(command.get(), kUsbCommandLength, cached.get());
-    for (int i = 3; i < kUsbCommandLength; ++i) FUZZ_CHECK(cached[i + 1] == command[i]);
+    CacheCommandSettings(command.get(), kUsbWriteLength, cached.get());
+    for (int i = 3; i < kUsbWriteLength; ++i) FUZZ_CHECK(cached[i + 1] == command[i]);
     return 0;
 }

@@ -122,20 +122,31 @@ def _():
         h.expect_eq(app.close(), 0, "exit code")
 
 
-@T.case("choosing ports by hand: a silent port reports no response, the reader's port is opened and read")
+@T.case("choosing ports by hand: one that cannot be opened, a silent one, the reader's")
 def _():
     with w.scenario(env()) as ports:
         silent = ports.quiet(1)
+        # Listed but not openable, as a port another program holds. (Wine does not refuse a
+        # second open of a serial device, so the device is simply missing here.)
+        ports.value("\\Device\\Serial6", "COM7")
         app = w.start(env())
         expect_not_found(app)
+        h.expect_eq(w.combo(app).combo()[0], [b"COM1", b"COM7"], "the list after the search")
         sim = ports.sim(3, model="U", settings="W261SF")
 
-        w.select_port(app, 0)  # COM1: opened and queried, the reader is expected to answer
+        w.select_port(app, 1)  # COM7: the open fails, the list is refreshed
+        app.expect_box(h.ui("Error opening [COM7]!"), w.ICON_ERROR)
+        h.wait_until(lambda: w.combo(app).combo()[0] == [b"COM1", b"COM3", b"COM7"], 5, "the refreshed list")
+        h.expect(w.combo(app).enabled, "the combobox is enabled")
+        app.expect_no_box(0.3)
+
+        w.select_port(app, 0)  # COM1: opened and queried; a reader is expected to answer
         w.wait_gone(w.wait_popup(app, READING, 2), 5)
         app.expect_box(w.NO_RESPONSE, w.ICON_RETRY)
-        h.expect_eq(silent.data(), b"AT+READS_KRXAT+READS_KRX", "COM1 got the probe and the query")
-        h.wait_until(lambda: w.combo(app).combo()[0] == [b"COM1", b"COM3"], 5, "the refreshed list")
+        h.expect_eq(silent.data(), b"AT+READS_KRX" * 2, "COM1 got the probe and the query")
+        h.wait_until(lambda: app.main.enabled, 10, "the main window to be enabled")
         h.expect(w.combo(app).enabled, "the combobox is enabled")
+        h.expect_eq(w.version_text(app), b"x.xx", "version value")
 
         w.select_port(app, 1)  # COM3
         popup = w.wait_popup(app, READING, 2)

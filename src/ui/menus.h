@@ -10,3 +10,5 @@ void ShowQuitContextMenu(LPARAM lParam);
 void ShowAboutDialog();
 void OpenHelpFile();
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The boxes for the shell's answer r to opening the help file (none when it opened).
+void ReportHelpResult(INT_PTR r);

@@ -49,5 +49,5 @@ constexpr unsigned kMarkerColor = 0x00123456;
 // nothing yet): the lamp column repaint request, the session reset, the message icons.
 // Each flag goes to false as soon as its piece is in.
 constexpr bool kSkipLampRepaint = true;
-constexpr bool kSkipSessionReset = true;
+constexpr bool kSkipSessionReset = false;
 constexpr bool kSkipIcons = false;

@@ -93,6 +93,7 @@ class Ports:
         self.sims = {}
         self.silent = {}
         self.values = []
+        self.bare = []
 
     def sim(self, com, model="U", firmware="1.10", settings="TMX1DO", extra=()):
         before = time.monotonic()
@@ -112,6 +113,11 @@ class Ports:
         self.env.boot()
         self.env.driver.cmd("regset", h.to_hex(h.SERIALCOMM), h.to_hex(name), "sz", h.to_hex(port))
         self.values.append(name)
+        # Marked as the test's own, so the harness does not drop it as one of the machine's.
+        number = int(port[3:])
+        if number not in self.env.plugged:
+            self.env.plugged[number] = None
+            self.bare.append(number)
 
     def clear(self):
         for name in self.values:
@@ -120,6 +126,9 @@ class Ports:
             except h.DriverError:
                 pass
         self.values = []
+        for number in self.bare:
+            self.env.plugged.pop(number, None)
+        self.bare = []
         for com in list(self.env.plugged):
             self.env.unplug_port(com)
         for listener in self.silent.values():

@@ -51,8 +51,13 @@ void OnCommand(WPARAM wParam) {
 
 void OnTimer(WPARAM wParam) {
     const unsigned id = LOWORD(wParam);
-    if (id >= ProgressSearch && id <= ProgressWrite) OnProgressTimer(static_cast<int>(id));
-    else if (id == kSettleTimerId) OnSettleTimer();
+    if (id >= ProgressSearch && id <= ProgressWrite) {
+        BeginProgressTick();
+        OnProgressTimer(static_cast<int>(id));
+        EndProgressTick();
+    } else if (id == kSettleTimerId) {
+        OnSettleTimer();
+    }
 }
 
 }  // namespace

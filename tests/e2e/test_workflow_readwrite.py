@@ -99,7 +99,7 @@ def _():
         find_reader(app, "COM3")
 
         # The reader stops answering: READ ends in the retry box and the session is reset.
-        sim.control("silent")
+        sim.control("silent on")
         press(app, w.ID_READ)
         w.wait_gone(w.wait_popup(app, READING, 2), 5)
         app.expect_box(w.NO_RESPONSE, w.ICON_RETRY)

@@ -39,13 +39,8 @@ constexpr char kModelKru = 'U';
 constexpr char kModelKrm = 'M';
 constexpr char kModelUsb = 'B';
 
-// Card ID reply: fixed prefix, barcode number (up to 11 characters), cipher ID
-// (10 digits) and a closing '.'.
+// Card ID reply (the card ID read keeps its own layout in card_id.h): fixed prefix, the
+// barcode number (ten digits and a space), the cipher ID (ten digits) and a closing '.'.
 constexpr const char kCardIdReplyPrefix[] = "\n\rAT+IDS - OK! >> ";
-constexpr int kCardIdPrefixLength = 18;
-constexpr int kBarcodeOffset = 18;
-constexpr int kBarcodeFieldLength = 11;
-constexpr int kCipherIdOffset = 29;
 constexpr int kCipherIdDigits = 10;
-constexpr int kCardIdEndOffset = 39;
 constexpr char kCardIdEnd = '.';

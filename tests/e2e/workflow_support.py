@@ -201,3 +201,17 @@ def select_port(app, index):
 def sim_times(sim, kind, data):
     """Monotonic times (approximate, from the simulator's own clock) of its log entries."""
     return [sim.started + ms / 1000.0 for ms, k, d in sim.log() if k == kind and data in d]
+
+
+def events(sim, tags=("OPEN", "RX", "TX", "CLOSE")):
+    """Every log line of the simulator with one of `tags`: (ms, tag, bytes)."""
+    entries = []
+    try:
+        with open(sim.log_path, encoding="latin-1") as f:
+            for line in f:
+                parts = line.rstrip("\n").split(" ", 2)
+                if len(parts) >= 2 and parts[1] in tags:
+                    entries.append((int(parts[0]), parts[1], h._unescape(parts[2] if len(parts) > 2 else "")))
+    except FileNotFoundError:
+        pass
+    return entries

@@ -43,11 +43,11 @@ CardIdVerdict ParseCardIdReply(const unsigned char* buffer, std::size_t size, Ca
     result->barcode = 0;
     result->cipherId = 0;
     if (size <= static_cast<std::size_t>(kCardIdEndOffset) ||
-        std::memcmp(buffer, kCardIdPrefix, kCardIdPrefixLength) != 0)
+        std::memcmp(buffer, kCardIdReplyPrefix, kCardIdPrefixLength) != 0)
         return CardIdInvalidCommand;
     result->barcode = ParseCardNumber(buffer + kBarcodeOffset, size - kBarcodeOffset);
     result->cipherId = ParseCardNumber(buffer + kCipherIdOffset, size - kCipherIdOffset);
-    return buffer[kCardIdEndOffset] == kCardIdEndMark ? CardIdComplete : CardIdUnrecognized;
+    return buffer[kCardIdEndOffset] == kCardIdEnd ? CardIdComplete : CardIdUnrecognized;
 }
 
 void FormatCardIdFields(const CardIdResult& result, CardIdFields* fields) {

@@ -3,20 +3,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "protocol/commands.h"
+
 struct CardIdResult {
     std::uint32_t barcode;
     std::uint32_t cipherId;
 };
 extern CardIdResult g_cardId;
 
-// The ID reply: "\n\rAT+IDS - OK! >> ", the barcode number at 18 (ten digits and a separator),
-// the cipher ID at 29 (ten digits), '.' at 39.
-constexpr const char kCardIdPrefix[] = "\n\rAT+IDS - OK! >> ";
+// The ID reply's layout: the prefix kCardIdReplyPrefix, the barcode number at 18 (ten digits
+// and a separator), the cipher ID at 29 (ten digits), kCardIdEnd at 39.
 constexpr int kCardIdPrefixLength = 18;
 constexpr int kBarcodeOffset = 18;
 constexpr int kCipherIdOffset = 29;
 constexpr int kCardIdEndOffset = 39;
-constexpr char kCardIdEndMark = '.';
 
 enum CardIdVerdict : int {
     CardIdInvalidCommand,  // the prefix differs: a refusal, another echo, or too short

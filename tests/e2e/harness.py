@@ -19,7 +19,8 @@ that exits non-zero when a check fails. Typical use:
             app.close()                             # WM_CLOSE; returns the exit code
     T.main()
 
-Env(config=None, readonly=False, acp=1251, files=None, name=None)
+Env(config=None, readonly=False, acp=1251, files=None, name=None, prefix=None, workdir=None,
+    display=None)
     A context manager: fresh temp dir with a working directory (`env.workdir`, optional initial
     "appconfig.ini" bytes `config`, extra `files` {name: bytes}, `readonly` makes the directory
     immutable even for root), a fresh WINEPREFIX cloned from a per-build template (hard links for
@@ -31,6 +32,9 @@ Env(config=None, readonly=False, acp=1251, files=None, name=None)
     `wineserver -k` ends the program and Wine's own services, stragglers of the prefix are
     killed by pid, and the temp dir is removed (kept when VIREO_E2E_KEEP=1). When the block
     raises, a screenshot goes to build/e2e-artifacts/<test>/ first.
+    For the demo (scripts/demo.py): `prefix` and `workdir` name persistent directories (the
+    prefix is cloned from the template when it has no system.reg yet; neither is removed),
+    `display` an existing X display to use instead of starting Xvfb.
   env.boot()                   start `wineserver -p -f` (stderr to /dev/null) and vdriver.exe;
                                called by start_app()/driver on first use. Static ports must be
                                registered before.
@@ -105,13 +109,14 @@ APP_EXE = os.path.join(WIN_BUILD_DIR, "VireoTool-4.exe")
 DRIVER_EXE = os.path.join(WIN_BUILD_DIR, "vdriver.exe")
 TEMPLATE_PREFIX = os.path.join(WIN_BUILD_DIR, "e2e-template-prefix")
 ARTIFACTS_DIR = os.path.join(os.path.dirname(WIN_BUILD_DIR), "e2e-artifacts")
-TEMPLATE_VERSION = "3"  # bump when the template's settings change
+TEMPLATE_VERSION = "4"  # bump when the template's settings change
 
 SCREEN = "1280x1024x24"
 MAIN_CLASS = b"my Window"
 BOX_CLASS = b"#32770"
 BOX_TEXT_ID = 0xFFFF
-BOX_ICON_ID = 0x14
+SS_ICON = 0x3
+SS_TYPEMASK = 0x1F
 IDOK = 1
 IDCANCEL = 2
 
@@ -374,10 +379,26 @@ def template_prefix():
                 _kill_pid(pid)
         if not os.path.exists(os.path.join(building, "system.reg")):
             raise RuntimeError("wineboot did not create a prefix in " + building)
+        install_wine_fonts(building)
         with open(os.path.join(building, ".vireo-template"), "w") as f:
             f.write(stamp_text)
         os.rename(building, TEMPLATE_PREFIX)
         return TEMPLATE_PREFIX
+
+
+WINE_FONTS = "/usr/share/wine/fonts"
+
+
+def install_wine_fonts(prefix):
+    """Debian's Wine does not find its own fonts (Tahoma, MS Sans Serif, Marlett for the caption
+    buttons) in /usr/share/wine/fonts; copied into C:\\windows\\Fonts they are used, and the
+    windows look as on Windows instead of drawing "0 1 r" for the caption buttons."""
+    target = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    if not os.path.isdir(WINE_FONTS):
+        return
+    os.makedirs(target, exist_ok=True)
+    for name in os.listdir(WINE_FONTS):
+        shutil.copy2(os.path.join(WINE_FONTS, name), os.path.join(target, name))
 
 
 def clone_prefix(template, target):
@@ -601,9 +622,11 @@ class Box(Window):
         """The program icon (id 1..7) the box shows, or None when it shows none of them.
         Icon handles are private to the process that loaded them, so the driver draws each
         icon of the program file itself and compares it with the box's icon on the screen."""
-        static = self.child(BOX_ICON_ID)
-        if static is None:
+        # The icon static's id differs (0x14 on Windows, 0x440 under Wine): find it by style.
+        statics = [c for c in self.children() if c.info().get("style", 0) & SS_TYPEMASK == SS_ICON]
+        if not statics:
             return None
+        static = statics[0]
 
         def identify():
             raw = self.d.record("iconid", static.hwnd, to_hex(windows_path(APP_EXE)))
@@ -623,7 +646,11 @@ class Box(Window):
 
     def press_ok_and_wait(self, timeout=10.0):
         self.ok()
-        wait_until(lambda: not self.exists() or not self.visible, timeout, "the box to close")
+
+        def gone():
+            info = self.info()
+            return not info["exists"] or not info["visible"]
+        wait_until(gone, timeout, "the box to close")
 
 
 class App:
@@ -702,6 +729,30 @@ class App:
         if press:
             box.press_ok_and_wait()
         return box
+
+    def settle(self, quiet=0.5, timeout=DEFAULT_TIMEOUT):
+        """Waits until the program is idle: no message box, no other window of its own (such
+        as a progress popup) and the main window enabled, for `quiet` seconds in a row. Boxes
+        met on the way are logged and OK is pressed on them; returns those (caption, text,
+        icon) records."""
+        main = self.main or self.wait_main_window()
+        pressed = []
+        deadline = time.monotonic() + timeout
+        calm_since = time.monotonic()
+        while time.monotonic() - calm_since < quiet:
+            if time.monotonic() > deadline:
+                raise Failure("the program did not become idle; boxes pressed: %r" % pressed)
+            if self.boxes():
+                box = self.wait_box(5.0)
+                pressed.append(self.box_log[-1])
+                box.press_ok_and_wait()
+                calm_since = time.monotonic()
+                continue
+            others = [w for w in self.windows() if w != main]
+            if others or not main.info().get("enabled"):
+                calm_since = time.monotonic()
+            time.sleep(0.05)
+        return pressed
 
     def expect_no_box(self, within=2.0):
         deadline = time.monotonic() + within
@@ -830,8 +881,12 @@ class FakePort:
 
 
 class Env:
-    def __init__(self, config=None, readonly=False, acp=1251, files=None, name=None):
+    def __init__(self, config=None, readonly=False, acp=1251, files=None, name=None,
+                 prefix=None, workdir=None, display=None):
         self.config = config
+        self.fixed_prefix = prefix
+        self.fixed_workdir = workdir
+        self.fixed_display = display
         self.readonly = readonly
         self.acp = acp
         self.files = files or {}
@@ -870,10 +925,10 @@ class Env:
     def setup(self):
         template = template_prefix()
         self.tmp = tempfile.mkdtemp(prefix="vireo-e2e-")
-        self.workdir = os.path.join(self.tmp, "work")
-        self.prefix = os.path.join(self.tmp, "prefix")
+        self.workdir = self.fixed_workdir or os.path.join(self.tmp, "work")
+        self.prefix = self.fixed_prefix or os.path.join(self.tmp, "prefix")
         self.logdir = os.path.join(self.tmp, "logs")
-        os.makedirs(self.workdir)
+        os.makedirs(self.workdir, exist_ok=True)
         os.makedirs(self.logdir)
         if self.config is not None:
             with open(os.path.join(self.workdir, "appconfig.ini"), "wb") as f:
@@ -883,8 +938,14 @@ class Env:
                 f.write(data)
         if self.readonly:
             self.make_readonly(self.workdir)
-        clone_prefix(template, self.prefix)
-        self._start_xvfb()
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+            clone_prefix(template, self.prefix)
+        if self.fixed_display:
+            self.display = self.fixed_display
+        else:
+            self._start_xvfb()
 
     def make_readonly(self, path):
         """Read-only even for root: the immutable attribute (chattr +i); plain modes otherwise."""

@@ -84,7 +84,7 @@ def on_display(display):
             app.wait_main_window(60)
             say("VireoTool-4 runs on display %s; working folder %s." % (display, os.path.relpath(WORK_DIR)))
             say("readers: Vireo-4KRM 1.10 on COM%d, Vireo-4-USB 1.10 on COM%d (its tab finds it);"
-                " wire logs %s and %s." % (KRM_COM, USB_COM, krm.log_path, usb.log_path))
+                " while the demo runs their wire logs are %s and %s." % (KRM_COM, USB_COM, krm.log_path, usb.log_path))
             say("close the program to end the demo.")
             code = app.wait_exit(timeout=10 ** 9)
             say("VireoTool-4 ended with exit code %d; the readers are stopped." % code)

@@ -88,8 +88,10 @@ Sim: pty, pid, log_path, control_path; log() -> [(ms, "RX"|"TX", bytes)]; rx() /
   received / sent; wait_log(predicate, timeout); control(line); stop().
 
 Checks: expect(cond, msg), expect_eq(actual, expected, what), wait_until(fn, timeout, what)
-  raise Failure; Tests(__file__).case(title) registers a case, main() runs them (argument: a
-  substring to run only matching cases), prints "PASS"/"FAIL" lines and "N passed, N failed".
+  raise Failure; Tests(__file__).case(title, timeout=240) registers a case, main() runs them
+  (argument: a substring to run only matching cases), prints "PASS"/"FAIL" lines and
+  "N passed, N failed", exits 1 on any failure. A case over its time fails with cleanup done;
+  SIGTERM/SIGHUP end the run through the same cleanup.
 Texts: ui(str) -> the English text as bytes; ru(str) -> CP1251 bytes; config_file(lang, tab).
 """
 
@@ -144,6 +146,7 @@ WS_EX_TOPMOST = 0x00000008
 
 SERIALCOMM = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM"
 DEFAULT_TIMEOUT = 30.0  # Wine on a shared 2-core machine can be slow to start
+CASE_TIMEOUT = 240  # seconds; ctest gives a whole file 600
 
 # ----------------------------------------------------------------------------------------------
 # Checks and the test runner
@@ -182,20 +185,32 @@ class Tests:
         self.name = os.path.splitext(os.path.basename(test_file))[0]
         self.cases = []
 
-    def case(self, title):
+    def case(self, title, timeout=CASE_TIMEOUT):
+        """Registers a case; a case still running after `timeout` seconds fails (its Env still
+        cleans up), so one hang cannot use up the whole file's ctest time."""
         def register(fn):
-            self.cases.append((title, fn))
+            self.cases.append((title, fn, timeout))
             return fn
         return register
 
     def main(self):
         selected = sys.argv[1] if len(sys.argv) > 1 else ""
         passed = failed = 0
-        for title, fn in self.cases:
+
+        def stop(signum, _frame):
+            raise SystemExit("stopped by signal %d" % signum)
+        for signum in (signal.SIGTERM, signal.SIGHUP):
+            signal.signal(signum, stop)
+
+        def overtime(_signum, _frame):
+            raise Failure("the case ran out of time")
+        signal.signal(signal.SIGALRM, overtime)
+        for title, fn, timeout in self.cases:
             if selected and selected not in title:
                 continue
             _current_case[0] = (self.name, title)
             started = time.monotonic()
+            signal.alarm(int(timeout))
             try:
                 fn()
                 passed += 1
@@ -205,6 +220,8 @@ class Tests:
                 print("FAIL %s (%.1f s): %s" % (title, time.monotonic() - started, error), flush=True)
                 if not isinstance(error, Failure):
                     traceback.print_exc()
+            finally:
+                signal.alarm(0)
         print("%d passed, %d failed" % (passed, failed), flush=True)
         sys.exit(1 if failed or not passed else 0)
 

@@ -138,12 +138,19 @@ def expect_lamps(win, family, colours):
             h.expect_eq(win.pixel(x, centre(rect)[1]), 0, "ring of lamp %d" % (index + 1))
 
 
+def settle_start_up(app):
+    """Waits for the start-up search to report (it always ends with a box: found, not found
+    or no ports) and for the program to be idle after it; the boxes are answered."""
+    pressed = []
+    h.wait_until(lambda: pressed.extend(app.settle()) or pressed, h.DEFAULT_TIMEOUT, "the start-up search's report")
+    return pressed
+
+
 def start(env, cwd=None):
-    """Starts the program and waits until its start-up search has finished; the boxes the
-    search shows (no reader in these tests) are answered."""
+    """Starts the program and waits until its start-up search has finished."""
     app = env.start_app(cwd=cwd)
     win = app.wait_main_window()
-    app.settle()
+    settle_start_up(app)
     return app, win
 
 
@@ -161,7 +168,7 @@ def start_copy(env, config=None, name="copy"):
     app = h.App(env, pid)
     env.apps.append(app)
     win = app.wait_main_window()
-    app.settle()
+    settle_start_up(app)
     return app, win, workdir
 
 

@@ -62,7 +62,10 @@ App: pid; wait_main_window(timeout) -> Window; main (the cached main Window); wa
   returns the code); kill(); boxes() -> [Box] of this process, topmost first; wait_box(timeout)
   -> Box; expect_box(text, icon=None, timeout=20, caption=None, press=True) -> Box (checks, then
   presses OK and waits for the box to go); expect_no_box(within); box_log: every box seen by
-  wait_box/expect_box as (caption, text, icon); gui() -> {"gdi","user","handles"}.
+  wait_box/expect_box as (caption, text, icon); settle(quiet) waits until no box/popup is up
+  and the main window is enabled (pressing OK on boxes met, returning them); gui() ->
+  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows": windows it
+  owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources, always 0 under Wine}.
 
 Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabled, iconic,
   rect (l,t,r,b screen), client_rect (x,y,w,h: screen origin, size), inparent (l,t,r,b in the
@@ -72,8 +75,12 @@ Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabl
   send_close() (SendMessage WM_CLOSE); sys_close() (WM_SYSCOMMAND SC_CLOSE, the close box);
   minimize(); restore(); lclick(x, y); rclick(x, y) (client points); pixel(x, y) -> 0x00BBGGRR;
   pixels(x, y, w, h) -> RGB bytes; combo() -> (items, selection); tabs() -> (items, selection);
-  tab_click(index) (a posted click inside the tab: the honest way); tab_select(index)
-  (TCM_SETCURSEL + WM_NOTIFY TCN_SELCHANGE sent to the parent: no click involved).
+  tab_rect(index); tab_click(index) (posted button down/up at the middle of the tab: the tab
+  control itself then sends TCN_SELCHANGING/TCN_SELCHANGE, as for a user's click; WM_NOTIFY
+  cannot be sent to another process under Wine, so there is no "select without click");
+  menu() -> [MenuItem] of the menu bar (path tuple, id, state, kind, submenu, text; .checked,
+  .grayed, .separator), read inside the program by vprobe.dll; menu_item(command_id).
+  Menu commands are chosen with command(id) on the main window (WM_COMMAND, as the menu does).
 Box(Window): caption, message (the 0xFFFF static's bytes), icon (3..7, identified by pixels,
   see Box.icon), ok() (posts BM_CLICK to the OK button), press_ok_and_wait().
 
@@ -601,8 +608,35 @@ class Window:
     def tab_click(self, index):
         self.d.cmd("tabclick", self.hwnd, index)
 
-    def tab_select(self, index):
-        self.d.cmd("tabselect", self.hwnd, index)
+    def menu(self):
+        """The window's menu bar, every item in order (read inside the program by vprobe.dll,
+        since Wine keeps menus private to their process)."""
+        items = []
+        for token in self.d.cmd("menu", self.hwnd).split():
+            path, item_id, state, kind, submenu, text = token.split(":", 5)
+            items.append(MenuItem(tuple(int(p) for p in path.split(".")), int(item_id), int(state), int(kind),
+                                  submenu == "1", from_hex(text)))
+        return items
+
+    def menu_item(self, command_id):
+        """The menu item with this command id (None when there is none)."""
+        return next((item for item in self.menu() if item.id == command_id and not item.submenu), None)
+
+
+class MenuItem:
+    MFS_CHECKED = 0x8
+    MFS_GRAYED = 0x3
+    MFT_SEPARATOR = 0x800
+
+    def __init__(self, path, item_id, state, kind, submenu, text):
+        self.path, self.id, self.state, self.kind, self.submenu, self.text = path, item_id, state, kind, submenu, text
+
+    checked = property(lambda self: bool(self.state & self.MFS_CHECKED))
+    grayed = property(lambda self: bool(self.state & self.MFS_GRAYED))
+    separator = property(lambda self: bool(self.kind & self.MFT_SEPARATOR))
+
+    def __repr__(self):
+        return "MenuItem(%s, id=%d, state=0x%x, %r)" % (".".join(map(str, self.path)), self.id, self.state, self.text)
 
 
 class Box(Window):

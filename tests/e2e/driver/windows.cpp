@@ -220,11 +220,17 @@ static std::string Combo(const Args& args) {
         return Err("combobox does not answer");
     std::string items;
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = 0;
-        SendWithTimeout(combo, CB_GETLBTEXTLEN, i, 0, &length);
-        std::string text(length > 0 ? length * 2 + 2 : 2, '\0');
-        SendWithTimeout(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]), nullptr);
-        text.resize(std::strlen(text.c_str()));
+        // Wine hands another process's list text back as UTF-16 even to the "A" call, so
+        // ask for UTF-16 and turn it into the program's code page here.
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
+        std::wstring wide(static_cast<LRESULT>(length) > 0 ? length + 1 : 1, L'\0');
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG,
+                            kSendTimeoutMs, nullptr);
+        wide.resize(wcslen(wide.c_str()));
+        std::string text(wide.size() * 2 + 1, '\0');
+        text.resize(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                        static_cast<int>(text.size()), nullptr, nullptr));
         if (i) items += ',';
         items += Hex(text);
     }

@@ -58,6 +58,7 @@ void SwitchLanguage(int language) {
     CheckMenuItem(g_languageMenu, IdRussian, MF_BYCOMMAND | (language == kRussian ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(g_languageMenu, IdEnglish, MF_BYCOMMAND | (language == kEnglish ? MF_CHECKED : MF_UNCHECKED));
     g_uiLanguage = language;
+    FillUiText();  // so that a failed save already warns in the new language
     SaveConfig();  // a failure shows its warning box; the switch goes on
     RelabelControls();
     RebuildMenuBar();

@@ -23,7 +23,6 @@ constexpr InterfaceCode kInterfaceCodes[] = {
 
 constexpr int kMinVersionForWiegand58 = 110;
 constexpr int kMaxVersionWithoutWiegand58 = 100;
-constexpr char kModelKrm = 'M';
 
 }  // namespace
 
@@ -64,7 +63,7 @@ RadioAvailability Wiegand58Availability(int firmwareVersion, char modelLetter) {
 }
 
 int BuildKruKrmCommand(RadioCheckedFn isChecked, char* command) {
-    std::memcpy(command, kWritePrefix, kWritePrefixLength);
+    std::memcpy(command, kCommandPrefix, kCommandPrefixLength);
 
     // The page always has one interface checked; should none be, the page default
     // "Touch Memory" is written rather than stale bytes or a choice the reader may lack.
@@ -80,5 +79,5 @@ int BuildKruKrmCommand(RadioCheckedFn isChecked, char* command) {
     command[kIndicationOffset - kCommandShift] = isChecked(IdDirect) ? '1' : '0';
     command[kStandbyOffset - kCommandShift] = isChecked(IdDynamic) ? 'D' : isChecked(IdStatic) ? 'S' : 'A';
     command[kTouchPollOffset - kCommandShift] = isChecked(IdPollOn) ? 'O' : 'F';
-    return kKruKrmCommandLength;
+    return kKruKrmWriteLength;
 }

@@ -4,8 +4,7 @@
 // characters, e.g. "AT+W441SO". Characters are case-sensitive. Radios are named by control id.
 #include "protocol/settings_string.h"
 
-constexpr int kKruKrmPayloadLength = 10;
-constexpr int kKruKrmCommandLength = 9;
+constexpr int kKruKrmPayloadLength = kFirmwareLabelLength + kKruKrmSettingsLength;
 
 // The radio each field names, or kNotRecognized.
 struct KruKrmFields {
@@ -22,7 +21,7 @@ KruKrmFields ParseKruKrmSettings(const unsigned char* bytes, int length);
 // 1.00 or older takes it away, anything in between leaves it as it was.
 RadioAvailability Wiegand58Availability(int firmwareVersion, char modelLetter);
 
-// Writes the kKruKrmCommandLength command bytes (no terminator) from the checked radios and
+// Writes the kKruKrmWriteLength command bytes (no terminator) from the checked radios and
 // returns that length. Each group takes its first checked radio; with none checked the
 // interface falls back to Touch Memory and the other groups to their last choice.
 int BuildKruKrmCommand(RadioCheckedFn isChecked, char* command);

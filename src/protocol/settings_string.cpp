@@ -20,8 +20,8 @@ void CachePayload(const unsigned char* bytes, int length, int count, char* cache
 }
 
 void CacheCommandSettings(const char* command, int commandLength, char* cachedSettings) {
-    for (int i = kWritePrefixLength; i < commandLength; ++i) {
-        int target = i - kWritePrefixLength + kFirmwareLabelLength;
+    for (int i = kCommandPrefixLength; i < commandLength; ++i) {
+        int target = i - kCommandPrefixLength + kFirmwareLabelLength;
         if (target >= kCachedSettingsSize - 1) break;
         cachedSettings[target] = command[i];
     }

@@ -1,13 +1,12 @@
 #pragma once
-// What both settings codecs share (portable): the firmware label in front of every payload,
-// the "AT+" in front of every write command, the bounded copy into cachedSettings, and the
-// three outcomes of an availability rule.
+// What both settings codecs share (portable): where the setting characters stand in a
+// payload and in a write command, the bounded copy into cachedSettings, and the three
+// outcomes of an availability rule.
 
-constexpr int kFirmwareLabelLength = 4;  // "1.10": the setting characters follow it
-constexpr const char kWritePrefix[] = "AT+";
-constexpr int kWritePrefixLength = 3;
+#include "protocol/commands.h"
+
 // A setting character at payload offset n stands at command offset n - kCommandShift.
-constexpr int kCommandShift = kFirmwareLabelLength - kWritePrefixLength;
+constexpr int kCommandShift = kFirmwareLabelLength - kCommandPrefixLength;
 
 // The radio id a parser returns for a field whose characters name no choice.
 constexpr int kNotRecognized = 0;

@@ -17,7 +17,6 @@ constexpr char kTouchMemoryCode[] = "TMX";  // format and type together
 constexpr int kMinVersionForBytes7 = 110;
 constexpr int kMaxVersionWithoutBytes7 = 100;
 constexpr int kMaxVersionTouchMemoryWithoutBytes7 = 110;
-constexpr char kModelUsb = 'B';
 
 struct ByteCountCode {
     int radio;
@@ -80,7 +79,7 @@ bool TouchMemoryDisablesBytes7(int firmwareVersion) {
 }
 
 int BuildUsbCommand(RadioCheckedFn isChecked, char* command) {
-    std::memcpy(command, kWritePrefix, kWritePrefixLength);
+    std::memcpy(command, kCommandPrefix, kCommandPrefixLength);
     command[kModeOffset - kCommandShift] = isChecked(IdModeWindows) ? 'W' : 'A';
 
     if (isChecked(IdHexOrDec)) {
@@ -110,5 +109,5 @@ int BuildUsbCommand(RadioCheckedFn isChecked, char* command) {
         }
     }
     std::memcpy(command + kCardsOffset - kCommandShift, cards->code, kCardsCodeLength);
-    return kUsbCommandLength;
+    return kUsbWriteLength;
 }

@@ -4,8 +4,7 @@
 // same seven characters, e.g. "AT+ATMX4XM". Characters are case-sensitive.
 #include "protocol/settings_string.h"
 
-constexpr int kUsbPayloadLength = 11;
-constexpr int kUsbCommandLength = 10;
+constexpr int kUsbPayloadLength = kFirmwareLabelLength + kUsbSettingsLength;
 
 // The radio each field names, or kNotRecognized.
 struct UsbFields {
@@ -24,6 +23,6 @@ RadioAvailability Bytes7Availability(int firmwareVersion, char modelLetter);
 // With "Touch Memory" output, "7" is offered only above firmware 1.10.
 bool TouchMemoryDisablesBytes7(int firmwareVersion);
 
-// Writes the kUsbCommandLength command bytes (no terminator) from the checked radios and
+// Writes the kUsbWriteLength command bytes (no terminator) from the checked radios and
 // returns that length.
 int BuildUsbCommand(RadioCheckedFn isChecked, char* command);

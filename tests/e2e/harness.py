@@ -19,7 +19,8 @@ that exits non-zero when a check fails. Typical use:
             app.close()                             # WM_CLOSE; returns the exit code
     T.main()
 
-Env(config=None, readonly=False, acp=1251, files=None, name=None)
+Env(config=None, readonly=False, acp=1251, files=None, name=None, prefix=None, workdir=None,
+    display=None)
     A context manager: fresh temp dir with a working directory (`env.workdir`, optional initial
     "appconfig.ini" bytes `config`, extra `files` {name: bytes}, `readonly` makes the directory
     immutable even for root), a fresh WINEPREFIX cloned from a per-build template (hard links for
@@ -31,6 +32,9 @@ Env(config=None, readonly=False, acp=1251, files=None, name=None)
     `wineserver -k` ends the program and Wine's own services, stragglers of the prefix are
     killed by pid, and the temp dir is removed (kept when VIREO_E2E_KEEP=1). When the block
     raises, a screenshot goes to build/e2e-artifacts/<test>/ first.
+    For the demo (scripts/demo.py): `prefix` and `workdir` name persistent directories (the
+    prefix is cloned from the template when it has no system.reg yet; neither is removed),
+    `display` an existing X display to use instead of starting Xvfb.
   env.boot()                   start `wineserver -p -f` (stderr to /dev/null) and vdriver.exe;
                                called by start_app()/driver on first use. Static ports must be
                                registered before.
@@ -105,7 +109,7 @@ APP_EXE = os.path.join(WIN_BUILD_DIR, "VireoTool-4.exe")
 DRIVER_EXE = os.path.join(WIN_BUILD_DIR, "vdriver.exe")
 TEMPLATE_PREFIX = os.path.join(WIN_BUILD_DIR, "e2e-template-prefix")
 ARTIFACTS_DIR = os.path.join(os.path.dirname(WIN_BUILD_DIR), "e2e-artifacts")
-TEMPLATE_VERSION = "3"  # bump when the template's settings change
+TEMPLATE_VERSION = "4"  # bump when the template's settings change
 
 SCREEN = "1280x1024x24"
 MAIN_CLASS = b"my Window"
@@ -375,10 +379,26 @@ def template_prefix():
                 _kill_pid(pid)
         if not os.path.exists(os.path.join(building, "system.reg")):
             raise RuntimeError("wineboot did not create a prefix in " + building)
+        install_wine_fonts(building)
         with open(os.path.join(building, ".vireo-template"), "w") as f:
             f.write(stamp_text)
         os.rename(building, TEMPLATE_PREFIX)
         return TEMPLATE_PREFIX
+
+
+WINE_FONTS = "/usr/share/wine/fonts"
+
+
+def install_wine_fonts(prefix):
+    """Debian's Wine does not find its own fonts (Tahoma, MS Sans Serif, Marlett for the caption
+    buttons) in /usr/share/wine/fonts; copied into C:\\windows\\Fonts they are used, and the
+    windows look as on Windows instead of drawing "0 1 r" for the caption buttons."""
+    target = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    if not os.path.isdir(WINE_FONTS):
+        return
+    os.makedirs(target, exist_ok=True)
+    for name in os.listdir(WINE_FONTS):
+        shutil.copy2(os.path.join(WINE_FONTS, name), os.path.join(target, name))
 
 
 def clone_prefix(template, target):
@@ -861,8 +881,12 @@ class FakePort:
 
 
 class Env:
-    def __init__(self, config=None, readonly=False, acp=1251, files=None, name=None):
+    def __init__(self, config=None, readonly=False, acp=1251, files=None, name=None,
+                 prefix=None, workdir=None, display=None):
         self.config = config
+        self.fixed_prefix = prefix
+        self.fixed_workdir = workdir
+        self.fixed_display = display
         self.readonly = readonly
         self.acp = acp
         self.files = files or {}
@@ -901,10 +925,10 @@ class Env:
     def setup(self):
         template = template_prefix()
         self.tmp = tempfile.mkdtemp(prefix="vireo-e2e-")
-        self.workdir = os.path.join(self.tmp, "work")
-        self.prefix = os.path.join(self.tmp, "prefix")
+        self.workdir = self.fixed_workdir or os.path.join(self.tmp, "work")
+        self.prefix = self.fixed_prefix or os.path.join(self.tmp, "prefix")
         self.logdir = os.path.join(self.tmp, "logs")
-        os.makedirs(self.workdir)
+        os.makedirs(self.workdir, exist_ok=True)
         os.makedirs(self.logdir)
         if self.config is not None:
             with open(os.path.join(self.workdir, "appconfig.ini"), "wb") as f:
@@ -914,8 +938,14 @@ class Env:
                 f.write(data)
         if self.readonly:
             self.make_readonly(self.workdir)
-        clone_prefix(template, self.prefix)
-        self._start_xvfb()
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+            clone_prefix(template, self.prefix)
+        if self.fixed_display:
+            self.display = self.fixed_display
+        else:
+            self._start_xvfb()
 
     def make_readonly(self, path):
         """Read-only even for root: the immutable attribute (chattr +i); plain modes otherwise."""

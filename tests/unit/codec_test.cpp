@@ -3,9 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/config.h"
 #include "protocol/kru_codec.h"
-#include "protocol/reply.h"
 #include "protocol/usb_codec.h"
 #include "session/session.h"
 #include "ui/control_ids.h"
@@ -184,40 +182,40 @@ TEST_CASE("the digit 7 follows the USB reader's firmware and output format") {
 
 TEST_CASE("the KRU/KRM write command from the checked radios") {
     Check({IdWiegand44, IdDirect, IdStatic, IdPollOn});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+W441SO");
+    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W441SO");
     Check({IdTouchMemory, IdInverse, IdStandbyOff, IdPollOff});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+TMX0AF");
+    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+TMX0AF");
     Check({IdWiegand26, IdInverse, IdDynamic, IdPollOff});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+W260DF");
+    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W260DF");
     Check({IdWiegand58, IdDirect, IdDynamic, IdPollOn});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+W581DO");
+    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W581DO");
 
     // The first checked radio of a group wins.
     Check({IdWiegand26, IdWiegand58, IdDirect, IdInverse, IdStatic, IdStandbyOff, IdPollOn, IdPollOff});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+W261SO");
+    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W261SO");
 
     // Nothing checked: never stale bytes.
     Check({});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+TMX0AF");
+    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+TMX0AF");
 }
 
 TEST_CASE("the USB write command from the checked radios") {
     Check({IdModeAll, IdFormatTouchMemory, IdBytes4, IdCardsMifare});
-    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+ATMX4XM");
+    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+ATMX4XM");
     Check({IdModeWindows, IdHexOrDec, IdDec, IdBytes3, IdCardsEmHid});
-    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+WHDD3EX");
+    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WHDD3EX");
     Check({IdModeWindows, IdHexOrDec, IdHex, IdBytes7, IdCardsAll});
-    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+WHDH7EM");
+    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WHDH7EM");
 
     // Touch Memory writes X whatever the (disabled) type radios hold.
     Check({IdModeWindows, IdFormatTouchMemory, IdHex, IdBytes5, IdCardsAll});
-    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+WTMX5EM");
+    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WTMX5EM");
 
     // First checked wins; the last choice of each group is the fallback.
     Check({IdModeWindows, IdHexOrDec, IdBytes5, IdBytes2, IdCardsEmHid, IdCardsMifare});
-    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+WHDD5EX");
+    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WHDD5EX");
     Check({});
-    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+ATMX2EM");
+    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+ATMX2EM");
 }
 
 // Every valid choice of every field: parsed and written back, it gives the same characters.
@@ -231,7 +229,7 @@ TEST_CASE("settings read back from the reader are written back unchanged") {
                     std::string payload = std::string("1.10") + i + indication + standby + poll;
                     KruKrmFields f = ParseKru(payload.c_str());
                     Check({f.interfaceRadio, f.indicationRadio, f.standbyRadio, f.touchPollRadio});
-                    CHECK(Build(BuildKruKrmCommand, kKruKrmCommandLength) == "AT+" + payload.substr(4));
+                    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+" + payload.substr(4));
                     ++kruCount;
                 }
     CHECK(kruCount == 48);
@@ -247,7 +245,7 @@ TEST_CASE("settings read back from the reader are written back unchanged") {
                     UsbFields f = ParseUsb(payload.c_str());
                     Check({f.modeRadio, f.formatRadio, f.byteCountRadio, f.cardsRadio});
                     if (f.formatRadio == IdHexOrDec) g_checked[f.typeRadio] = true;
-                    CHECK(Build(BuildUsbCommand, kUsbCommandLength) == "AT+" + payload.substr(4));
+                    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+" + payload.substr(4));
                     ++usbCount;
                 }
     CHECK(usbCount == 90);
@@ -289,17 +287,17 @@ TEST_CASE("cachedSettings: bounded, zero-filled copies of the payload") {
 TEST_CASE("cachedSettings: a write command replaces the settings behind the firmware label") {
     char cached[kCachedSettingsSize];
     CachePayload(Bytes("1.10TMX1DO"), kKruKrmPayloadLength, kKruKrmPayloadLength, cached);
-    CacheCommandSettings("AT+W441SO", kKruKrmCommandLength, cached);
+    CacheCommandSettings("AT+W441SO", kKruKrmWriteLength, cached);
     CHECK(std::string(cached) == "1.10W441SO");
 
     CachePayload(Bytes("2.00WHDH5EM"), kUsbPayloadLength, kUsbPayloadLength, cached);
-    CacheCommandSettings("AT+ATMX4XM", kUsbCommandLength, cached);
+    CacheCommandSettings("AT+ATMX4XM", kUsbWriteLength, cached);
     CHECK(std::string(cached) == "2.00ATMX4XM");
     CHECK(cached[kCachedSettingsSize - 1] == 0);
 
     // With nothing read the label stays empty, so the string stays empty.
     std::memset(cached, 0, sizeof cached);
-    CacheCommandSettings("AT+WHDD7EM", kUsbCommandLength, cached);
+    CacheCommandSettings("AT+WHDD7EM", kUsbWriteLength, cached);
     CHECK(cached[0] == 0);
     CHECK(std::string(cached + 4) == "WHDD7EM");
 
@@ -307,24 +305,4 @@ TEST_CASE("cachedSettings: a write command replaces the settings behind the firm
     std::memset(cached, 0, sizeof cached);
     CacheCommandSettings("AT+0123456789", 13, cached);
     CHECK(std::string(cached + 4) == "0123456");
-}
-
-TEST_CASE("firmware labels accepted for each family") {
-    for (int family : {kKruKrm, kUsb}) {
-        g_readerFamily = family;
-        CHECK(CheckFirmwareVersion("1.00TMX1DO"));
-        CHECK(CheckFirmwareVersion("1.10WHDH5EM"));
-        CHECK(CheckFirmwareVersion("2.00"));
-        CHECK_FALSE(CheckFirmwareVersion("1.05TMX1DO"));
-        CHECK_FALSE(CheckFirmwareVersion("2.10TMX1DO"));
-        CHECK_FALSE(CheckFirmwareVersion("1.20WHDH5EM"));
-        CHECK_FALSE(CheckFirmwareVersion("1,10TMX1DO"));
-        CHECK_FALSE(CheckFirmwareVersion(" 1.1"));
-        CHECK_FALSE(CheckFirmwareVersion("1.1"));
-        CHECK_FALSE(CheckFirmwareVersion(""));
-        CHECK_FALSE(CheckFirmwareVersion(nullptr));
-    }
-    g_readerFamily = 2;
-    CHECK_FALSE(CheckFirmwareVersion("1.10TMX1DO"));
-    g_readerFamily = kKruKrm;
 }

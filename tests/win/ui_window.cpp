@@ -186,6 +186,9 @@ void Watch(WatchState* s) {
         if (ctx.found) {
             SeenBox box = {};
             box.caption = WindowText(ctx.found);
+            wchar_t wide[256] = {};
+            GetWindowTextW(ctx.found, wide, 256);
+            box.captionW = wide;
             if (HWND text = GetDlgItem(ctx.found, kBoxTextId)) box.text = WindowText(text);
             for (int id : kIconStaticIds)
                 if (HWND icon = GetDlgItem(ctx.found, id))

@@ -37,6 +37,7 @@ void PumpMessages();
 // A modal box or dialog seen by a BoxWatcher.
 struct SeenBox {
     std::string caption;
+    std::wstring captionW;  // the caption as the window holds it (Cyrillic whatever the code page)
     std::string text;   // the static 0xFFFF of a message box; empty for other dialogs
     HICON icon;         // the icon a message box shows
 };

@@ -1,0 +1,132 @@
+"""The installer under Wine: a silent install into a fresh prefix puts the program and its manual
+into "C:\\VireoTool-4 v.2.00" with shortcuts whose working folder is that folder and an entry in
+Add/Remove Programs (64-bit registry view); the program started there finds its help file and
+writes appconfig.ini there; a silent uninstall removes everything it installed but the user's
+appconfig.ini."""
+import filecmp
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness as h  # noqa: E402
+import shellfiles as s  # noqa: E402
+
+T = h.Tests(__file__)
+ID_HELP = 20
+DEFAULT_DIR = "C:\\VireoTool-4 v.2.00"
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VireoTool-4"
+WOW64_UNINSTALL_KEY = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VireoTool-4"
+START_MENU = "ProgramData/Microsoft/Windows/Start Menu/Programs/VireoTool-4"
+DESKTOP_LINK = "users/Public/Desktop/VireoTool-4.lnk"
+INSTALL_TIMEOUT = 120.0
+DEFAULT_CONFIG = b"Language = RU;\r\nTabCtrl = KRU_KRM;\r\n"
+
+
+def run_windows(env, exe, arguments, cwd):
+    """Starts a Windows program in the test prefix and waits for it; returns its exit code."""
+    env.boot()
+    command_line = '"%s" %s' % (exe, arguments)
+    pid = int(env.driver.cmd("start", h.to_hex(exe), h.to_hex(cwd), h.to_hex(command_line)))
+    return h.App(env, pid).wait_exit(INSTALL_TIMEOUT)
+
+
+def registry_text(env, key, name):
+    try:
+        raw = env.driver.record("regget", h.to_hex(key), h.to_hex(name))
+    except h.DriverError:
+        return None
+    return h.from_hex(raw["data"]).rstrip(b"\0").decode("latin-1")
+
+
+def installed(env, folder):
+    return {name: os.path.exists(os.path.join(s.unix_path(env, folder), name))
+            for name in ("VireoTool-4.exe", "Uninstall.exe", "help/" + s.MANUAL_NAME)}
+
+
+def uninstall(env, folder):
+    """The NSIS uninstaller copies itself to the temp folder and returns at once; the copy does
+    the work, so the test waits for the files to go."""
+    code = run_windows(env, folder + "\\Uninstall.exe", "/S", folder)
+    h.expect_eq(code, 0, "uninstaller exit code")
+    h.wait_until(lambda: not any(installed(env, folder).values()), INSTALL_TIMEOUT,
+                 "the uninstaller to remove the files")
+    h.wait_until(lambda: registry_text(env, UNINSTALL_KEY, "DisplayName") is None, 30,
+                 "the uninstall entry to go")
+
+
+@T.case("setup.exe carries the version record 2.0.0.0")
+def _():
+    h.expect_eq(s.version_record(s.SETUP_EXE), ("2.0.0.0", "2.0.0.0"), "file and product version")
+
+
+@T.case("silent install, program started from the shortcut's folder, silent uninstall")
+def _():
+    with h.Env(name="installer-default") as env:
+        viewer = s.FakeViewer(env)
+        code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
+        h.expect_eq(code, 0, "installer exit code")
+        folder = s.unix_path(env, DEFAULT_DIR)
+        h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
+        h.expect(filecmp.cmp(os.path.join(folder, "VireoTool-4.exe"), h.APP_EXE, shallow=False),
+                 "the installed program is the built one")
+        h.expect(filecmp.cmp(os.path.join(folder, "help", s.MANUAL_NAME), s.BUILT_MANUAL, shallow=False),
+                 "the installed manual is the built one")
+
+        # Add/Remove Programs, in the 64-bit view only.
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "DisplayName"), "VireoTool-4 v.2.00 (x64)", "DisplayName")
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "DisplayVersion"), "2.00", "DisplayVersion")
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), DEFAULT_DIR, "InstallLocation")
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "UninstallString"),
+                    '"%s\\Uninstall.exe"' % DEFAULT_DIR, "UninstallString")
+        h.expect_eq(registry_text(env, WOW64_UNINSTALL_KEY, "DisplayName"), None, "32-bit view entry")
+
+        # Shortcuts: the program, with the install folder as working folder.
+        links = [os.path.join(env.prefix, "drive_c", START_MENU, "VireoTool-4.lnk"),
+                 os.path.join(env.prefix, "drive_c", DESKTOP_LINK)]
+        for link in links:
+            h.expect(os.path.exists(link), "shortcut %s" % link)
+            fields = s.read_shortcut(link)
+            h.expect_eq(fields.get("working_dir"), DEFAULT_DIR, "working folder of %s" % link)
+            h.expect_eq(fields.get("target", "").lower(), (DEFAULT_DIR + "\\VireoTool-4.exe").lower(),
+                        "target of %s" % link)
+        working_dir = s.read_shortcut(links[0])["working_dir"]
+
+        # Started as the shortcut starts it: the settings file appears in the install folder,
+        # and Help reaches the installed manual.
+        pid = int(env.driver.cmd("start", h.to_hex(DEFAULT_DIR + "\\VireoTool-4.exe"), h.to_hex(working_dir)))
+        app = h.App(env, pid)
+        env.apps.append(app)
+        app.wait_main_window()
+        app.expect_box(h.ru("Не найдены COM-порты в системе!"), icon=4)
+        h.expect_eq(env.read_file("appconfig.ini", folder), DEFAULT_CONFIG, "appconfig.ini in the install folder")
+        app.main.command(ID_HELP)
+        argument, existed, _ = viewer.wait_call()
+        h.expect(existed, "the viewer could not find %r" % argument)
+        h.expect(argument.replace("/", "\\").lower().endswith(("help\\" + s.MANUAL_NAME).lower()),
+                 "the viewer was given %r" % argument)
+        app.expect_no_box(within=1.0)
+        h.expect_eq(app.close(), 0, "exit code")
+
+        uninstall(env, DEFAULT_DIR)
+        h.expect_eq(sorted(os.listdir(folder)), ["appconfig.ini"], "what the uninstaller leaves")
+        h.expect(not os.path.exists(os.path.join(env.prefix, "drive_c", START_MENU)), "Start menu folder removed")
+        h.expect(not os.path.exists(os.path.join(env.prefix, "drive_c", DESKTOP_LINK)), "desktop shortcut removed")
+
+
+@T.case("silent install into a folder of the user's choice")
+def _():
+    with h.Env(name="installer-chosen") as env:
+        chosen = "C:\\Tools\\Vireo Reader Tool"
+        # /D= must come last and is taken as it stands, spaces included.
+        code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S /D=" + chosen, h.windows_path(env.tmp))
+        h.expect_eq(code, 0, "installer exit code")
+        h.expect(all(installed(env, chosen).values()), "installed files: %r" % installed(env, chosen))
+        h.expect(not os.path.exists(s.unix_path(env, DEFAULT_DIR)), "nothing in the default folder")
+        link = s.read_shortcut(os.path.join(env.prefix, "drive_c", START_MENU, "VireoTool-4.lnk"))
+        h.expect_eq(link.get("working_dir"), chosen, "working folder of the shortcut")
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), chosen, "InstallLocation")
+        uninstall(env, chosen)
+        h.expect(not os.path.exists(s.unix_path(env, chosen)), "the folder is removed when nothing is left")
+
+
+T.main()

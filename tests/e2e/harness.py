@@ -62,7 +62,10 @@ App: pid; wait_main_window(timeout) -> Window; main (the cached main Window); wa
   returns the code); kill(); boxes() -> [Box] of this process, topmost first; wait_box(timeout)
   -> Box; expect_box(text, icon=None, timeout=20, caption=None, press=True) -> Box (checks, then
   presses OK and waits for the box to go); expect_no_box(within); box_log: every box seen by
-  wait_box/expect_box as (caption, text, icon); gui() -> {"gdi","user","handles"}.
+  wait_box/expect_box as (caption, text, icon); settle(quiet) waits until no box/popup is up
+  and the main window is enabled (pressing OK on boxes met, returning them); gui() ->
+  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows": windows it
+  owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources, always 0 under Wine}.
 
 Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabled, iconic,
   rect (l,t,r,b screen), client_rect (x,y,w,h: screen origin, size), inparent (l,t,r,b in the
@@ -72,8 +75,12 @@ Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabl
   send_close() (SendMessage WM_CLOSE); sys_close() (WM_SYSCOMMAND SC_CLOSE, the close box);
   minimize(); restore(); lclick(x, y); rclick(x, y) (client points); pixel(x, y) -> 0x00BBGGRR;
   pixels(x, y, w, h) -> RGB bytes; combo() -> (items, selection); tabs() -> (items, selection);
-  tab_click(index) (a posted click inside the tab: the honest way); tab_select(index)
-  (TCM_SETCURSEL + WM_NOTIFY TCN_SELCHANGE sent to the parent: no click involved).
+  tab_rect(index); tab_click(index) (posted button down/up at the middle of the tab: the tab
+  control itself then sends TCN_SELCHANGING/TCN_SELCHANGE, as for a user's click; WM_NOTIFY
+  cannot be sent to another process under Wine, so there is no "select without click");
+  menu() -> [MenuItem] of the menu bar (path tuple, id, state, kind, submenu, text; .checked,
+  .grayed, .separator), read inside the program by vprobe.dll; menu_item(command_id).
+  Menu commands are chosen with command(id) on the main window (WM_COMMAND, as the menu does).
 Box(Window): caption, message (the 0xFFFF static's bytes), icon (3..7, identified by pixels,
   see Box.icon), ok() (posts BM_CLICK to the OK button), press_ok_and_wait().
 
@@ -81,8 +88,10 @@ Sim: pty, pid, log_path, control_path; log() -> [(ms, "RX"|"TX", bytes)]; rx() /
   received / sent; wait_log(predicate, timeout); control(line); stop().
 
 Checks: expect(cond, msg), expect_eq(actual, expected, what), wait_until(fn, timeout, what)
-  raise Failure; Tests(__file__).case(title) registers a case, main() runs them (argument: a
-  substring to run only matching cases), prints "PASS"/"FAIL" lines and "N passed, N failed".
+  raise Failure; Tests(__file__).case(title, timeout=240) registers a case, main() runs them
+  (argument: a substring to run only matching cases), prints "PASS"/"FAIL" lines and
+  "N passed, N failed", exits 1 on any failure. A case over its time fails with cleanup done;
+  SIGTERM/SIGHUP end the run through the same cleanup.
 Texts: ui(str) -> the English text as bytes; ru(str) -> CP1251 bytes; config_file(lang, tab).
 """
 
@@ -137,6 +146,7 @@ WS_EX_TOPMOST = 0x00000008
 
 SERIALCOMM = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM"
 DEFAULT_TIMEOUT = 30.0  # Wine on a shared 2-core machine can be slow to start
+CASE_TIMEOUT = 240  # seconds; ctest gives a whole file 600
 
 # ----------------------------------------------------------------------------------------------
 # Checks and the test runner
@@ -175,20 +185,32 @@ class Tests:
         self.name = os.path.splitext(os.path.basename(test_file))[0]
         self.cases = []
 
-    def case(self, title):
+    def case(self, title, timeout=CASE_TIMEOUT):
+        """Registers a case; a case still running after `timeout` seconds fails (its Env still
+        cleans up), so one hang cannot use up the whole file's ctest time."""
         def register(fn):
-            self.cases.append((title, fn))
+            self.cases.append((title, fn, timeout))
             return fn
         return register
 
     def main(self):
         selected = sys.argv[1] if len(sys.argv) > 1 else ""
         passed = failed = 0
-        for title, fn in self.cases:
+
+        def stop(signum, _frame):
+            raise SystemExit("stopped by signal %d" % signum)
+        for signum in (signal.SIGTERM, signal.SIGHUP):
+            signal.signal(signum, stop)
+
+        def overtime(_signum, _frame):
+            raise Failure("the case ran out of time")
+        signal.signal(signal.SIGALRM, overtime)
+        for title, fn, timeout in self.cases:
             if selected and selected not in title:
                 continue
             _current_case[0] = (self.name, title)
             started = time.monotonic()
+            signal.alarm(int(timeout))
             try:
                 fn()
                 passed += 1
@@ -198,6 +220,8 @@ class Tests:
                 print("FAIL %s (%.1f s): %s" % (title, time.monotonic() - started, error), flush=True)
                 if not isinstance(error, Failure):
                     traceback.print_exc()
+            finally:
+                signal.alarm(0)
         print("%d passed, %d failed" % (passed, failed), flush=True)
         sys.exit(1 if failed or not passed else 0)
 
@@ -601,8 +625,35 @@ class Window:
     def tab_click(self, index):
         self.d.cmd("tabclick", self.hwnd, index)
 
-    def tab_select(self, index):
-        self.d.cmd("tabselect", self.hwnd, index)
+    def menu(self):
+        """The window's menu bar, every item in order (read inside the program by vprobe.dll,
+        since Wine keeps menus private to their process)."""
+        items = []
+        for token in self.d.cmd("menu", self.hwnd).split():
+            path, item_id, state, kind, submenu, text = token.split(":", 5)
+            items.append(MenuItem(tuple(int(p) for p in path.split(".")), int(item_id), int(state), int(kind),
+                                  submenu == "1", from_hex(text)))
+        return items
+
+    def menu_item(self, command_id):
+        """The menu item with this command id (None when there is none)."""
+        return next((item for item in self.menu() if item.id == command_id and not item.submenu), None)
+
+
+class MenuItem:
+    MFS_CHECKED = 0x8
+    MFS_GRAYED = 0x3
+    MFT_SEPARATOR = 0x800
+
+    def __init__(self, path, item_id, state, kind, submenu, text):
+        self.path, self.id, self.state, self.kind, self.submenu, self.text = path, item_id, state, kind, submenu, text
+
+    checked = property(lambda self: bool(self.state & self.MFS_CHECKED))
+    grayed = property(lambda self: bool(self.state & self.MFS_GRAYED))
+    separator = property(lambda self: bool(self.kind & self.MFT_SEPARATOR))
+
+    def __repr__(self):
+        return "MenuItem(%s, id=%d, state=0x%x, %r)" % (".".join(map(str, self.path)), self.id, self.state, self.text)
 
 
 class Box(Window):

@@ -62,6 +62,30 @@ def _():
         h.expect_eq(env.windows(h.MAIN_CLASS), [], "no main window left")
 
 
+@T.case("boxes and their icons, menus, tabs and object counts are read from the program")
+def _():
+    with h.Env(config=h.config_file("EN")) as env:
+        app = env.start_app()
+        win = app.wait_main_window()
+        # With no COM port at all the start-up search ends in a warning box.
+        box = app.expect_box(b"No COM ports found in the system!", icon=4, caption=b"Message", press=False)
+        h.expect(box.child(h.IDOK) is not None, "the box has an OK button")
+        box.press_ok_and_wait()
+        app.settle()
+        menu = win.menu()
+        h.expect(menu and all(item.submenu for item in menu if len(item.path) == 1), "top menu items open submenus")
+        h.expect(any(item.checked for item in menu), "some menu item is checked")
+        tabs = [c for c in win.children() if c.cls == b"SysTabControl32"]
+        h.expect_eq(len(tabs), 1, "one tab control")
+        h.expect_eq(tabs[0].tabs()[1], 0, "first tab selected")
+        tabs[0].tab_click(1)
+        h.wait_until(lambda: tabs[0].tabs()[1] == 1, 10.0, "the click to select the second tab")
+        app.settle()
+        counts = app.gui()
+        h.expect(counts["gdi"] > 0 and counts["windows"] > 1 and counts["handles"] > 0, "object counts %r" % counts)
+        h.expect_eq(app.close(), 0, "exit code")
+
+
 @T.case("a read-only working directory refuses even root")
 def _():
     with h.Env(readonly=True) as env:

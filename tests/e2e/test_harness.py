@@ -27,6 +27,34 @@ def _():
         h.expect(not os.path.lexists(os.path.join(env.prefix, "dosdevices", "com12")), "com12 link gone")
 
 
+@T.case("a simulated reader: pty, wire log and control lines")
+def _():
+    import select
+    import tty
+    with h.Env() as env:
+        sim = env.sim(model="M", firmware="1.10", settings="W441SO", com=5)
+        h.expect_eq(env.static_ports[5], sim.pty, "the pty is registered as COM5")
+        fd = os.open(sim.pty, os.O_RDWR | os.O_NOCTTY)
+        try:
+            tty.setraw(fd)
+
+            def ask():
+                os.write(fd, b"AT+READS_KRX")
+                reply = b""
+                while select.select([fd], [], [], 1.0)[0]:
+                    reply += os.read(fd, 256)
+                return reply
+            h.expect_eq(ask(), b"\n\rAT+READS_KRM - OK! >> 1.10W441SO", "the reader's settings reply")
+            h.wait_until(lambda: sim.tx(), 5.0, "the reply in the log")
+            h.expect_eq(sim.rx(), b"AT+READS_KRX", "bytes the reader got, from its log")
+            h.expect_eq([kind for _, kind, _ in sim.log()], ["RX", "TX"], "log entries")
+            sim.control("silent on")
+            h.wait_until(lambda: ask() == b"", 10.0, "the silent reader to stop answering")
+            h.expect_eq(sim.log()[-1][1:], ("RX", b"AT+READS_KRX"), "the silent reader still takes the query")
+        finally:
+            os.close(fd)
+
+
 @T.case("USB device keys are written whole and removed whole")
 def _():
     with h.Env() as env:

@@ -51,7 +51,8 @@ Env(config=None, readonly=False, acp=1251, files=None, name=None, prefix=None, w
                                arguments such as ["--silent"]); with com= registers its pty as
                                COMn (static before boot, hot plug after boot or when hot=True).
   env.pty(com=None) -> FakePort  a bare pty pair owned by the test (a port nobody answers on).
-  env.start_app(cwd=None) -> App   CreateProcess from vdriver (stdio on NUL), cwd = workdir.
+  env.start_app(cwd=None, args=None) -> App   CreateProcess from vdriver (stdio on NUL), cwd =
+                               workdir; `args` the command line after the program's path.
   env.screenshot(path=None) -> path   `import -window root` of the test's display (PNG);
                                the default path is env.artifact_path(".png").
   env.wait_window(cls=None, title=None, pid=0, timeout=30) -> Window  (visible, top-level)
@@ -1138,10 +1139,15 @@ class Env:
 
     # -- the program ----------------------------------------------------------------------------
 
-    def start_app(self, cwd=None):
+    def start_app(self, cwd=None, args=None):
+        """Starts the program (working directory `cwd`, default the Env's); `args` is the rest
+        of its command line, after the quoted program path."""
         self.boot()
         self.forget_system_ports()
-        pid = int(self.driver.cmd("start", to_hex(windows_path(APP_EXE)), to_hex(windows_path(cwd or self.workdir))))
+        exe = windows_path(APP_EXE)
+        command_line = '"%s"' % exe + (" " + args if args else "")
+        pid = int(self.driver.cmd("start", to_hex(exe), to_hex(windows_path(cwd or self.workdir)),
+                                  to_hex(command_line)))
         app = App(self, pid)
         self.apps.append(app)
         return app

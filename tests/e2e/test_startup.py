@@ -69,7 +69,7 @@ def _():
         close_and_expect_zero(app)
         h.expect_eq(env.read_file(), english, "the file after the run")
         russian = env.new_dir("ru", h.config_file("RU", "KRU_KRM"))
-        app = env.start_app(cwd=russian)
+        app = env.start_app(cwd=russian, args="/EN -lang EN Language=EN")  # arguments change nothing
         h.expect_eq(app.wait_main_window().text, h.TITLE_RU, "title with Language = RU;")
         close_and_expect_zero(app)
         h.expect_eq(env.read_file(cwd=russian), h.config_file("RU", "KRU_KRM"), "the RU file after the run")
@@ -101,6 +101,13 @@ def _():
         win.minimize()
         h.wait_until(lambda: win.iconic, 10.0, "the window to be minimised")
         expect_handover(env, first)
+
+        # A second start where no file exists yet writes the default file first (Russian),
+        # then finds the Russian window and hands over.
+        empty = env.new_dir("empty")
+        second = env.start_app(cwd=empty)
+        h.expect_eq(second.wait_exit(), 0, "exit code of the second instance in an empty directory")
+        h.expect_eq(env.read_file(cwd=empty), h.DEFAULT_CONFIG, "the file it wrote before handing over")
 
         # Another directory whose file names the other language: not the same title, so it
         # starts normally and takes the foreground; a third start in Russian hands over again.
@@ -142,6 +149,18 @@ def _():
         h.expect(selection in (None, 0), "the KRU/KRM tab is selected (got %r)" % selection)
         close_and_expect_zero(app)
         h.expect_eq(env.listing(), [], "files in the read-only directory")
+
+        # A readable file in a read-only directory is still read: English, USB tab.
+        english_usb = h.config_file("EN", "USB_USB")
+        other = env.new_dir("readonly-en", english_usb)
+        env.make_readonly(other)
+        app = env.start_app(cwd=other)
+        win = app.wait_main_window()
+        h.expect_eq(win.text, h.TITLE_EN, "title from the file in the read-only directory")
+        h.expect_eq(tab_selection(win), 1, "the USB tab from the file")
+        close_and_expect_zero(app)
+        h.expect_eq(env.listing(other), ["appconfig.ini"], "files in the read-only directory")
+        h.expect_eq(env.read_file(cwd=other), english_usb, "the file is unchanged")
 
 
 T.main()

@@ -14,7 +14,7 @@ that exits non-zero when a check fails. Typical use:
             app = env.start_app()                   # boots wineserver + vdriver on first use
             win = app.wait_main_window()
             h.expect_eq(win.text, b"VireoTool-4 ver.2.00 (x64)", "title")
-            box = app.expect_box(h.ui("Vireo-4KRM reader found!"), icon=3)   # checks, presses OK
+            app.expect_box(h.ui("Vireo-4KRM reader found!\\n\\r->[COM3]"), icon=3)  # checks, presses OK
             h.expect_eq(sim.rx(), b"AT+READS_KRX", "bytes the reader got")
             app.close()                             # WM_CLOSE; returns the exit code
     T.main()
@@ -50,7 +50,8 @@ Env(config=None, readonly=False, acp=1251, files=None, name=None, prefix=None, w
                                starts $VIREO_SIM (options as in sim/README.md; `extra` more
                                arguments such as ["--silent"]); with com= registers its pty as
                                COMn (static before boot, hot plug after boot or when hot=True).
-  env.pty(com=None) -> FakePort  a bare pty pair owned by the test (a port nobody answers on).
+  env.pty(com=None, hot=False) -> FakePort  a raw pty owned by the test (.pty path, read(),
+                               write(); a port nobody answers on unless the test does).
   env.start_app(cwd=None, args=None) -> App   CreateProcess from vdriver (stdio on NUL), cwd =
                                workdir; `args` the command line after the program's path.
   env.screenshot(path=None) -> path   `import -window root` of the test's display (PNG);
@@ -63,11 +64,11 @@ Env(config=None, readonly=False, acp=1251, files=None, name=None, prefix=None, w
   env.serial_ports() -> {value name: data} of HARDWARE\\DEVICEMAP\\SERIALCOMM (bytes)
   env.driver.cmd("...")        raw driver command (see tests/e2e/driver/driver.cpp)
 
-App: pid; wait_main_window(timeout) -> Window; main (the cached main Window); wait_dialog(caption,
-  timeout) -> Window; wait_exit(timeout)
-  -> exit code; exit_code() (None while running); running(); close() (posts WM_CLOSE, waits,
-  returns the code); kill(); boxes() -> [Box] of this process, topmost first; wait_box(timeout)
-  -> Box; expect_box(text, icon=None, timeout=20, caption=None, press=True) -> Box (checks, then
+App: pid; wait_main_window(timeout) -> Window; main (the cached main Window);
+  wait_dialog(caption, timeout) -> Window; wait_exit(timeout) -> exit code; exit_code() (None
+  while running); running(); close() (posts WM_CLOSE, waits, returns the code); kill();
+  boxes() -> [Box] of this process, topmost first; wait_box(timeout) -> Box;
+  expect_box(text, icon=None, timeout=30, caption=None, press=True) -> Box (checks, then
   presses OK and waits for the box to go); expect_no_box(within); box_log: every box seen by
   wait_box/expect_box as (caption, text, icon); settle(quiet) waits until no box/popup is up
   and the main window is enabled (pressing OK on boxes met, returning them); gui() ->
@@ -972,6 +973,7 @@ class Env:
         self._xvfb = None
         self._server = None
         self._immutable = []
+        self._machine_ports = set()  # COM names Wine gave the machine's own serial devices
 
     # -- life cycle -----------------------------------------------------------------------------
 
@@ -1075,15 +1077,26 @@ class Env:
 
     def forget_system_ports(self):
         """Wine maps the machine's own serial devices (/dev/ttyS0 ...) as COM ports at boot; the
-        program would probe them. Keep only the ports this test registered."""
-        ours = {("COM%d" % n).encode() for n in list(self.static_ports) + list(self.plugged)}
-        for name, data in self.serial_ports().items():
-            if data.rstrip(b"\0") not in ours:
-                self.driver.cmd("regdel", to_hex(SERIALCOMM), to_hex(name))
+        program would probe them. Their dosdevices links and SERIALCOMM values go; whatever the
+        test registered (ptys, or values it wrote itself) stays."""
         dosdevices = os.path.join(self.prefix, "dosdevices")
+        ours = set(self.static_ports) | set(self.plugged)
         for entry in os.listdir(dosdevices):
-            if re.fullmatch(r"com\d+", entry) and entry.upper().encode() not in ours:
-                os.unlink(os.path.join(dosdevices, entry))
+            match = re.fullmatch(r"com(\d+)", entry)
+            if not match or int(match.group(1)) in ours:
+                continue
+            link = os.path.join(dosdevices, entry)
+            try:
+                target = os.readlink(link)
+            except OSError:
+                continue
+            if re.fullmatch(r"/dev/tty(S|USB|ACM)\d+", target):
+                self._machine_ports.add(entry.upper().encode())
+                os.unlink(link)
+        if self._machine_ports:
+            for name, data in self.serial_ports().items():
+                if data.rstrip(b"\0") in self._machine_ports:
+                    self.driver.cmd("regdel", to_hex(SERIALCOMM), to_hex(name))
 
     def close(self, failed=False):
         errors = []

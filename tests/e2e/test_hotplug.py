@@ -95,7 +95,9 @@ def _():
         opened = len(port_events(sim))
         h.expect_eq(port_events(sim)[-1][1], "OPEN", "the port is held")
 
-        # Five notifications within 2 s: one settle step, 2 s after the first of them.
+        # An unrelated device is plugged in; five notifications within 2 s: one settle step,
+        # 2 s after the first of them.
+        env.add_usb("MOUSE01", "COM9", hardware_ids=["USB\\VID_046D&PID_C077&REV_7200"], device="VID_046D&PID_C077")
         first = time.monotonic()
         for _ in range(5):
             env.device_change()

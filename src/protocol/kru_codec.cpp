@@ -67,13 +67,7 @@ int BuildKruKrmCommand(RadioCheckedFn isChecked, char* command) {
 
     // The page always has one interface checked; should none be, the page default
     // "Touch Memory" is written rather than stale bytes or a choice the reader may lack.
-    const InterfaceCode* chosen = &kInterfaceCodes[0];
-    for (const InterfaceCode& entry : kInterfaceCodes) {
-        if (isChecked(entry.radio)) {
-            chosen = &entry;
-            break;
-        }
-    }
+    const InterfaceCode* chosen = FirstChecked(kInterfaceCodes, isChecked, &kInterfaceCodes[0]);
     std::memcpy(command + kInterfaceOffset - kCommandShift, chosen->code, kInterfaceCodeLength);
 
     command[kIndicationOffset - kCommandShift] = isChecked(IdDirect) ? '1' : '0';

@@ -3,6 +3,8 @@
 // payload and in a write command, the bounded copy into cachedSettings, and the three
 // outcomes of an availability rule.
 
+#include <cstddef>
+
 #include "protocol/commands.h"
 
 // A setting character at payload offset n stands at command offset n - kCommandShift.
@@ -16,6 +18,15 @@ enum RadioAvailability : int { AvailabilityKeep, AvailabilityEnable, Availabilit
 
 // Reads the check state of one radio (BM_GETCHECK on the Windows side).
 using RadioCheckedFn = bool (*)(int radioId);
+
+// The first entry of a code table (entries with a radio) whose radio is checked, or fallback
+// when none is: a write takes each group's first checked radio.
+template <typename Entry, std::size_t N>
+const Entry* FirstChecked(const Entry (&table)[N], RadioCheckedFn isChecked, const Entry* fallback) {
+    for (const Entry& entry : table)
+        if (isChecked(entry.radio)) return &entry;
+    return fallback;
+}
 
 // The payload byte at offset, or 0 when offset lies outside the length bytes given.
 unsigned char PayloadByte(const unsigned char* bytes, int length, int offset);

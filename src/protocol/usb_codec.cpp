@@ -58,14 +58,19 @@ UsbFields ParseUsbSettings(const unsigned char* bytes, int length) {
         fields.formatRadio = IdFormatTouchMemory;
     }
 
-    for (const ByteCountCode& entry : kByteCountCodes)
-        if (at(kByteCountOffset) == static_cast<unsigned char>(entry.code)) fields.byteCountRadio = entry.radio;
+    fields.byteCountRadio = ByteCountRadioForCode(static_cast<char>(at(kByteCountOffset)));
 
     for (const CardsCode& entry : kCardsCodes)
         if (at(kCardsOffset) == static_cast<unsigned char>(entry.code[0]) &&
             at(kCardsOffset + 1) == static_cast<unsigned char>(entry.code[1]))
             fields.cardsRadio = entry.radio;
     return fields;
+}
+
+int ByteCountRadioForCode(char code) {
+    for (const ByteCountCode& entry : kByteCountCodes)
+        if (code == entry.code) return entry.radio;
+    return kNotRecognized;  // there is no 6-byte choice
 }
 
 RadioAvailability Bytes7Availability(int firmwareVersion, char modelLetter) {
@@ -90,24 +95,12 @@ int BuildUsbCommand(RadioCheckedFn isChecked, char* command) {
         std::memcpy(command + kFormatOffset - kCommandShift, kTouchMemoryCode, sizeof kTouchMemoryCode - 1);
     }
 
-    char count = kByteCountCodes[sizeof kByteCountCodes / sizeof kByteCountCodes[0] - 1].code;
-    for (const ByteCountCode& entry : kByteCountCodes) {
-        if (isChecked(entry.radio)) {
-            count = entry.code;
-            break;
-        }
-    }
-    command[kByteCountOffset - kCommandShift] = count;
+    const ByteCountCode* twoBytes = &kByteCountCodes[sizeof kByteCountCodes / sizeof kByteCountCodes[0] - 1];
+    command[kByteCountOffset - kCommandShift] = FirstChecked(kByteCountCodes, isChecked, twoBytes)->code;
 
     // The page always has one card choice checked; should none be, the page default
     // (all card types) is written rather than stale bytes.
-    const CardsCode* cards = &kCardsCodes[0];
-    for (const CardsCode& entry : kCardsCodes) {
-        if (isChecked(entry.radio)) {
-            cards = &entry;
-            break;
-        }
-    }
+    const CardsCode* cards = FirstChecked(kCardsCodes, isChecked, &kCardsCodes[0]);
     std::memcpy(command + kCardsOffset - kCommandShift, cards->code, kCardsCodeLength);
     return kUsbWriteLength;
 }

@@ -17,6 +17,8 @@ struct UsbFields {
 
 // Only the first length bytes are looked at; missing ones count as zero bytes.
 UsbFields ParseUsbSettings(const unsigned char* bytes, int length);
+// The number-of-bytes radio for a digit of the settings string, or kNotRecognized.
+int ByteCountRadioForCode(char code);
 
 // "7" needs the USB reader ('B') with firmware 1.10 or later; 1.00 or older takes it away.
 RadioAvailability Bytes7Availability(int firmwareVersion, char modelLetter);

@@ -3,11 +3,11 @@
 
 #include "app/app.h"
 #include "config/config.h"
+#include "protocol/usb_codec.h"
 #include "session/session.h"
 #include "session/workflow.h"
 #include "ui/controls.h"
 #include "ui/lamps.h"
-#include "ui/pages.h"
 
 // The two reader pages: which controls each shows, their default choices, and the
 // reactions to a tab change and to clicks on the setting radios.
@@ -40,11 +40,13 @@ void EnableHexDec(BOOL enable) {
 
 void OnHexOrDecClicked() {
     EnableHexDec(TRUE);
-    if (g_session.firmwareVersion >= kSevenBytesFirmware && g_session.modelLetter == kUsbModelLetter) {
+    // Only offered here, never taken away: the reply's rule without its disabling half.
+    if (Bytes7Availability(g_session.firmwareVersion, g_session.modelLetter) == AvailabilityEnable) {
         EnableWindow(Radio(IdBytes7), TRUE);
         // Give back the byte count the reader last reported (or was last written).
         if (g_session.cachedSettings[0] != '\0') {
-            const int id = ByteCountRadioForCode(g_session.cachedSettings[kByteCountOffset]);
+            const auto* cached = reinterpret_cast<const unsigned char*>(g_session.cachedSettings);
+            const int id = ParseUsbSettings(cached, kUsbPayloadLength).byteCountRadio;
             if (id) Check(IdBytes7, IdBytes2, id);
         }
     }
@@ -52,7 +54,7 @@ void OnHexOrDecClicked() {
 
 void OnFormatTouchMemoryClicked() {
     EnableHexDec(FALSE);
-    if (g_session.firmwareVersion <= kSevenBytesFirmware) {
+    if (TouchMemoryDisablesBytes7(g_session.firmwareVersion)) {
         EnableWindow(Radio(IdBytes7), FALSE);
         if (SendMessageA(Radio(IdBytes7), BM_GETCHECK, 0, 0) == BST_CHECKED) Check(IdBytes7, IdBytes2, IdBytes5);
     }

@@ -4,10 +4,10 @@
 #include <initializer_list>
 
 #include "config/config.h"
+#include "protocol/usb_codec.h"
 #include "ui/control_ids.h"
 #include "ui/help.h"
 #include "ui/lamps.h"
-#include "ui/pages.h"
 
 TEST_CASE("every setting radio with a lamp gives its lamp its colour") {
     struct Row { int id; int lamp; LampColor color; };

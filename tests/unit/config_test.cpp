@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/config.h"
+#include "unit/file_bytes.h"
 
 namespace {
 
@@ -25,27 +26,9 @@ struct TempDir {
     std::string File() const { return path + "/appconfig.ini"; }
 };
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    REQUIRE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 bool Exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "<missing>";
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    std::fclose(f);
-    return bytes;
 }
 
 // Loads content and returns {language, family}; the file must come out unchanged.

@@ -13,18 +13,11 @@
 #include "config/uitext.h"
 #include "protocol/card_id.h"
 #include "session/session.h"
+#include "win/ui_window.h"
 
 namespace {
 
 constexpr const char* kFakeMainClass = "card test main";
-
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 // A stand-in main window with the program's title, as the card window finds it by title.
 struct FakeMainWindow {
@@ -129,9 +122,7 @@ TEST_CASE("the card window shows the card in its four fields under the reader's 
     HWND card = OpenAndFind();
     REQUIRE(card != nullptr);
 
-    char title[64] = {};
-    GetWindowTextA(card, title, sizeof title);
-    CHECK(std::string(title) == "Vireo-4KRU ver.1.10");
+    CHECK(WindowText(card) == "Vireo-4KRU ver.1.10");
     CHECK(GetWindow(card, GW_OWNER) == g_mainWindow);
     CHECK(IsWindowVisible(card));
     CHECK_FALSE(IsWindowEnabled(g_mainWindow));
@@ -201,9 +192,7 @@ TEST_CASE("the value fields get black on one white brush; the labels keep the de
     g_cardId = {4294967295u, 0u};
     HWND card = OpenAndFind();
     REQUIRE(card != nullptr);
-    char title[64] = {};
-    GetWindowTextA(card, title, sizeof title);
-    CHECK(std::string(title) == "Vireo-4-USB ver.2.00");
+    CHECK(WindowText(card) == "Vireo-4-USB ver.2.00");
 
     const std::vector<Child> children = Children(card);
     const Child* value = ChildAt(children, 160, 37);
@@ -246,9 +235,7 @@ TEST_CASE("other model letters and a window that cannot be created") {
     g_session.firmwareVersion = 0;
     HWND card = OpenAndFind();
     REQUIRE(card != nullptr);
-    char title[64] = {};
-    GetWindowTextA(card, title, sizeof title);
-    CHECK(std::string(title).rfind("Vireo-4xxx", 0) == 0);
+    CHECK(WindowText(card).rfind("Vireo-4xxx", 0) == 0);
     CloseCardWindow(card);
 
     // With no valid owner the window is not created and the main window is not touched.

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/message.h"
+#include "protocol/codec.h"
 #include "config/config.h"
 #include "config/uitext.h"
 #include "session/session.h"
@@ -29,17 +31,6 @@ HHOOK g_hook;
 HWND g_lastBox;
 std::vector<RecordedBox>* g_recording;
 
-// The box's picture: the static with the icon style (its id is 0x14 on Windows, 0x440 on Wine).
-BOOL CALLBACK FindIconStatic(HWND child, LPARAM result) {
-    char className[16] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        *reinterpret_cast<HWND*>(result) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && g_recording != nullptr) {
         HWND window = reinterpret_cast<HWND>(wParam);
@@ -49,10 +40,7 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
             g_lastBox = window;
             char text[512] = {};
             GetDlgItemTextA(window, kBoxIdText, text, sizeof text);
-            HWND iconStatic = nullptr;
-            EnumChildWindows(window, FindIconStatic, reinterpret_cast<LPARAM>(&iconStatic));
-            HICON icon = iconStatic ? reinterpret_cast<HICON>(SendMessageA(iconStatic, STM_GETICON, 0, 0)) : nullptr;
-            g_recording->push_back({text, icon, LampColumnInvalid(), g_session.modelLetter});
+            g_recording->push_back({text, BoxIcon(window), LampColumnInvalid(), g_session.modelLetter});
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         }
     }
@@ -113,10 +101,27 @@ void PaintNow() {
     ValidateRect(g_window, nullptr);
 }
 
-HICON ProgramIcon(unsigned id) { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
-
 ReplyBuffer PayloadBuffer(const char* text) {
     ReplyBuffer buffer = {};
     std::strncpy(buffer.bytes, text, sizeof buffer.bytes);
     return buffer;
+}
+
+std::vector<RecordedBox> Decode(const char* payload) {
+    ReplyBuffer buffer = PayloadBuffer(payload);
+    return RecordBoxes(DecodeSettings, buffer.bytes);
+}
+
+std::vector<std::string> Texts(const std::vector<RecordedBox>& boxes) {
+    std::vector<std::string> texts;
+    for (const RecordedBox& box : boxes) texts.push_back(box.text);
+    return texts;
+}
+
+void CheckOnly(std::initializer_list<int> group, int checkedId) {
+    for (int id : group) CHECK_MESSAGE(IsChecked(id) == (id == checkedId), "radio ", id);
+}
+
+void CheckErrorIcons(const std::vector<RecordedBox>& boxes) {
+    for (const RecordedBox& box : boxes) CHECK(box.icon == ProgramIcon(IconError));
 }

@@ -3,8 +3,11 @@
 // show (each box is recorded and closed with OK as soon as it is active).
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+#include "win/message_watch.h"
 
 struct RecordedBox {
     std::string text;
@@ -32,14 +35,18 @@ bool LampColumnInvalid();
 // Paints the main window now, so that nothing is left invalid.
 void PaintNow();
 
-// The icon a box shows for the program's icon resource id.
-HICON ProgramIcon(unsigned id);
-
 // A payload as it lies in the 64-byte reply buffer: the text given, then zero bytes.
 struct ReplyBuffer {
     char bytes[64];
 };
 ReplyBuffer PayloadBuffer(const char* text);
+
+// DecodeSettings of a payload with every box recorded.
+std::vector<RecordedBox> Decode(const char* payload);
+std::vector<std::string> Texts(const std::vector<RecordedBox>& boxes);
+// Of the group's radios only checkedId (none for 0) is checked.
+void CheckOnly(std::initializer_list<int> group, int checkedId);
+void CheckErrorIcons(const std::vector<RecordedBox>& boxes);
 
 constexpr unsigned kMarkerColor = 0x00123456;
 

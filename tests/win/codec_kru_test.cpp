@@ -30,25 +30,6 @@ void StartKruKrm(char model, int version) {
     g_session.firmwareVersion = version;
 }
 
-std::vector<RecordedBox> Decode(const char* payload) {
-    ReplyBuffer buffer = PayloadBuffer(payload);
-    return RecordBoxes(DecodeSettings, buffer.bytes);
-}
-
-std::vector<std::string> Texts(const std::vector<RecordedBox>& boxes) {
-    std::vector<std::string> texts;
-    for (const RecordedBox& box : boxes) texts.push_back(box.text);
-    return texts;
-}
-
-void CheckOnly(std::initializer_list<int> group, int checkedId) {
-    for (int id : group) CHECK_MESSAGE(IsChecked(id) == (id == checkedId), "radio ", id);
-}
-
-void CheckErrorIcons(const std::vector<RecordedBox>& boxes) {
-    for (const RecordedBox& box : boxes) CHECK(box.icon == ProgramIcon(IconError));
-}
-
 const std::initializer_list<int> kInterfaces = {IdTouchMemory, IdWiegand26, IdWiegand44, IdWiegand58};
 const std::initializer_list<int> kIndications = {IdDirect, IdInverse};
 const std::initializer_list<int> kStandbys = {IdDynamic, IdStatic, IdStandbyOff};

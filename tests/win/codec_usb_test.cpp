@@ -30,21 +30,6 @@ void StartUsb(char model, int version) {
     g_session.firmwareVersion = version;
 }
 
-std::vector<RecordedBox> Decode(const char* payload) {
-    ReplyBuffer buffer = PayloadBuffer(payload);
-    return RecordBoxes(DecodeSettings, buffer.bytes);
-}
-
-std::vector<std::string> Texts(const std::vector<RecordedBox>& boxes) {
-    std::vector<std::string> texts;
-    for (const RecordedBox& box : boxes) texts.push_back(box.text);
-    return texts;
-}
-
-void CheckOnly(std::initializer_list<int> group, int checkedId) {
-    for (int id : group) CHECK_MESSAGE(IsChecked(id) == (id == checkedId), "radio ", id);
-}
-
 const std::initializer_list<int> kModes = {IdModeWindows, IdModeAll};
 const std::initializer_list<int> kFormats = {IdHexOrDec, IdFormatTouchMemory};
 const std::initializer_list<int> kTypes = {IdHex, IdDec};
@@ -133,7 +118,7 @@ TEST_CASE("USB 1.10WHXH5EM: a bad format only; format and type groups kept") {
     SetChecked(IdDec, true);
     auto boxes = Decode("1.10WHXH5EM");
     CHECK(Texts(boxes) == std::vector<std::string>{kBadFormat});
-    for (const RecordedBox& box : boxes) CHECK(box.icon == ProgramIcon(IconError));
+    CheckErrorIcons(boxes);
     CheckOnly(kFormats, IdFormatTouchMemory);
     CheckOnly(kTypes, IdDec);
     CHECK_FALSE(IsEnabled(IdHex));

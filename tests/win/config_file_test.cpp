@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/config.h"
+#include "unit/file_bytes.h"
 
 namespace {
 
@@ -16,24 +17,6 @@ std::string TempFile(const char* name) {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     return std::string(folder) + name;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    REQUIRE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "<missing>";
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    std::fclose(f);
-    return bytes;
 }
 
 }  // namespace

@@ -25,17 +25,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-Names Entries() {
-    Names entries;
-    const int count = static_cast<int>(SendMessageA(g_controls.portCombo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[64] = {};
-        SendMessageA(g_controls.portCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
-}
-
 HWND Popup() { return static_cast<HWND>(g_session.progressWindow); }
 
 std::string Text(HWND window) {
@@ -68,32 +57,32 @@ TEST_CASE("serial-line tab, no port open: a search only when a port appeared") {
     registry.AddPort(L"\\Device\\Serial0", L"COM1");
     registry.AddPort(L"\\Device\\Serial1", L"COM2");
     OpenMainWindow(kKruKrm);
-    REQUIRE(Entries() == Names{"COM1", "COM2"});
+    REQUIRE(PortComboEntries() == Names{"COM1", "COM2"});
 
     // A port goes: the list follows, nothing starts.
     registry.Clear();
     registry.AddPort(L"\\Device\\Serial0", L"COM1");
     OnSettleTimer();
-    CHECK(Entries() == Names{"COM1"});
+    CHECK(PortComboEntries() == Names{"COM1"});
     CHECK(Popup() == nullptr);
 
     // One port replaced by another: the same count, so only the list changes.
     registry.Clear();
     registry.AddPort(L"\\Device\\Serial5", L"COM6");
     OnSettleTimer();
-    CHECK(Entries() == Names{"COM6"});
+    CHECK(PortComboEntries() == Names{"COM6"});
     CHECK(Popup() == nullptr);
 
     // The last port goes: the blank entry, still no search.
     registry.Clear();
     OnSettleTimer();
-    CHECK(Entries() == Names{""});
+    CHECK(PortComboEntries() == Names{""});
     CHECK(Popup() == nullptr);
 
     // The blank list gets a port: a search.
     registry.AddPort(L"\\Device\\Serial2", L"COM3");
     OnSettleTimer();
-    CHECK(Entries() == Names{"COM3"});
+    CHECK(PortComboEntries() == Names{"COM3"});
     REQUIRE(Popup() != nullptr);
     CHECK(Text(Popup()) == "Search for Vireo-4KRU_4KRM reader");
     DropProgress();
@@ -101,7 +90,7 @@ TEST_CASE("serial-line tab, no port open: a search only when a port appeared") {
     // One more port than before: a search.
     registry.AddPort(L"\\Device\\Serial9", L"COM10");
     OnSettleTimer();
-    CHECK(Entries() == Names{"COM3", "COM10"});
+    CHECK(PortComboEntries() == Names{"COM3", "COM10"});
     CHECK(Popup() != nullptr);
     CHECK_FALSE(g_session.portOpen);
     DropProgress();
@@ -113,7 +102,7 @@ TEST_CASE("USB tab, no port open: a search only when the reader is present") {
     OpenMainWindow(kUsb);
     registry.AddPort(L"\\Device\\Serial1", L"COM2");
     OnSettleTimer();
-    CHECK(Entries() == Names{"COM2"});  // another device: the list is refreshed, no search
+    CHECK(PortComboEntries() == Names{"COM2"});  // another device: the list is refreshed, no search
     CHECK(Popup() == nullptr);
 
     UsbDevicesFixture usb({kReader});
@@ -140,7 +129,7 @@ TEST_CASE("a settle step that falls due during a progress waits until the operat
     OnSettleTimer();
     CHECK(Popup() == running);
     CHECK(g_session.tickCount == 1);
-    CHECK(Entries() == Names{"COM1"});
+    CHECK(PortComboEntries() == Names{"COM1"});
 
     // The last tick's second half runs (popup gone, a message box may be up): still waiting.
     BeginProgressTick();
@@ -149,12 +138,12 @@ TEST_CASE("a settle step that falls due during a progress waits until the operat
     g_session.progressWindow = nullptr;
     g_session.tickCount = 0;
     OnSettleTimer();  // a later notification's timer falls due in the box's loop
-    CHECK(Entries() == Names{"COM1"});
+    CHECK(PortComboEntries() == Names{"COM1"});
     CHECK(Popup() == nullptr);
 
     // The operation is over: one settle step runs, sees the new port and starts the search.
     EndProgressTick();
-    CHECK(Entries() == Names{"COM1", "COM2"});
+    CHECK(PortComboEntries() == Names{"COM1", "COM2"});
     REQUIRE(Popup() != nullptr);
     CHECK(Text(Popup()) == "Search for Vireo-4KRU_4KRM reader");
     HWND search = Popup();
@@ -179,7 +168,7 @@ TEST_CASE("notifications: one settle timer per burst, other events ignored, a ne
     const DWORD elapsed = GetTickCount() - start;
     CHECK(elapsed >= 1900);
     CHECK(elapsed < 2900);  // timed from the first notification, not the second
-    CHECK(Entries() == Names{""});
+    CHECK(PortComboEntries() == Names{""});
     CHECK(Popup() == nullptr);
 
     SendMessageA(g_mainWindow, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
@@ -203,7 +192,7 @@ TEST_CASE("a port gone: one report even when another settle step falls due in it
     registry.AddPort(L"\\Device\\Serial1", L"COM2");
     OpenMainWindow(kKruKrm);
     SendMessageA(g_controls.portCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM9"));
-    REQUIRE(Entries() == Names{"COM1", "COM2", "COM9"});
+    REQUIRE(PortComboEntries() == Names{"COM1", "COM2", "COM9"});
     g_session.portOpen = true;  // COM9 was open and its device has gone
     std::strcpy(g_session.portName, "COM9");
     g_session.portIndex = 2;
@@ -216,7 +205,7 @@ TEST_CASE("a port gone: one report even when another settle step falls due in it
     PumpMessages();
     CHECK(boxes.Texts() == Names{"The connection is broken.\n\r(COM9 disabled!)"});
     CHECK_FALSE(g_session.portOpen);
-    CHECK(Entries() == Names{"COM1", "COM2"});
+    CHECK(PortComboEntries() == Names{"COM1", "COM2"});
     CHECK(IsWindowEnabled(g_controls.portCombo));
     CHECK(Text(g_controls.versionValue) == "x.xx");
     CHECK(Popup() == nullptr);  // the held-back step found nothing new
@@ -236,7 +225,7 @@ TEST_CASE("the open port still listed but not to be opened again: the session en
     CHECK(boxes.Texts() == Names{"Error opening [COM76]!"});
     CHECK_FALSE(g_session.portOpen);
     CHECK(g_session.firmwareVersion == 0);
-    CHECK(Entries() == Names{"COM76"});
+    CHECK(PortComboEntries() == Names{"COM76"});
 
     // The USB reader's port gone: the fixed text of that family.
     g_session.portOpen = true;

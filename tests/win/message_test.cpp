@@ -10,6 +10,7 @@
 #include "app/message.h"
 #include "config/config.h"
 #include "config/uitext.h"
+#include "win/message_watch.h"
 
 namespace {
 
@@ -28,30 +29,6 @@ struct SeenBox {
     bool hasCancel = false;
 };
 
-BOOL CALLBACK FindOwnBox(HWND window, LPARAM result) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (process == GetCurrentProcessId() && std::string(className) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The box's picture: the static control with the icon style (its id differs between
-// Windows, 0x14, and Wine, 0x440).
-BOOL CALLBACK FindIconStatic(HWND child, LPARAM result) {
-    char className[16] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        *reinterpret_cast<HWND*>(result) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::string WindowText(HWND window) {
     char text[512] = {};
     GetWindowTextA(window, text, sizeof text);
@@ -63,15 +40,13 @@ void WatchBox(SeenBox* seen) {
     HWND box = nullptr;
     for (DWORD waited = 0; !box && waited < kBoxWaitMs; waited += kPollMs) {
         Sleep(kPollMs);
-        EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&box));
+        box = FindOwnBox();
     }
     if (!box) return;
     seen->found = true;
     seen->caption = WindowText(box);
     seen->text = WindowText(GetDlgItem(box, kBoxTextId));
-    HWND iconStatic = nullptr;
-    EnumChildWindows(box, FindIconStatic, reinterpret_cast<LPARAM>(&iconStatic));
-    if (iconStatic) seen->icon = reinterpret_cast<HICON>(SendMessageA(iconStatic, STM_GETICON, 0, 0));
+    seen->icon = BoxIcon(box);
     seen->owner = GetWindow(box, GW_OWNER);
     if (seen->owner) seen->ownerEnabled = IsWindowEnabled(seen->owner);
     HWND ok = GetDlgItem(box, IDOK);
@@ -80,8 +55,6 @@ void WatchBox(SeenBox* seen) {
     seen->hasCancel = cancel && IsWindowVisible(cancel);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
-
-HICON ProgramIcon(unsigned id) { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 
 HWND CreateOwner() {
     return CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);

@@ -23,6 +23,13 @@ private:
     std::thread thread_;
 };
 
+// This process's visible message box ("#32770"), or nullptr.
+HWND FindOwnBox();
+// The icon a message box shows, or nullptr.
+HICON BoxIcon(HWND box);
+// The handle of the program's icon resource id, as a box shows it.
+HICON ProgramIcon(unsigned id);
+
 // Runs the thread's messages until done() is true or timeoutMs passed; returns done().
 template <typename Done>
 bool PumpUntil(Done done, DWORD timeoutMs) {

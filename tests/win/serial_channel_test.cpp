@@ -19,6 +19,7 @@
 #include "serial/channel.h"
 #include "session/session.h"
 #include "ui/controls.h"
+#include "win/message_watch.h"
 #include "win/ui_window.h"
 
 namespace {
@@ -46,8 +47,6 @@ HANDLE DeadHandle() {
     return file;
 }
 
-HICON ProgramIconHandle(unsigned id) { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
-
 HWND PortCombo() { return GetDlgItem(g_mainWindow, IdPortCombo); }
 
 bool IsChecked(int id) { return SendMessageA(g_controls.radio[id], BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -73,29 +72,15 @@ struct Shown {
 
 // Runs ReadReply with every box it shows recorded and answered with OK.
 std::vector<Shown> ReadReplyBoxes() {
-    std::vector<SeenBox> seen;
-    {
-        BoxWatcher watcher(g_mainWindow);
-        g_lastKind = ReadReply();
-        seen = watcher.Seen();
-    }
     std::vector<Shown> shown;
-    for (const SeenBox& box : seen) {
+    for (const SeenBox& box : BoxesOf([] { g_lastKind = ReadReply(); })) {
         unsigned icon = 0;
         for (unsigned id = IconSuccess; id <= IconRetry; ++id) {
-            if (box.icon == ProgramIconHandle(id)) icon = id;
+            if (box.icon == ProgramIcon(id)) icon = id;
         }
         shown.push_back({box.text, icon});
     }
     return shown;
-}
-
-// Runs action with every box recorded and answered with OK.
-template <typename Action>
-std::vector<SeenBox> BoxesOf(Action action) {
-    BoxWatcher watcher(g_mainWindow);
-    action();
-    return watcher.Seen();
 }
 
 bool SessionWasReset() {

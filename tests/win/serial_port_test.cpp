@@ -97,19 +97,9 @@ ReplyKind g_kind;
 
 // Runs ReadReply with every box it shows recorded and answered with OK.
 std::vector<std::string> ReadReplyTexts() {
-    BoxWatcher watcher(g_mainWindow);
-    g_kind = ReadReply();
     std::vector<std::string> texts;
-    for (const SeenBox& box : watcher.Seen()) texts.push_back(box.text);
+    for (const SeenBox& box : BoxesOf([] { g_kind = ReadReply(); })) texts.push_back(box.text);
     return texts;
-}
-
-// Runs action with every box recorded and answered with OK.
-template <typename Action>
-std::vector<SeenBox> BoxesOf(Action action) {
-    BoxWatcher watcher(g_mainWindow);
-    action();
-    return watcher.Seen();
 }
 
 }  // namespace

@@ -206,6 +206,17 @@ void Watch(WatchState* s) {
 
 }  // namespace
 
+std::vector<std::string> PortComboEntries() {
+    std::vector<std::string> entries;
+    const int count = static_cast<int>(SendMessageA(g_controls.portCombo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[64] = {};
+        SendMessageA(g_controls.portCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
 BoxWatcher::BoxWatcher(HWND owner, WPARAM closeCommand) {
     auto* s = new WatchState;
     s->owner = owner;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
+
 // One window created while a CreationRecorder was alive (children of the main window only).
 struct CreatedWindow {
     HWND window;
@@ -50,6 +52,17 @@ struct BoxWatcher {
     std::vector<SeenBox> Seen();
     void* state;
 };
+
+// Runs action with every box the main window owns recorded and answered with OK.
+template <typename Action>
+std::vector<SeenBox> BoxesOf(Action action) {
+    BoxWatcher watcher(g_mainWindow);
+    action();
+    return watcher.Seen();
+}
+
+// The entries of the main window's port list, in order.
+std::vector<std::string> PortComboEntries();
 
 // The text of a window as the program set it (8-bit).
 std::string WindowText(HWND window);

@@ -16,6 +16,7 @@
 #include "session/session.h"
 #include "session/workflow.h"
 #include "ui/controls.h"
+#include "win/ui_window.h"
 
 namespace {
 
@@ -72,16 +73,6 @@ struct MainFixture {
         g_uiLanguage = savedLanguage;
         g_readerFamily = savedFamily;
         FillUiText();
-    }
-    Names Entries() const {
-        Names entries;
-        const int count = static_cast<int>(SendMessageA(g_controls.portCombo, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[64] = {};
-            SendMessageA(g_controls.portCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            entries.push_back(text);
-        }
-        return entries;
     }
     static std::string Text(HWND window) {
         char text[128] = {};
@@ -158,7 +149,7 @@ TEST_CASE("a search with no port listed ends in the empty entry and the no-ports
     CHECK(elapsed >= 900);  // 100 ticks of 10 ms; Wine's timers may be a little coarser
     REQUIRE(PumpUntil([&] { return IsWindowEnabled(ui.main) != FALSE; }, 5000));
     CHECK(boxes.Texts() == Names{"No COM ports found in the system!"});
-    CHECK(ui.Entries() == Names{""});
+    CHECK(PortComboEntries() == Names{""});
     CHECK(g_session.tickCount == 0);
     CHECK(IsWindowEnabled(g_controls.portCombo));
     CHECK_FALSE(g_session.portOpen);
@@ -180,7 +171,7 @@ TEST_CASE("the session reset closes nothing it does not hold, refreshes the list
     std::strcpy(g_session.cachedSettings, "TMX1DO");
     ResetSession();
     CHECK(IsWindowEnabled(g_controls.portCombo));
-    CHECK(ui.Entries() == Names{"COM3"});
+    CHECK(PortComboEntries() == Names{"COM3"});
     CHECK_FALSE(g_session.replyExpected);
     CHECK_FALSE(g_session.quietProbe);
     CHECK(g_session.modelLetter == 'X');
@@ -214,5 +205,5 @@ TEST_CASE("choosing a port: the empty entry reports no ports, a port that will n
     CHECK(g_session.replyExpected);  // set after the attempt, whatever its outcome
     CHECK_FALSE(g_session.portOpen);
     CHECK(IsWindowEnabled(g_controls.portCombo));
-    CHECK(ui.Entries() == Names{"COM77"});  // refreshed from the registry
+    CHECK(PortComboEntries() == Names{"COM77"});  // refreshed from the registry
 }

@@ -1097,8 +1097,11 @@ class Env:
                 self._machine_ports.add(entry.upper().encode())
                 os.unlink(link)
         if self._machine_ports:
+            # A number the test has since plugged itself (COM1 after the machine's COM1 went)
+            # is the test's own: its value stays.
             for name, data in self.serial_ports().items():
-                if data.rstrip(b"\0") in self._machine_ports:
+                port = data.rstrip(b"\0")
+                if port in self._machine_ports and int(port[3:]) not in ours:
                     self.driver.cmd("regdel", to_hex(SERIALCOMM), to_hex(name))
 
     def close(self, failed=False):

@@ -72,8 +72,9 @@ App: pid; wait_main_window(timeout) -> Window; main (the cached main Window);
   presses OK and waits for the box to go); expect_no_box(within); box_log: every box seen by
   wait_box/expect_box as (caption, text, icon); settle(quiet) waits until no box/popup is up
   and the main window is enabled (pressing OK on boxes met, returning them); gui() ->
-  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows": windows it
-  owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources, always 0 under Wine}.
+  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows" (also as
+  "user"): windows it owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources,
+  always 0 under Wine}.
 
 Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabled, iconic,
   rect (l,t,r,b screen), client_rect (x,y,w,h: screen origin, size), inparent (l,t,r,b in the
@@ -828,7 +829,9 @@ class App:
             time.sleep(0.05)
 
     def gui(self):
-        return {k: int(v) for k, v in self.d.record("gui", self.pid).items()}
+        counts = {k: int(v) for k, v in self.d.record("gui", self.pid).items()}
+        counts["user"] = counts["windows"]  # the USER objects that can be counted from outside
+        return counts
 
 # ----------------------------------------------------------------------------------------------
 # Ports and simulated readers

@@ -75,7 +75,11 @@ def measure_startup(env, runs):
             times["empty"] += empty
             times["baseline"] += baseline
             times["program"] += program
-    return {k: statistics.median(v) for k, v in times.items()}, times
+    medians = {k: statistics.median(v) for k, v in times.items()}
+    # Differences within each round, whose median a load change between rounds moves less.
+    medians["beyond_empty"] = statistics.median(p - e for p, e in zip(times["program"], times["empty"]))
+    medians["beyond_baseline"] = statistics.median(p - b for p, b in zip(times["program"], times["baseline"]))
+    return medians, times
 
 
 def unix_pid_of(env, exe_name):
@@ -177,16 +181,16 @@ def main():
 
     wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
     load = os.getloadavg()
-    beyond_empty = start["program"] - start["empty"]
-    beyond_baseline = start["program"] - start["baseline"]
+    beyond_empty = start["beyond_empty"]
+    beyond_baseline = start["beyond_baseline"]
     rows = [
         ("Start-up to the main window shown (median of %d warm starts)" % args.runs,
          "%.0f ms" % start["program"], ""),
         ("  Wine's empty program, start to exit (same rounds)", "%.0f ms" % start["empty"], ""),
-        ("  beyond Wine's empty program", "%.0f ms" % beyond_empty,
+        ("  beyond Wine's empty program (median of the rounds' differences)", "%.0f ms" % beyond_empty,
          "< %.0f ms: %s" % (START_BOUND_MS, "met" if beyond_empty < START_BOUND_MS else "NOT met")),
         ("  baseline window with the same DLLs, start to shown", "%.0f ms" % start["baseline"], ""),
-        ("  beyond the baseline window (the program's own start-up)", "%.0f ms" % beyond_baseline,
+        ("  beyond the baseline window: the program's own start-up (same)", "%.0f ms" % beyond_baseline,
          "< %.0f ms: %s" % (START_BOUND_MS, "met" if beyond_baseline < START_BOUND_MS else "NOT met")),
         ("Peak working set after search, read, write, card read", mib(counters["peak"]),
          "< 16 MiB: %s" % ("met" if counters["peak"] < MEMORY_BOUND else "NOT met (see notes)")),

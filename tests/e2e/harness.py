@@ -72,8 +72,9 @@ App: pid; wait_main_window(timeout) -> Window; main (the cached main Window);
   presses OK and waits for the box to go); expect_no_box(within); box_log: every box seen by
   wait_box/expect_box as (caption, text, icon); settle(quiet) waits until no box/popup is up
   and the main window is enabled (pressing OK on boxes met, returning them); gui() ->
-  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows": windows it
-  owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources, always 0 under Wine}.
+  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows" (also as
+  "user"): windows it owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources,
+  always 0 under Wine}.
 
 Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabled, iconic,
   rect (l,t,r,b screen), client_rect (x,y,w,h: screen origin, size), inparent (l,t,r,b in the
@@ -828,7 +829,9 @@ class App:
             time.sleep(0.05)
 
     def gui(self):
-        return {k: int(v) for k, v in self.d.record("gui", self.pid).items()}
+        counts = {k: int(v) for k, v in self.d.record("gui", self.pid).items()}
+        counts["user"] = counts["windows"]  # the USER objects that can be counted from outside
+        return counts
 
 # ----------------------------------------------------------------------------------------------
 # Ports and simulated readers
@@ -1094,8 +1097,11 @@ class Env:
                 self._machine_ports.add(entry.upper().encode())
                 os.unlink(link)
         if self._machine_ports:
+            # A number the test has since plugged itself (COM1 after the machine's COM1 went)
+            # is the test's own: its value stays.
             for name, data in self.serial_ports().items():
-                if data.rstrip(b"\0") in self._machine_ports:
+                port = data.rstrip(b"\0")
+                if port in self._machine_ports and int(port[3:]) not in ours:
                     self.driver.cmd("regdel", to_hex(SERIALCOMM), to_hex(name))
 
     def close(self, failed=False):

@@ -3,7 +3,11 @@ texts and icons the program shows, a reader plugged through a link that survives
 vanishing and coming back, and the checks every scenario ends with (no crash, closed within
 3 s by the driver, exit code 0)."""
 
+import contextlib
+import fcntl
 import os
+import shutil
+import termios
 import time
 
 import harness as h
@@ -121,3 +125,60 @@ def close_within_limit(app, what):
     h.expect_eq(code, 0, "%s: exit code" % what)
     h.expect(took <= CLOSE_LIMIT, "%s: closed in %.2f s (limit %.0f s)" % (what, took, CLOSE_LIMIT))
     return took
+
+
+def phantom_port(env, number):
+    """A SERIALCOMM value naming COM<number> with no device behind it (opening it fails)."""
+    env.boot()
+    env.driver.cmd("regset", h.to_hex(h.SERIALCOMM), h.to_hex("\\Device\\Phantom%d" % number), "sz",
+                   h.to_hex("COM%d" % number))
+    env.plugged.setdefault(number, None)  # the test's own: the harness keeps it
+
+
+@contextlib.contextmanager
+def unprivileged_wineserver(env):
+    """Boots the prefix with a wineserver without CAP_SYS_ADMIN, so that a tty another program
+    holds exclusively (TIOCEXCL) cannot be opened by Wine, as for a user who is not root (Wine
+    applies no Windows share modes to devices)."""
+    real = shutil.which("wineserver")
+    wrappers = os.path.join(env.tmp, "bin")
+    os.makedirs(wrappers, exist_ok=True)
+    wrapper = os.path.join(wrappers, "wineserver")
+    with open(wrapper, "w") as out:
+        out.write('#!/bin/sh\nexec setpriv --bounding-set -sys_admin "%s" "$@"\n' % real)
+    os.chmod(wrapper, 0o755)
+    saved = os.environ["PATH"]
+    os.environ["PATH"] = wrappers + os.pathsep + saved
+    try:
+        env.boot()
+        yield
+    finally:
+        os.environ["PATH"] = saved
+
+
+@contextlib.contextmanager
+def held_exclusively(path):
+    """Another program holds the tty open, exclusively."""
+    fd = os.open(path, os.O_RDWR | os.O_NOCTTY)
+    try:
+        fcntl.ioctl(fd, termios.TIOCEXCL)
+        yield
+    finally:
+        fcntl.ioctl(fd, termios.TIOCNXCL)
+        os.close(fd)
+
+
+def plug_named(env, number, path, value_name):
+    """Hot plug like env.plug_port, under a SERIALCOMM value name of the test's choosing (the
+    registry enumerates values in the order of their names)."""
+    env.boot()
+    link = os.path.join(env.prefix, "dosdevices", "com%d" % number)
+    if os.path.lexists(link):
+        os.unlink(link)
+    os.symlink(path, link)
+    env.driver.cmd("regset", h.to_hex(h.SERIALCOMM), h.to_hex(value_name), "sz", h.to_hex("COM%d" % number))
+    env.plugged[number] = path
+
+
+def combo_count(app):
+    return app.main.child(ID_COMBO).send(0x0146, 0, 0)  # CB_GETCOUNT

@@ -99,4 +99,27 @@ def _():
         f.close_within_limit(app, "card window")
 
 
+@T.case("the reader pulled out before a READ, the system not told yet")
+def _():
+    with h.Env(config=f.EN_KRU) as env:
+        reader = f.LinkedReader(env, 3)
+        app = f.start_found(env, "COM3")
+        reader.sim.control("vanish")
+        h.wait_until(lambda: not os.path.exists(reader.link), 10.0, "the reader's link to go")
+        app.main.child(f.ID_READ).click()
+        # The write fails at once: the system's error box, then the session ends.
+        seen = f.boxes_until_idle(app)
+        print("pulled out: boxes %r" % [t for t, _ in seen])
+        h.expect(len(seen) == 1 and seen[0][0].startswith(h.ui("Error [")) and
+                 seen[0][0].endswith(h.ui("] when writing to the COM port!")), "the write error box (got %r)" % seen)
+        h.expect_eq(app.main.child(f.ID_VERSION).text, b"x.xx", "pulled out: the session was reset")
+        f.responsive(app, "pulled out")
+        # Back in the same port: READ with no port open searches and finds it.
+        reader.sim.control("return")
+        h.wait_until(lambda: os.path.exists(reader.link), 10.0, "the reader's link to return")
+        app.main.child(f.ID_READ).click()
+        f.expect_boxes(f.boxes_until_idle(app), FOUND, "pulled out, READ after the return")
+        f.close_within_limit(app, "pulled out")
+
+
 T.main()

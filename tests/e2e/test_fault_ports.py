@@ -58,6 +58,31 @@ def _():
         f.close_within_limit(app, "phantom port")
 
 
+@T.case("registry names of every shape beside a reader: the search skips them and finds it")
+def _():
+    with h.Env(config=f.EN_KRU) as env:
+        sim = env.sim(model="U", com=3, hot=True)
+        app = f.start_found(env, "COM3")
+        # Written after the start (the harness drops values it did not plug when it starts
+        # the program); SEARCH then lists them.
+        weird = {
+            "\\Device\\Long": b"COM" + b"9" * 300,        # a number far past any int
+            "\\Device\\Empty": b"",                     # an empty name
+            "\\Device\\Word": b"Serial port A",          # no number at all: COM0
+            "\\Device\\Minus": b"COM-5",
+            "\\Device\\Wide": b"COM\xb9\xff4",          # 8-bit characters
+        }
+        for name, data in weird.items():
+            env.driver.cmd("regset", h.to_hex(h.SERIALCOMM), h.to_hex(name), "sz", h.to_hex(data))
+        env.driver.cmd("regset", h.to_hex(h.SERIALCOMM), h.to_hex("\\Device\\Binary"), "binary", h.to_hex(b"COM4"))
+        app.main.child(f.ID_SEARCH).click()
+        f.expect_boxes(f.boxes_until_idle(app, timeout=120.0), FOUND3, "weird registry names")
+        h.expect_eq(f.combo_count(app), 6, "five REG_SZ names and the reader's are listed")
+        h.expect_eq(sim.rx(), b"AT+READS_KRX" * 2, "the reader got one probe per search")
+        f.responsive(app, "weird registry names")
+        f.close_within_limit(app, "weird registry names")
+
+
 @T.case("60 ports of which 59 never answer: the search completes")
 def _():
     with h.Env(config=f.EN_KRU) as env:

@@ -53,6 +53,7 @@ FONTS = {
 PAGE_MARGIN = 18 * mm
 HEADER_GAP = 8 * mm
 MAX_PICTURE_HEIGHT = 150 * mm
+SCREEN_POINTS_PER_PIXEL = 72.0 / 96.0
 INLINE_ICON_SIZE = 11  # points, about one text line
 # The message icons by resource id, as resources/icons names them.
 ICON_FILES = {3: "success.ico", 4: "warning.ico", 5: "error.ico", 6: "question.ico",
@@ -298,7 +299,9 @@ def picture(path, caption, doc_width, styles, inline):
                                    ("VALIGN", (0, 0), (-1, -1), "MIDDLE")]))
         return frame
     img = Image(path)
-    scale = min(1.0, doc_width / img.imageWidth, MAX_PICTURE_HEIGHT / img.imageHeight)
+    # Screen pixels at 96 per inch, so every screenshot keeps the size it has on a screen,
+    # unless it would not fit.
+    scale = min(SCREEN_POINTS_PER_PIXEL, doc_width / img.imageWidth, MAX_PICTURE_HEIGHT / img.imageHeight)
     img.drawWidth = img.imageWidth * scale
     img.drawHeight = img.imageHeight * scale
     return KeepTogether([img, Paragraph(inline(caption), styles["caption"])])

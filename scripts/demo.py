@@ -30,7 +30,7 @@ os.environ.setdefault("VIREO_SIM", os.path.join(ROOT, "build", "native", "sim", 
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
 import harness as h  # noqa: E402
-from take_screenshots import crop, union  # noqa: E402
+from take_screenshots import crop, tab_control, union  # noqa: E402
 
 DEMO_DIR = os.path.join(ROOT, "build", "demo")
 WORK_DIR = os.path.join(DEMO_DIR, "work")
@@ -84,7 +84,7 @@ def on_display(display):
             app.wait_main_window(60)
             say("VireoTool-4 runs on display %s; working folder %s." % (display, os.path.relpath(WORK_DIR)))
             say("readers: Vireo-4KRM 1.10 on COM%d, Vireo-4-USB 1.10 on COM%d (its tab finds it);"
-                " wire logs %s and %s." % (KRM_COM, USB_COM, krm.log_path, usb.log_path))
+                " while the demo runs their wire logs are %s and %s." % (KRM_COM, USB_COM, krm.log_path, usb.log_path))
             say("close the program to end the demo.")
             code = app.wait_exit(timeout=10 ** 9)
             say("VireoTool-4 ended with exit code %d; the readers are stopped." % code)
@@ -116,7 +116,7 @@ def headless(out):
             say("found the Vireo-4KRM on COM3 and decoded its settings (firmware %s)."
                 % main.child(ID_VERSION_VALUE).text.decode("latin-1"))
 
-            main.tab_click(USB_TAB)
+            tab_control(main).tab_click(USB_TAB)
             app.expect_box(h.ui("Vireo-4-USB reader found!\n\r->[COM4]"), icon=3, timeout=60)
             app.expect_box(h.ui("Settings read!"), icon=3, timeout=60)
             app.settle(quiet=0.5, timeout=30)

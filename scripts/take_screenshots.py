@@ -22,6 +22,8 @@ os.environ.setdefault("VIREO_SIM", os.path.join(ROOT, "build", "native", "sim", 
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import harness as h  # noqa: E402
 
+# ImageMagick's convert (scripts/setup.sh installs imagemagick).
+CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 ID_READ_ID = 19
 USB_TAB = 1
 CARD_WINDOW_CLASS = b"my Child Window"
@@ -30,6 +32,7 @@ KRM_SETTINGS = "W441SO"
 # All three systems, DEC output, 4 bytes, HID and EM-Marine only.
 USB_SETTINGS = "AHDD4EX"
 USB_INSTANCE = "5&2A3B4C5D&0&1"
+FOUND_MARGIN = 24  # pixels of the main window shown around the found message
 
 TEXTS = {
     "ru": {"read": "Настройки считаны!", "krm": "Считыватель Vireo-4KRM найден!\n\r->[COM3]",
@@ -44,15 +47,23 @@ def text(language, key):
     return h.ru(value) if language == "ru" else h.ui(value)
 
 
-def crop(env, rect, path, margin=0):
+def crop(env, rect, path):
     """The screen's rectangle (left, top, right, bottom) into a PNG."""
     full = env.screenshot(path + ".full.png")
-    left, top, right, bottom = rect
-    left, top = max(left - margin, 0), max(top - margin, 0)
-    geometry = "%dx%d+%d+%d" % (right - left + margin, bottom - top + margin, left, top)
-    subprocess.run(["convert", full, "-crop", geometry, "+repage", path], check=True)
+    left, top, right, bottom = max(rect[0], 0), max(rect[1], 0), rect[2], rect[3]
+    geometry = "%dx%d+%d+%d" % (right - left, bottom - top, left, top)
+    subprocess.run([CONVERT, full, "-crop", geometry, "+repage", path], check=True)
     os.unlink(full)
     print("wrote %s" % os.path.relpath(path, os.getcwd()), flush=True)
+
+
+def tab_control(main):
+    return next(c for c in main.children() if c.cls == b"SysTabControl32")
+
+
+def grow(rect, margin):
+    """A rectangle with some of what lies around it: the box over the main window."""
+    return (rect[0] - margin, rect[1] - margin, rect[2] + margin, rect[3] + margin)
 
 
 def union(*rects):
@@ -70,8 +81,7 @@ def shoot(language, out):
         main = app.wait_main_window()
         app.expect_box(text(language, "read"), icon=3, timeout=60)
         found = app.expect_box(text(language, "krm"), icon=3, press=False)
-        h.wait_until(lambda: found.icon == 3, 10, "the box to be drawn")
-        crop(env, union(main.rect, found.rect), os.path.join(out, "found-%s.png" % language))
+        crop(env, grow(found.rect, FOUND_MARGIN), os.path.join(out, "found-%s.png" % language))
         found.press_ok_and_wait()
         crop(env, main.rect, os.path.join(out, "main-krukrm-%s.png" % language))
 
@@ -83,7 +93,7 @@ def shoot(language, out):
         h.wait_until(lambda: not card.exists(), 30, "the card ID window to close")
 
         env.add_usb(USB_INSTANCE, "COM4")
-        main.tab_click(USB_TAB)
+        tab_control(main).tab_click(USB_TAB)
         app.expect_box(text(language, "usb"), icon=3, timeout=60)
         app.expect_box(text(language, "read"), icon=3, timeout=60)
         h.wait_until(lambda: main.enabled, 10, "the main window to be enabled")

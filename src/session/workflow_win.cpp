@@ -118,7 +118,7 @@ void ProbeSerialPorts(HWND combo) {
         EnableWindow(combo, TRUE);
         Report(UiText[TextNotFoundKruKrm], IconError);
         Report(UiText[TextCheckPortHint], IconQuestion);
-        EnableWindow(g_mainWindow, TRUE);
+        EnableMainUnlessBusy();
         return;
     }
     // A reader that names another model than these still gets the family's found text.
@@ -128,7 +128,7 @@ void ProbeSerialPorts(HWND combo) {
     default: ReportFound(TextFoundKruKrm); break;
     }
     SelectPortByName(combo, g_session.portName, &g_session.portIndex);
-    EnableWindow(g_mainWindow, TRUE);
+    EnableMainUnlessBusy();
 }
 
 // The USB search: the reader is found by its USB identity, then its port is opened and read.

@@ -14,7 +14,7 @@ that exits non-zero when a check fails. Typical use:
             app = env.start_app()                   # boots wineserver + vdriver on first use
             win = app.wait_main_window()
             h.expect_eq(win.text, b"VireoTool-4 ver.2.00 (x64)", "title")
-            box = app.expect_box(h.ui("Vireo-4KRM reader found!"), icon=3)   # checks, presses OK
+            app.expect_box(h.ui("Vireo-4KRM reader found!\\n\\r->[COM3]"), icon=3)  # checks, presses OK
             h.expect_eq(sim.rx(), b"AT+READS_KRX", "bytes the reader got")
             app.close()                             # WM_CLOSE; returns the exit code
     T.main()
@@ -45,24 +45,35 @@ Env(config=None, readonly=False, acp=1251, files=None, name=None, prefix=None, w
   env.add_usb(instance, port, hardware_ids=None, device=None) / env.remove_usb(instance, device)
                                the fake USB reader key under Enum\\USB (ClassGUID written last).
   env.device_change()          WM_DEVICECHANGE DBT_DEVNODES_CHANGED broadcast (waits <= 2 s).
-  env.sim(model, firmware="1.10", settings=None, com=None, hot=False, **options) -> Sim
-                               starts $VIREO_SIM; with com= registers its pty as COMn (static
-                               before boot, hot plug after boot or when hot=True).
-  env.pty(com=None) -> FakePort  a bare pty pair owned by the test (a port nobody answers on).
-  env.start_app(cwd=None) -> App   CreateProcess from vdriver (stdio on NUL), cwd = workdir.
-  env.screenshot(path=None) -> path   `import -window root` of the test's display (PNG).
+  env.sim(model="M", firmware="1.10", settings=None, com=None, hot=False, barcode=None,
+          cipher=None, link=None, extra=()) -> Sim
+                               starts $VIREO_SIM (options as in sim/README.md; `extra` more
+                               arguments such as ["--silent"]); with com= registers its pty as
+                               COMn (static before boot, hot plug after boot or when hot=True).
+  env.pty(com=None, hot=False) -> FakePort  a raw pty owned by the test (.pty path, read(),
+                               write(); a port nobody answers on unless the test does).
+  env.start_app(cwd=None, args=None) -> App   CreateProcess from vdriver (stdio on NUL), cwd =
+                               workdir; `args` the command line after the program's path.
+  env.screenshot(path=None) -> path   `import -window root` of the test's display (PNG);
+                               the default path is env.artifact_path(".png").
+  env.wait_window(cls=None, title=None, pid=0, timeout=30) -> Window  (visible, top-level)
+  env.foreground() -> Window or None
   env.read_file(name="appconfig.ini", cwd=None) -> bytes or None
   env.listing(cwd=None) -> sorted file names of the working directory
   env.windows(cls=None, title=None, pid=0, visible=True) -> [Window] top-level, z-order
   env.serial_ports() -> {value name: data} of HARDWARE\\DEVICEMAP\\SERIALCOMM (bytes)
   env.driver.cmd("...")        raw driver command (see tests/e2e/driver/driver.cpp)
 
-App: pid; wait_main_window(timeout) -> Window; main (the cached main Window); wait_exit(timeout)
-  -> exit code; exit_code() (None while running); running(); close() (posts WM_CLOSE, waits,
-  returns the code); kill(); boxes() -> [Box] of this process, topmost first; wait_box(timeout)
-  -> Box; expect_box(text, icon=None, timeout=20, caption=None, press=True) -> Box (checks, then
+App: pid; wait_main_window(timeout) -> Window; main (the cached main Window);
+  wait_dialog(caption, timeout) -> Window; wait_exit(timeout) -> exit code; exit_code() (None
+  while running); running(); close() (posts WM_CLOSE, waits, returns the code); kill();
+  boxes() -> [Box] of this process, topmost first; wait_box(timeout) -> Box;
+  expect_box(text, icon=None, timeout=30, caption=None, press=True) -> Box (checks, then
   presses OK and waits for the box to go); expect_no_box(within); box_log: every box seen by
-  wait_box/expect_box as (caption, text, icon); gui() -> {"gdi","user","handles"}.
+  wait_box/expect_box as (caption, text, icon); settle(quiet) waits until no box/popup is up
+  and the main window is enabled (pressing OK on boxes met, returning them); gui() ->
+  {"gdi": GDI objects in use (read from the program's GDI handle table), "windows": windows it
+  owns, "handles": kernel handles, "gdi_api"/"user_api": GetGuiResources, always 0 under Wine}.
 
 Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabled, iconic,
   rect (l,t,r,b screen), client_rect (x,y,w,h: screen origin, size), inparent (l,t,r,b in the
@@ -72,17 +83,24 @@ Window: hwnd; info() (fresh dict); text, cls, style, exstyle, id, visible, enabl
   send_close() (SendMessage WM_CLOSE); sys_close() (WM_SYSCOMMAND SC_CLOSE, the close box);
   minimize(); restore(); lclick(x, y); rclick(x, y) (client points); pixel(x, y) -> 0x00BBGGRR;
   pixels(x, y, w, h) -> RGB bytes; combo() -> (items, selection); tabs() -> (items, selection);
-  tab_click(index) (a posted click inside the tab: the honest way); tab_select(index)
-  (TCM_SETCURSEL + WM_NOTIFY TCN_SELCHANGE sent to the parent: no click involved).
+  tab_rect(index); tab_click(index) (posted button down/up at the middle of the tab: the tab
+  control itself then sends TCN_SELCHANGING/TCN_SELCHANGE, as for a user's click; WM_NOTIFY
+  cannot be sent to another process under Wine, so there is no "select without click");
+  menu() -> [MenuItem] of the menu bar (path tuple, id, state, kind, submenu, text; .checked,
+  .grayed, .separator), read inside the program by vprobe.dll; menu_item(command_id).
+  Menu commands are chosen with command(id) on the main window (WM_COMMAND, as the menu does).
 Box(Window): caption, message (the 0xFFFF static's bytes), icon (3..7, identified by pixels,
   see Box.icon), ok() (posts BM_CLICK to the OK button), press_ok_and_wait().
 
-Sim: pty, pid, log_path, control_path; log() -> [(ms, "RX"|"TX", bytes)]; rx() / tx() all bytes
-  received / sent; wait_log(predicate, timeout); control(line); stop().
+Sim: pty, pid, started (monotonic time at start), log_path, control_path; log() ->
+  [(ms, "RX"|"TX", bytes)]; events(tags=None) -> every log line (OPEN, CLOSE, ... too); rx() /
+  tx() all bytes received / sent; wait_log(predicate, timeout); control(line); stop().
 
 Checks: expect(cond, msg), expect_eq(actual, expected, what), wait_until(fn, timeout, what)
-  raise Failure; Tests(__file__).case(title) registers a case, main() runs them (argument: a
-  substring to run only matching cases), prints "PASS"/"FAIL" lines and "N passed, N failed".
+  raise Failure; Tests(__file__).case(title, timeout=240) registers a case, main() runs them
+  (argument: a substring to run only matching cases), prints "PASS"/"FAIL" lines and
+  "N passed, N failed", exits 1 on any failure. A case over its time fails with cleanup done;
+  SIGTERM/SIGHUP end the run through the same cleanup.
 Texts: ui(str) -> the English text as bytes; ru(str) -> CP1251 bytes; config_file(lang, tab).
 """
 
@@ -137,6 +155,7 @@ WS_EX_TOPMOST = 0x00000008
 
 SERIALCOMM = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM"
 DEFAULT_TIMEOUT = 30.0  # Wine on a shared 2-core machine can be slow to start
+CASE_TIMEOUT = 240  # seconds; ctest gives a whole file 600
 
 # ----------------------------------------------------------------------------------------------
 # Checks and the test runner
@@ -175,20 +194,32 @@ class Tests:
         self.name = os.path.splitext(os.path.basename(test_file))[0]
         self.cases = []
 
-    def case(self, title):
+    def case(self, title, timeout=CASE_TIMEOUT):
+        """Registers a case; a case still running after `timeout` seconds fails (its Env still
+        cleans up), so one hang cannot use up the whole file's ctest time."""
         def register(fn):
-            self.cases.append((title, fn))
+            self.cases.append((title, fn, timeout))
             return fn
         return register
 
     def main(self):
         selected = sys.argv[1] if len(sys.argv) > 1 else ""
         passed = failed = 0
-        for title, fn in self.cases:
+
+        def stop(signum, _frame):
+            raise SystemExit("stopped by signal %d" % signum)
+        for signum in (signal.SIGTERM, signal.SIGHUP):
+            signal.signal(signum, stop)
+
+        def overtime(_signum, _frame):
+            raise Failure("the case ran out of time")
+        signal.signal(signal.SIGALRM, overtime)
+        for title, fn, timeout in self.cases:
             if selected and selected not in title:
                 continue
             _current_case[0] = (self.name, title)
             started = time.monotonic()
+            signal.alarm(int(timeout))
             try:
                 fn()
                 passed += 1
@@ -198,6 +229,8 @@ class Tests:
                 print("FAIL %s (%.1f s): %s" % (title, time.monotonic() - started, error), flush=True)
                 if not isinstance(error, Failure):
                     traceback.print_exc()
+            finally:
+                signal.alarm(0)
         print("%d passed, %d failed" % (passed, failed), flush=True)
         sys.exit(1 if failed or not passed else 0)
 
@@ -601,8 +634,35 @@ class Window:
     def tab_click(self, index):
         self.d.cmd("tabclick", self.hwnd, index)
 
-    def tab_select(self, index):
-        self.d.cmd("tabselect", self.hwnd, index)
+    def menu(self):
+        """The window's menu bar, every item in order (read inside the program by vprobe.dll,
+        since Wine keeps menus private to their process)."""
+        items = []
+        for token in self.d.cmd("menu", self.hwnd).split():
+            path, item_id, state, kind, submenu, text = token.split(":", 5)
+            items.append(MenuItem(tuple(int(p) for p in path.split(".")), int(item_id), int(state), int(kind),
+                                  submenu == "1", from_hex(text)))
+        return items
+
+    def menu_item(self, command_id):
+        """The menu item with this command id (None when there is none)."""
+        return next((item for item in self.menu() if item.id == command_id and not item.submenu), None)
+
+
+class MenuItem:
+    MFS_CHECKED = 0x8
+    MFS_GRAYED = 0x3
+    MFT_SEPARATOR = 0x800
+
+    def __init__(self, path, item_id, state, kind, submenu, text):
+        self.path, self.id, self.state, self.kind, self.submenu, self.text = path, item_id, state, kind, submenu, text
+
+    checked = property(lambda self: bool(self.state & self.MFS_CHECKED))
+    grayed = property(lambda self: bool(self.state & self.MFS_GRAYED))
+    separator = property(lambda self: bool(self.kind & self.MFT_SEPARATOR))
+
+    def __repr__(self):
+        return "MenuItem(%s, id=%d, state=0x%x, %r)" % (".".join(map(str, self.path)), self.id, self.state, self.text)
 
 
 class Box(Window):
@@ -702,6 +762,11 @@ class App:
         self.main = wait_until(find, timeout, "the main window")[0]
         return self.main
 
+    def wait_dialog(self, caption, timeout=DEFAULT_TIMEOUT):
+        """A dialog ("#32770") of this process with this exact caption (bytes), such as About.
+        Close it with command(IDCANCEL) (Esc) or sys_close() (its close box)."""
+        return self.env.wait_window(BOX_CLASS, caption, self.pid, timeout)
+
     def close(self, timeout=DEFAULT_TIMEOUT):
         """WM_CLOSE to the main window, as the caption's close box; returns the exit code."""
         (self.main or self.wait_main_window()).close()
@@ -792,6 +857,7 @@ class Sim:
 
     def __init__(self, env, model, firmware, settings, extra):
         self.env = env
+        self.started = time.monotonic()  # about the simulator's time 0 (log times count from it)
         n = len(env.sims)
         self.log_path = os.path.join(env.logdir, "sim%d.log" % n)
         self.control_path = os.path.join(env.tmp, "sim%d.ctl" % n)
@@ -810,17 +876,22 @@ class Sim:
             raise RuntimeError("vireo-sim printed no pty path (got %r)" % line)
         self.pty = line
 
-    def log(self):
+    def events(self, tags=None):
+        """Every log line as (ms, tag, bytes); only those tags when `tags` is given."""
         entries = []
         try:
             with open(self.log_path, encoding="latin-1") as f:
                 for line in f:
                     parts = line.rstrip("\n").split(" ", 2)
-                    if len(parts) >= 2 and parts[1] in ("RX", "TX"):
+                    if len(parts) >= 2 and parts[0].isdigit() and (tags is None or parts[1] in tags):
                         entries.append((int(parts[0]), parts[1], _unescape(parts[2] if len(parts) > 2 else "")))
         except FileNotFoundError:
             pass
         return entries
+
+    def log(self):
+        """What went over the wire: (ms, "RX" | "TX", bytes)."""
+        return self.events(("RX", "TX"))
 
     def rx(self):
         return b"".join(data for _, kind, data in self.log() if kind == "RX")
@@ -902,6 +973,7 @@ class Env:
         self._xvfb = None
         self._server = None
         self._immutable = []
+        self._machine_ports = set()  # COM names Wine gave the machine's own serial devices
 
     # -- life cycle -----------------------------------------------------------------------------
 
@@ -1005,15 +1077,26 @@ class Env:
 
     def forget_system_ports(self):
         """Wine maps the machine's own serial devices (/dev/ttyS0 ...) as COM ports at boot; the
-        program would probe them. Keep only the ports this test registered."""
-        ours = {("COM%d" % n).encode() for n in list(self.static_ports) + list(self.plugged)}
-        for name, data in self.serial_ports().items():
-            if data.rstrip(b"\0") not in ours:
-                self.driver.cmd("regdel", to_hex(SERIALCOMM), to_hex(name))
+        program would probe them. Their dosdevices links and SERIALCOMM values go; whatever the
+        test registered (ptys, or values it wrote itself) stays."""
         dosdevices = os.path.join(self.prefix, "dosdevices")
+        ours = set(self.static_ports) | set(self.plugged)
         for entry in os.listdir(dosdevices):
-            if re.fullmatch(r"com\d+", entry) and entry.upper().encode() not in ours:
-                os.unlink(os.path.join(dosdevices, entry))
+            match = re.fullmatch(r"com(\d+)", entry)
+            if not match or int(match.group(1)) in ours:
+                continue
+            link = os.path.join(dosdevices, entry)
+            try:
+                target = os.readlink(link)
+            except OSError:
+                continue
+            if re.fullmatch(r"/dev/tty(S|USB|ACM)\d+", target):
+                self._machine_ports.add(entry.upper().encode())
+                os.unlink(link)
+        if self._machine_ports:
+            for name, data in self.serial_ports().items():
+                if data.rstrip(b"\0") in self._machine_ports:
+                    self.driver.cmd("regdel", to_hex(SERIALCOMM), to_hex(name))
 
     def close(self, failed=False):
         errors = []
@@ -1056,6 +1139,10 @@ class Env:
                             pass
                 shutil.rmtree(self.tmp, ignore_errors=True)
 
+    def artifact_path(self, suffix):
+        """build/e2e-artifacts/<test file>/<case title><suffix>: where screenshots are kept."""
+        return self._artifact_path(suffix)
+
     def _artifact_path(self, suffix):
         test, case = _current_case[0]
         slug = re.sub(r"[^A-Za-z0-9]+", "-", self.name or case).strip("-")[:60]
@@ -1065,10 +1152,15 @@ class Env:
 
     # -- the program ----------------------------------------------------------------------------
 
-    def start_app(self, cwd=None):
+    def start_app(self, cwd=None, args=None):
+        """Starts the program (working directory `cwd`, default the Env's); `args` is the rest
+        of its command line, after the quoted program path."""
         self.boot()
         self.forget_system_ports()
-        pid = int(self.driver.cmd("start", to_hex(windows_path(APP_EXE)), to_hex(windows_path(cwd or self.workdir))))
+        exe = windows_path(APP_EXE)
+        command_line = '"%s"' % exe + (" " + args if args else "")
+        pid = int(self.driver.cmd("start", to_hex(exe), to_hex(windows_path(cwd or self.workdir)),
+                                  to_hex(command_line)))
         app = App(self, pid)
         self.apps.append(app)
         return app
@@ -1077,6 +1169,14 @@ class Env:
         self.boot()
         found = self.driver.cmd("find", to_hex(cls), to_hex(title), pid, 1 if visible else 0)
         return [Window(self, h) for h in found.split()]
+
+    def wait_window(self, cls=None, title=None, pid=0, timeout=DEFAULT_TIMEOUT):
+        return wait_until(lambda: self.windows(cls, title, pid), timeout,
+                          "a window %r %r" % (cls, title))[0]
+
+    def foreground(self):
+        hwnd = self.driver.cmd("foreground")
+        return None if int(hwnd, 16) == 0 else Window(self, hwnd)
 
     def read_file(self, name="appconfig.ini", cwd=None):
         try:
@@ -1149,8 +1249,13 @@ class Env:
         self.boot()
         self.driver.cmd("broadcast", event)
 
-    def sim(self, model="M", firmware="1.10", settings=None, com=None, hot=False, extra=()):
-        sim = Sim(self, model, firmware, settings, extra)
+    def sim(self, model="M", firmware="1.10", settings=None, com=None, hot=False, barcode=None, cipher=None,
+            link=None, extra=()):
+        options = []
+        for flag, value in (("--barcode", barcode), ("--cipher", cipher), ("--link", link)):
+            if value is not None:
+                options += [flag, str(value)]
+        sim = Sim(self, model, firmware, settings, options + list(extra))
         self.sims.append(sim)
         if com is not None:
             if hot or self.driver is not None:

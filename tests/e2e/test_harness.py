@@ -27,6 +27,34 @@ def _():
         h.expect(not os.path.lexists(os.path.join(env.prefix, "dosdevices", "com12")), "com12 link gone")
 
 
+@T.case("a simulated reader: pty, wire log and control lines")
+def _():
+    import select
+    import tty
+    with h.Env() as env:
+        sim = env.sim(model="M", firmware="1.10", settings="W441SO", com=5)
+        h.expect_eq(env.static_ports[5], sim.pty, "the pty is registered as COM5")
+        fd = os.open(sim.pty, os.O_RDWR | os.O_NOCTTY)
+        try:
+            tty.setraw(fd)
+
+            def ask():
+                os.write(fd, b"AT+READS_KRX")
+                reply = b""
+                while select.select([fd], [], [], 1.0)[0]:
+                    reply += os.read(fd, 256)
+                return reply
+            h.expect_eq(ask(), b"\n\rAT+READS_KRM - OK! >> 1.10W441SO", "the reader's settings reply")
+            h.wait_until(lambda: sim.tx(), 5.0, "the reply in the log")
+            h.expect_eq(sim.rx(), b"AT+READS_KRX", "bytes the reader got, from its log")
+            h.expect_eq([kind for _, kind, _ in sim.log()], ["RX", "TX"], "log entries")
+            sim.control("silent on")
+            h.wait_until(lambda: ask() == b"", 10.0, "the silent reader to stop answering")
+            h.expect_eq(sim.log()[-1][1:], ("RX", b"AT+READS_KRX"), "the silent reader still takes the query")
+        finally:
+            os.close(fd)
+
+
 @T.case("USB device keys are written whole and removed whole")
 def _():
     with h.Env() as env:
@@ -60,6 +88,30 @@ def _():
         h.expect_eq(app.close(), 0, "exit code after WM_CLOSE")
         h.expect(not win.exists(), "the window is gone")
         h.expect_eq(env.windows(h.MAIN_CLASS), [], "no main window left")
+
+
+@T.case("boxes and their icons, menus, tabs and object counts are read from the program")
+def _():
+    with h.Env(config=h.config_file("EN")) as env:
+        app = env.start_app()
+        win = app.wait_main_window()
+        # With no COM port at all the start-up search ends in a warning box.
+        box = app.expect_box(b"No COM ports found in the system!", icon=4, caption=b"Message", press=False)
+        h.expect(box.child(h.IDOK) is not None, "the box has an OK button")
+        box.press_ok_and_wait()
+        app.settle()
+        menu = win.menu()
+        h.expect(menu and all(item.submenu for item in menu if len(item.path) == 1), "top menu items open submenus")
+        h.expect(any(item.checked for item in menu), "some menu item is checked")
+        tabs = [c for c in win.children() if c.cls == b"SysTabControl32"]
+        h.expect_eq(len(tabs), 1, "one tab control")
+        h.expect_eq(tabs[0].tabs()[1], 0, "first tab selected")
+        tabs[0].tab_click(1)
+        h.wait_until(lambda: tabs[0].tabs()[1] == 1, 10.0, "the click to select the second tab")
+        app.settle()
+        counts = app.gui()
+        h.expect(counts["gdi"] > 0 and counts["windows"] > 1 and counts["handles"] > 0, "object counts %r" % counts)
+        h.expect_eq(app.close(), 0, "exit code")
 
 
 @T.case("a read-only working directory refuses even root")

@@ -39,6 +39,18 @@ def tab_selection(win):
     return None
 
 
+NO_PORTS = {h.TITLE_EN: h.ui("No COM ports found in the system!"), h.TITLE_RU: h.ru("Не найдены COM-порты в системе!")}
+
+
+def idle(app):
+    """With no COM port at all the start-up search ends in its warning box; once that is
+    pressed the program waits for the user. (The close box of a window that a modal box has
+    disabled does nothing, so closing before the search has ended would test something else.)"""
+    title = app.main.text
+    app.expect_box(NO_PORTS[title], icon=4)
+    app.settle()
+
+
 def close_and_expect_zero(app):
     app.settle()
     h.expect_eq(app.close(), 0, "exit code after WM_CLOSE")
@@ -69,7 +81,7 @@ def _():
         close_and_expect_zero(app)
         h.expect_eq(env.read_file(), english, "the file after the run")
         russian = env.new_dir("ru", h.config_file("RU", "KRU_KRM"))
-        app = env.start_app(cwd=russian)
+        app = env.start_app(cwd=russian, args="/EN -lang EN Language=EN")  # arguments change nothing
         h.expect_eq(app.wait_main_window().text, h.TITLE_RU, "title with Language = RU;")
         close_and_expect_zero(app)
         h.expect_eq(env.read_file(cwd=russian), h.config_file("RU", "KRU_KRM"), "the RU file after the run")
@@ -97,10 +109,17 @@ def _():
     with h.Env(config=h.config_file("RU")) as env:
         first = env.start_app()
         win = first.wait_main_window()
-        first.settle()
+        idle(first)
         win.minimize()
         h.wait_until(lambda: win.iconic, 10.0, "the window to be minimised")
         expect_handover(env, first)
+
+        # A second start where no file exists yet writes the default file first (Russian),
+        # then finds the Russian window and hands over.
+        empty = env.new_dir("empty")
+        second = env.start_app(cwd=empty)
+        h.expect_eq(second.wait_exit(), 0, "exit code of the second instance in an empty directory")
+        h.expect_eq(env.read_file(cwd=empty), h.DEFAULT_CONFIG, "the file it wrote before handing over")
 
         # Another directory whose file names the other language: not the same title, so it
         # starts normally and takes the foreground; a third start in Russian hands over again.
@@ -109,7 +128,7 @@ def _():
         other_win = other.wait_main_window()
         h.expect_eq(other_win.text, h.TITLE_EN, "title of the English instance")
         h.expect(other.running() and first.running(), "both instances run")
-        other.settle()
+        idle(other)
         h.wait_until(lambda: env.driver.cmd("foreground") == other_win.hwnd, 10.0, "the new instance in front")
         expect_handover(env, first)
         h.expect(other.running(), "the English instance still runs")
@@ -123,7 +142,7 @@ def _():
     with h.Env(config=h.config_file("EN")) as env:
         app = env.start_app()
         win = app.wait_main_window()
-        app.settle()
+        idle(app)
         win.sys_close()
         h.expect_eq(app.wait_exit(), 0, "exit code after the close box (SC_CLOSE)")
         h.expect(not win.exists(), "the window is gone")
@@ -142,6 +161,18 @@ def _():
         h.expect(selection in (None, 0), "the KRU/KRM tab is selected (got %r)" % selection)
         close_and_expect_zero(app)
         h.expect_eq(env.listing(), [], "files in the read-only directory")
+
+        # A readable file in a read-only directory is still read: English, USB tab.
+        english_usb = h.config_file("EN", "USB_USB")
+        other = env.new_dir("readonly-en", english_usb)
+        env.make_readonly(other)
+        app = env.start_app(cwd=other)
+        win = app.wait_main_window()
+        h.expect_eq(win.text, h.TITLE_EN, "title from the file in the read-only directory")
+        h.expect_eq(tab_selection(win), 1, "the USB tab from the file")
+        close_and_expect_zero(app)
+        h.expect_eq(env.listing(other), ["appconfig.ini"], "files in the read-only directory")
+        h.expect_eq(env.read_file(cwd=other), english_usb, "the file is unchanged")
 
 
 T.main()

@@ -1,5 +1,7 @@
 #include "win/codec_fixture.h"
 
+#include "win/ui_window.h"
+
 #include <doctest/doctest.h>
 
 #include <cstring>
@@ -20,7 +22,6 @@ constexpr int kRadioIds[] = {
     IdFormatTouchMemory, IdHex, IdDec, IdBytes7, IdBytes5, IdBytes4, IdBytes3, IdBytes2,
     IdCardsAll, IdCardsEmHid, IdCardsMifare,
 };
-constexpr int kRadioHeight = 20;
 constexpr int kBoxIdText = 0xFFFF;
 
 HWND g_window;
@@ -60,46 +61,13 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void EnsureCodecWindow() {
-    if (g_window != nullptr) return;
-
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "codec test window";
-    RegisterClassA(&windowClass);
-    // Left on the screen, so that message boxes (centred) never cover the lamp column.
-    g_window = CreateWindowExA(0, windowClass.lpszClassName, "codec test", WS_OVERLAPPEDWINDOW, 0, 0,
-                               kMainWindowWidth, kMainWindowHeight, nullptr, nullptr,
-                               windowClass.hInstance, nullptr);
+void ResetCodecWindow(int family) {
+    g_window = CreateTestMainWindow(family, kEnglish);
     REQUIRE(g_window != nullptr);
-    g_mainWindow = g_window;
-    g_controls.main = g_window;
-
-    int y = 0;
-    for (int id : kRadioIds) {
-        HWND radio = CreateWindowExA(0, "Button", "radio", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 10, y, 120,
-                                     kRadioHeight, g_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     windowClass.hInstance, nullptr);
-        REQUIRE(radio != nullptr);
-        g_controls.radio[id] = radio;
-        y += kRadioHeight;
-    }
-    g_controls.versionValue = CreateWindowExA(0, "Static", "x.xx", WS_CHILD | WS_VISIBLE, 150, 10, 40, 20, g_window,
-                                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdVersionValue)),
-                                              windowClass.hInstance, nullptr);
-    REQUIRE(g_controls.versionValue != nullptr);
-    ShowWindow(g_window, SW_SHOWNOACTIVATE);
-    g_hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+    // At the screen's left edge, so that message boxes (centred) never cover the lamp column.
+    SetWindowPos(g_window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (g_hook == nullptr) g_hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
     REQUIRE(g_hook != nullptr);
-}
-
-void ResetCodecWindow() {
-    EnsureCodecWindow();
-    g_mainWindow = g_window;
-    g_uiLanguage = kEnglish;
-    FillUiText();
     for (int id : kRadioIds) {
         SetChecked(id, false);
         SetEnabled(id, !(id == IdWiegand58 || id == IdBytes7 || id == IdHex || id == IdDec));
@@ -125,7 +93,7 @@ void SetChecked(int id, bool checked) {
 }
 void SetEnabled(int id, bool enabled) { EnableWindow(GetDlgItem(g_window, id), enabled ? TRUE : FALSE); }
 
-std::string WindowText(int id) {
+std::string ControlText(int id) {
     char text[64] = {};
     GetDlgItemTextA(g_window, id, text, sizeof text);
     return text;

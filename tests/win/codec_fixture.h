@@ -1,6 +1,6 @@
 #pragma once
-// A main window with the settings radios for the codec tests, and a recorder of the message
-// boxes the codecs show (each box is recorded and closed with OK as soon as it is active).
+// The real main window for the codec tests, and a recorder of the message boxes the codecs
+// show (each box is recorded and closed with OK as soon as it is active).
 #include <windows.h>
 
 #include <string>
@@ -13,13 +13,11 @@ struct RecordedBox {
     char modelLetter;   // the session's reader when the box came up
 };
 
-// Creates the window and its controls once.
-void EnsureCodecWindow();
-
-// Makes the window g_mainWindow with English texts. Radios of both pages: unchecked and enabled, except "Wiegand 58", "7", HEX and DEC,
+// Builds a fresh main window on the family's page, English texts. Then, so that a test sees
+// what the codec changed and what it left, the radios of both pages: unchecked and enabled, except "Wiegand 58", "7", HEX and DEC,
 // which start disabled; version label "x.xx"; lamp colours set to a marker; lamp column
 // painted; the recorded boxes cleared.
-void ResetCodecWindow();
+void ResetCodecWindow(int family);
 
 // Runs action with every message box recorded and closed.
 std::vector<RecordedBox> RecordBoxes(void (*action)(const char*), const char* payload);
@@ -28,7 +26,7 @@ bool IsChecked(int id);
 bool IsEnabled(int id);
 void SetChecked(int id, bool checked);
 void SetEnabled(int id, bool enabled);
-std::string WindowText(int id);
+std::string ControlText(int id);
 // Whether the lamp column of the main window is waiting to be repainted.
 bool LampColumnInvalid();
 // Paints the main window now, so that nothing is left invalid.
@@ -45,9 +43,3 @@ ReplyBuffer PayloadBuffer(const char* text);
 
 constexpr unsigned kMarkerColor = 0x00123456;
 
-// Checks that rest on pieces still being built elsewhere in the program (their placeholders do
-// nothing yet): the lamp column repaint request, the session reset, the message icons.
-// Each flag goes to false as soon as its piece is in.
-constexpr bool kSkipLampRepaint = true;
-constexpr bool kSkipSessionReset = false;
-constexpr bool kSkipIcons = false;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -193,5 +194,57 @@ TEST_CASE("notifications: one settle timer per burst, other events ignored, a ne
     REQUIRE(PumpUntil([] { return Popup() != nullptr; }, 5000));
     CHECK_FALSE(g_session.deviceChangePending);
     DropProgress();
+    DestroyTestMainWindow();
+}
+
+TEST_CASE("a port gone: one report even when another settle step falls due in its box") {
+    SerialCommFixture registry;
+    registry.AddPort(L"\\Device\\Serial0", L"COM1");
+    registry.AddPort(L"\\Device\\Serial1", L"COM2");
+    OpenMainWindow(kKruKrm);
+    SendMessageA(g_controls.portCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM9"));
+    REQUIRE(Entries() == Names{"COM1", "COM2", "COM9"});
+    g_session.portOpen = true;  // COM9 was open and its device has gone
+    std::strcpy(g_session.portName, "COM9");
+    g_session.portIndex = 2;
+    EnableWindow(g_controls.portCombo, FALSE);
+
+    MessageWatch boxes;
+    // The next notification's timer falls due while the broken connection is being reported.
+    PostMessageA(g_mainWindow, WM_TIMER, kSettleTimerId, 0);
+    OnSettleTimer();
+    PumpMessages();
+    CHECK(boxes.Texts() == Names{"The connection is broken.\n\r(COM9 disabled!)"});
+    CHECK_FALSE(g_session.portOpen);
+    CHECK(Entries() == Names{"COM1", "COM2"});
+    CHECK(IsWindowEnabled(g_controls.portCombo));
+    CHECK(Text(g_controls.versionValue) == "x.xx");
+    CHECK(Popup() == nullptr);  // the held-back step found nothing new
+    DestroyTestMainWindow();
+}
+
+TEST_CASE("the open port still listed but not to be opened again: the session ends") {
+    SerialCommFixture registry;
+    registry.AddPort(L"\\Device\\Serial75", L"COM76");  // listed, but no such device
+    OpenMainWindow(kUsb);
+    g_session.portOpen = true;
+    std::strcpy(g_session.portName, "COM76");
+    g_session.firmwareVersion = 110;
+    MessageWatch boxes;
+    OnSettleTimer();
+    PumpMessages();
+    CHECK(boxes.Texts() == Names{"Error opening [COM76]!"});
+    CHECK_FALSE(g_session.portOpen);
+    CHECK(g_session.firmwareVersion == 0);
+    CHECK(Entries() == Names{"COM76"});
+
+    // The USB reader's port gone: the fixed text of that family.
+    g_session.portOpen = true;
+    std::strcpy(g_session.portName, "COM7");
+    g_session.portIndex = 0;
+    OnSettleTimer();
+    PumpMessages();
+    CHECK(boxes.Texts() == Names{"Error opening [COM76]!", "Connection broken.\n\r(Vireo-4-USB disabled!)"});
+    CHECK_FALSE(g_session.portOpen);
     DestroyTestMainWindow();
 }

@@ -9,10 +9,11 @@
 //   ping | acp | quit
 //   windows.cpp: find, info, text, children, child, dlgitem, foreground, post, send, click,
 //                command, close, sysclose, show, lclick, rclick, combo, menu
-//   remote.cpp:  tabinfo, tabrect, tabclick, tabselect
+//   remote.cpp:  tabinfo, tabrect, tabclick
 //   devices.cpp: regset, regdel, regdelkey, regget, usbadd, usbdel, broadcast
 //   process.cpp: start, wait, exitcode, kill, gui
 //   pixels.cpp:  pixel, pixels, iconid
+//   probe.cpp:   menu (read inside the program by vprobe.dll)
 #include "driver.h"
 
 #include <fcntl.h>
@@ -114,6 +115,7 @@ static const CommandEntry kBasicCommands[] = {
 
 static const CommandEntry* const kTables[] = {
     kBasicCommands, kWindowCommands, kRemoteCommands, kDeviceCommands, kProcessCommands, kPixelCommands,
+    kProbeCommands,
 };
 
 static Args Split(const std::string& line) {

@@ -37,6 +37,7 @@ extern const CommandEntry kRemoteCommands[];
 extern const CommandEntry kDeviceCommands[];
 extern const CommandEntry kProcessCommands[];
 extern const CommandEntry kPixelCommands[];
+extern const CommandEntry kProbeCommands[];
 
 // Shared helpers.
 constexpr UINT kSendTimeoutMs = 3000;

@@ -2,8 +2,10 @@
 #include "driver.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <map>
+#include <vector>
 
 static std::map<DWORD, HANDLE> g_started;  // processes this driver started, by pid
 
@@ -11,7 +13,7 @@ HANDLE ProcessHandleFor(DWORD pid) {
     auto found = g_started.find(pid);
     if (found != g_started.end()) return found->second;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION | PROCESS_VM_READ |
-                                     PROCESS_VM_WRITE | SYNCHRONIZE | PROCESS_TERMINATE,
+                                     PROCESS_VM_WRITE | PROCESS_CREATE_THREAD | SYNCHRONIZE | PROCESS_TERMINATE,
                                  FALSE, pid);
     if (process) g_started[pid] = process;
     return process;
@@ -67,14 +69,103 @@ static std::string Kill(const Args& args) {
     return ExitState(process, 5000);
 }
 
-// gui PID: gdi=N user=N handles=N (GetGuiResources and GetProcessHandleCount).
+namespace {
+
+// Wine answers 0 to GetGuiResources and GetProcessHandleCount for other processes, so the
+// counts are taken where Wine keeps them: each process's GDI handle table (pointed to by its
+// PEB, 24-byte entries whose type byte is non-zero while in use), the system handle list, and
+// the windows the process owns.
+constexpr SIZE_T kPebGdiTableOffset = 0xF8;
+constexpr int kGdiHandleCount = 0x10000;
+constexpr ULONG kSystemHandleInformation = 16;
+
+struct GdiEntry {
+    unsigned long long object;
+    ULONG owner;
+    USHORT unique;
+    UCHAR type;
+    UCHAR flags;
+    unsigned long long user;
+};
+
+struct SystemHandleEntry {
+    ULONG ownerPid;
+    UCHAR objectType;
+    UCHAR flags;
+    USHORT value;
+    void* object;
+    ACCESS_MASK access;
+};
+
+long long GdiObjects(HANDLE process) {
+    PROCESS_BASIC_INFORMATION basic{};
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
+    GdiEntry* table = nullptr;
+    if (!ReadProcessMemory(process, reinterpret_cast<char*>(basic.PebBaseAddress) + kPebGdiTableOffset, &table,
+                           sizeof table, nullptr) || !table)
+        return -1;
+    std::vector<GdiEntry> entries(kGdiHandleCount);
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiEntry), nullptr)) return -1;
+    long long used = 0;
+    for (const GdiEntry& entry : entries)
+        if (entry.type) ++used;
+    return used;
+}
+
+long long KernelHandles(DWORD pid) {
+    std::vector<char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        LONG status = NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(kSystemHandleInformation),
+                                               buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
+            const SystemHandleEntry* entries =
+                reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(void*));
+            long long owned = 0;
+            for (ULONG i = 0; i < count; ++i)
+                if (entries[i].ownerPid == pid) ++owned;
+            return owned;
+        }
+        buffer.resize(buffer.size() * 2 + needed);
+    }
+    return -1;
+}
+
+struct WindowCount {
+    DWORD pid;
+    long long count;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM data) {
+    ++reinterpret_cast<WindowCount*>(data)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM data) {
+    WindowCount* counter = reinterpret_cast<WindowCount*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != counter->pid) return TRUE;
+    ++counter->count;
+    EnumChildWindows(window, CountChild, data);
+    return TRUE;
+}
+
+}  // namespace
+
+// gui PID: gdi=N (GDI objects in use, stock objects included) windows=N (windows the process
+// owns, children included) handles=N (kernel handles) gdi_api=N user_api=N (what
+// GetGuiResources answers: 0 under Wine). -1 where a count cannot be read.
 static std::string Gui(const Args& args) {
-    HANDLE process = ProcessHandleFor(static_cast<DWORD>(ArgInt(args, 0)));
+    DWORD pid = static_cast<DWORD>(ArgInt(args, 0));
+    HANDLE process = ProcessHandleFor(pid);
     if (!process) return Err("no such process");
-    DWORD handles = 0;
-    if (!GetProcessHandleCount(process, &handles)) handles = static_cast<DWORD>(-1);
-    return Ok("gdi=" + Num(GetGuiResources(process, GR_GDIOBJECTS)) +
-              " user=" + Num(GetGuiResources(process, GR_USEROBJECTS)) + " handles=" + Num(handles));
+    WindowCount windows{pid, 0};
+    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
+    return Ok("gdi=" + Num(GdiObjects(process)) + " windows=" + Num(windows.count) +
+              " handles=" + Num(KernelHandles(pid)) + " gdi_api=" + Num(GetGuiResources(process, GR_GDIOBJECTS)) +
+              " user_api=" + Num(GetGuiResources(process, GR_USEROBJECTS)));
 }
 
 // pids EXE_NAME: every running process with this file name (x:hex), in snapshot order.

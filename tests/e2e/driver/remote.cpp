@@ -1,6 +1,8 @@
-// Messages whose parameters point to memory (tab control queries, WM_NOTIFY) are not carried
-// between processes by the window system, so the driver places the record in the program's
-// own memory (VirtualAllocEx), sends the message and reads the answer back.
+// Messages whose parameters point to memory (tab control queries) are not carried between
+// processes by the window system, so the driver places the record in the program's own memory
+// (VirtualAllocEx), sends the message and reads the answer back. WM_NOTIFY cannot be sent to
+// another process at all under Wine (SendMessageTimeout fails at once), so a tab change is
+// always made by a click on the tab, as the user makes it.
 #include "driver.h"
 
 #include <commctrl.h>
@@ -16,7 +18,6 @@ constexpr int kTextCapacity = 512;
 struct RemoteBlock {
     HANDLE process = nullptr;
     char* base = nullptr;
-    bool keep = false;  // left allocated when the program may still be using it
 };
 
 bool OpenRemote(HWND window, RemoteBlock* block) {
@@ -30,7 +31,7 @@ bool OpenRemote(HWND window, RemoteBlock* block) {
 }
 
 void CloseRemote(RemoteBlock* block) {
-    if (block->base && !block->keep) VirtualFreeEx(block->process, block->base, 0, MEM_RELEASE);
+    if (block->base) VirtualFreeEx(block->process, block->base, 0, MEM_RELEASE);
 }
 
 bool Put(RemoteBlock* block, size_t offset, const void* data, size_t size) {
@@ -99,28 +100,9 @@ static std::string TabClick(const Args& args) {
     return Ok();
 }
 
-// tabselect HWND INDEX: TCM_SETCURSEL, then WM_NOTIFY TCN_SELCHANGE sent to the parent. This
-// is what a click causes, without the click: prefer tabclick. The notification is sent (it
-// carries a pointer, so it cannot be posted); a modal box opened by the handler makes it time out.
-static std::string TabSelect(const Args& args) {
-    HWND tabs = ArgHwnd(args, 0);
-    int index = static_cast<int>(ArgInt(args, 1));
-    if (!SendWithTimeout(tabs, TCM_SETCURSEL, index, 0, nullptr)) return Err("tab control does not answer");
-    RemoteBlock block;
-    if (!OpenRemote(tabs, &block)) return Err("no access to the program's memory");
-    NMHDR header{tabs, static_cast<UINT_PTR>(GetWindowLongPtrA(tabs, GWLP_ID)), static_cast<UINT>(TCN_SELCHANGE)};
-    Put(&block, 0, &header, sizeof header);
-    bool answered = SendWithTimeout(GetParent(tabs), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(block.base),
-                                    nullptr, static_cast<UINT>(ArgInt(args, 2, kSendTimeoutMs)));
-    block.keep = !answered;
-    CloseRemote(&block);
-    return answered ? Ok() : Ok("pending");
-}
-
 const CommandEntry kRemoteCommands[] = {
     {"tabinfo", TabInfo},
     {"tabrect", TabRect},
     {"tabclick", TabClick},
-    {"tabselect", TabSelect},
     {nullptr, nullptr},
 };

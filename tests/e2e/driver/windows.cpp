@@ -220,11 +220,18 @@ static std::string Combo(const Args& args) {
         return Err("combobox does not answer");
     std::string items;
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = 0;
-        SendWithTimeout(combo, CB_GETLBTEXTLEN, i, 0, &length);
-        std::string text(length > 0 ? length * 2 + 2 : 2, '\0');
-        SendWithTimeout(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]), nullptr);
-        text.resize(std::strlen(text.c_str()));
+        // Across processes Wine hands CB_GETLBTEXT back in UTF-16 even to the "A" call, so the
+        // entry is read wide and converted to the ANSI code page as the program stored it.
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 3000, &length);
+        std::wstring wide(static_cast<LRESULT>(length) > 0 ? length + 1 : 1, L'\0');
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG, 3000,
+                            nullptr);
+        wide.resize(wcslen(wide.c_str()));
+        std::string text(wide.size() * 2 + 1, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                              static_cast<int>(text.size()), nullptr, nullptr);
+        text.resize(bytes > 0 ? bytes : 0);
         if (i) items += ',';
         items += Hex(text);
     }

@@ -100,4 +100,18 @@ def _():
         f.close_within_limit(app, "second start")
 
 
+@T.case("a directory in place of the file at start-up: defaults, nothing written, the save warns")
+def _():
+    with h.Env() as env:
+        path = os.path.join(env.workdir, "appconfig.ini")
+        os.mkdir(path)
+        app = env.start_app()
+        h.expect_eq(app.wait_main_window().text, TITLE["RU"], "Russian by default")
+        f.boxes_until_idle(app)
+        switch(app, "EN")
+        expect_save_failed(app, "EN", "a directory since the start")
+        h.expect(os.path.isdir(path) and os.listdir(path) == [], "the directory is left as it was")
+        f.close_within_limit(app, "directory at start-up")
+
+
 T.main()

@@ -99,6 +99,32 @@ def _():
         f.close_within_limit(app, "card window")
 
 
+@T.case("the USB reader unplugged while its port is open, then plugged in again")
+def _():
+    usb_found = [(h.ui("Vireo-4-USB reader found!\n\r->[COM5]"), f.ICON_SUCCESS), (f.SETTINGS_READ, f.ICON_SUCCESS)]
+    with h.Env(config=h.config_file("EN", "USB_USB")) as env:
+        reader = f.LinkedReader(env, 5, model="B", settings="WHDH5EM")
+        env.add_usb("FAULT0001", "COM5")
+        app = env.start_app()
+        app.wait_main_window()
+        f.expect_boxes(f.boxes_until_idle(app), usb_found, "USB reader at start-up")
+        # Unplugged: the device and its port go together.
+        env.remove_usb("FAULT0001")
+        reader.vanish()
+        f.expect_boxes(f.boxes_until_idle(app, quiet=3.5),
+                       [(h.ui("Connection broken.\n\r(Vireo-4-USB disabled!)"), f.ICON_ERROR)], "USB reader unplugged")
+        h.expect_eq(app.main.child(f.ID_VERSION).text, b"x.xx", "USB reader unplugged: the session was reset")
+        f.responsive(app, "USB reader unplugged")
+        # Plugged in again: the device change finds it by its USB identity and reads it.
+        reader.sim.control("return")
+        h.wait_until(lambda: os.path.exists(reader.link), 10.0, "the reader's link to return")
+        env.plug_port(5, reader.link)
+        env.add_usb("FAULT0001", "COM5")
+        env.device_change()
+        f.expect_boxes(f.boxes_until_idle(app, quiet=3.5), usb_found, "USB reader plugged in again")
+        f.close_within_limit(app, "USB reader")
+
+
 @T.case("the reader pulled out before a READ, the system not told yet")
 def _():
     with h.Env(config=f.EN_KRU) as env:

@@ -123,6 +123,7 @@ def close_within_limit(app, what):
     code = app.wait_exit(CLOSE_LIMIT + 10.0)
     took = time.monotonic() - start
     h.expect_eq(code, 0, "%s: exit code" % what)
+    print("%s: closed in %.2f s" % (what, took))
     h.expect(took <= CLOSE_LIMIT, "%s: closed in %.2f s (limit %.0f s)" % (what, took, CLOSE_LIMIT))
     return took
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz harnesses (fuzz/corpus/<harness>/) from the replies,
+"""Writes the named seeds of the fuzz harnesses (fuzz/corpus/<harness>/) from the replies,
 payloads, files and names the tests use. Run it after changing a harness's input layout;
-the files it writes are committed."""
+the files it writes are committed. The folders also hold the inputs (named by their hash)
+that the long run found to add coverage, merged in with `HARNESS -merge=1 SEEDS CORPUS`;
+this script leaves those alone."""
 import os
-import shutil
 import struct
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
@@ -11,8 +12,7 @@ ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
 
 def write(harness, seeds):
     folder = os.path.join(ROOT, harness)
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
+    os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)

@@ -1,7 +1,7 @@
 """The resource soak, shared by tests/e2e/test_soak.py (a bounded run in the test suite) and
 scripts/soak.py (the full run): READ and WRITE cycles, language switches, tab switches and
 card windows against simulated readers, with the program's GDI objects, USER objects and
-kernel handles counted inside its process (tests/e2e/probe: Wine answers GetGuiResources and
+kernel handles counted inside its process (tests/e2e/counter: Wine answers GetGuiResources and
 GetProcessHandleCount with 0 from outside) at the start, between the blocks and at the end."""
 
 import os
@@ -11,7 +11,7 @@ import time
 import harness as h
 import fault_support as f
 
-VPROBE = os.path.join(h.WIN_BUILD_DIR, "vprobe.exe")
+VCOUNT = os.path.join(h.WIN_BUILD_DIR, "vcount.exe")
 TAB_CLASS = b"SysTabControl32"
 WM_COMMAND = 0x0111
 USB_FOUND = h.ui("Vireo-4-USB reader found!\n\r->[COM5]")
@@ -20,10 +20,10 @@ KINDS = ("gdi", "user", "handles")
 
 def measure(env, app):
     """The program's counts, taken from inside its process."""
-    result = subprocess.run(["wine", VPROBE, str(app.pid)], env=env.wine_env, stdin=subprocess.DEVNULL,
+    result = subprocess.run(["wine", VCOUNT, str(app.pid)], env=env.wine_env, stdin=subprocess.DEVNULL,
                             capture_output=True, timeout=180)
     text = result.stdout.decode("latin-1").strip()
-    h.expect(result.returncode == 0 and text.startswith("gdi="), "vprobe: %r (code %d)" % (text, result.returncode))
+    h.expect(result.returncode == 0 and text.startswith("gdi="), "vcount: %r (code %d)" % (text, result.returncode))
     return {k: int(v) for k, v in (item.split("=") for item in text.split())}
 
 

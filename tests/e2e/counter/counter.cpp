@@ -1,7 +1,7 @@
-// Loaded into the program's process by vprobe.exe: counts the process's own GDI objects, USER
+// Loaded into the program's process by vcount.exe: counts the process's own GDI objects, USER
 // objects and kernel handles from inside, because Wine answers GetGuiResources and
 // GetProcessHandleCount with 0 for another process. Each count is the exit code of a thread
-// that vprobe starts at Count with the kind of count as its parameter.
+// that vcount starts at Count with the kind of count as its parameter.
 #include <windows.h>
 
 namespace {

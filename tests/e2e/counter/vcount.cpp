@@ -1,5 +1,5 @@
-// vprobe PID: prints "gdi=N user=N handles=N" for the process PID, counted inside it by
-// vprobe_counter.dll (loaded there with a remote LoadLibraryA; its Count runs as a remote
+// vcount PID: prints "gdi=N user=N handles=N" for the process PID, counted inside it by
+// vcount_counter.dll (loaded there with a remote LoadLibraryA; its Count runs as a remote
 // thread whose exit code is the count). The DLL has a fixed base, so Count lies at the same
 // address in both processes.
 #include <windows.h>
@@ -24,7 +24,7 @@ DWORD RunRemote(HANDLE process, LPTHREAD_START_ROUTINE start, LPVOID parameter) 
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: vprobe PID\n");
+        std::fprintf(stderr, "usage: vcount PID\n");
         return 2;
     }
     const DWORD pid = static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10));
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     DWORD length = GetModuleFileNameA(nullptr, dll, MAX_PATH);
     char* slash = std::strrchr(dll, '\\');
     if (!length || !slash) return 3;
-    std::strcpy(slash + 1, "vprobe_counter.dll");
+    std::strcpy(slash + 1, "vcount_counter.dll");
 
     HMODULE local = LoadLibraryA(dll);
     FARPROC count = local ? GetProcAddress(local, "Count") : nullptr;

@@ -3,14 +3,12 @@ texts and icons the program shows, a reader plugged through a link that survives
 vanishing and coming back, and the checks every scenario ends with (no crash, closed within
 3 s by the driver, exit code 0)."""
 
-import contextlib
-import fcntl
 import os
-import shutil
-import termios
 import time
 
 import harness as h
+from workflow_support import (EN_KRU, HINT, NO_PORTS, NO_RESPONSE, NOT_FOUND_KRU as NOT_FOUND,  # noqa: F401
+                              SETTINGS_READ, SETTINGS_WRITTEN)
 
 ID_COMBO, ID_SEARCH, ID_READ, ID_WRITE = 1, 2, 14, 15
 ID_RUSSIAN, ID_ENGLISH, ID_READ_ID = 17, 18, 19
@@ -21,16 +19,9 @@ CBN_SELCHANGE = 1
 CARD_CLASS = b"my Child Window"
 CLOSE_LIMIT = 3.0  # seconds the driver allows the program to close when no modal box is up
 
-SETTINGS_READ = h.ui("Settings read!")
-SETTINGS_WRITTEN = h.ui("Settings recorded!")
-NOT_FOUND = h.ui("Vireo-4KRU_4KRM not found!")
-HINT = h.ui("If you are sure that the reader is connected to the PC,\nselect a COM port from the list!")
-NO_RESPONSE = h.ui("The reader did not respond!\n(Try again or a different COM port).")
 BAD_REPLY = h.ui("The answer could not be recognized!")
 INVALID_COMMAND = h.ui("Invalid command!")
 SAVE_FAILED = h.ui("Failed to save settings!\nRestart the program.")
-NO_PORTS = h.ui("No COM ports found in the system!")
-EN_KRU = h.config_file("EN", "KRU_KRM")
 
 
 def found(port, model="U"):
@@ -134,39 +125,6 @@ def phantom_port(env, number):
     env.driver.cmd("regset", h.to_hex(h.SERIALCOMM), h.to_hex("\\Device\\Phantom%d" % number), "sz",
                    h.to_hex("COM%d" % number))
     env.plugged.setdefault(number, None)  # the test's own: the harness keeps it
-
-
-@contextlib.contextmanager
-def unprivileged_wineserver(env):
-    """Boots the prefix with a wineserver without CAP_SYS_ADMIN, so that a tty another program
-    holds exclusively (TIOCEXCL) cannot be opened by Wine, as for a user who is not root (Wine
-    applies no Windows share modes to devices)."""
-    real = shutil.which("wineserver")
-    wrappers = os.path.join(env.tmp, "bin")
-    os.makedirs(wrappers, exist_ok=True)
-    wrapper = os.path.join(wrappers, "wineserver")
-    with open(wrapper, "w") as out:
-        out.write('#!/bin/sh\nexec setpriv --bounding-set -sys_admin "%s" "$@"\n' % real)
-    os.chmod(wrapper, 0o755)
-    saved = os.environ["PATH"]
-    os.environ["PATH"] = wrappers + os.pathsep + saved
-    try:
-        env.boot()
-        yield
-    finally:
-        os.environ["PATH"] = saved
-
-
-@contextlib.contextmanager
-def held_exclusively(path):
-    """Another program holds the tty open, exclusively."""
-    fd = os.open(path, os.O_RDWR | os.O_NOCTTY)
-    try:
-        fcntl.ioctl(fd, termios.TIOCEXCL)
-        yield
-    finally:
-        fcntl.ioctl(fd, termios.TIOCNXCL)
-        os.close(fd)
 
 
 def plug_named(env, number, path, value_name):

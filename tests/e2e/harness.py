@@ -105,6 +105,7 @@ Checks: expect(cond, msg), expect_eq(actual, expected, what), wait_until(fn, tim
 Texts: ui(str) -> the English text as bytes; ru(str) -> CP1251 bytes; config_file(lang, tab).
 """
 
+import contextlib
 import fcntl
 import os
 import re
@@ -114,6 +115,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import traceback
 
@@ -1279,3 +1281,36 @@ class Env:
             else:
                 self.register_port(com, port.pty)
         return port
+
+
+@contextlib.contextmanager
+def unprivileged_wineserver(env):
+    """Boots the prefix with a wineserver without CAP_SYS_ADMIN, so that a tty another program
+    holds exclusively (TIOCEXCL) cannot be opened by Wine, as for a user who is not root (Wine
+    applies no Windows share modes to devices)."""
+    real = shutil.which("wineserver")
+    wrappers = os.path.join(env.tmp, "bin")
+    os.makedirs(wrappers, exist_ok=True)
+    wrapper = os.path.join(wrappers, "wineserver")
+    with open(wrapper, "w") as out:
+        out.write('#!/bin/sh\nexec setpriv --bounding-set -sys_admin "%s" "$@"\n' % real)
+    os.chmod(wrapper, 0o755)
+    saved = os.environ["PATH"]
+    os.environ["PATH"] = wrappers + os.pathsep + saved
+    try:
+        env.boot()
+        yield
+    finally:
+        os.environ["PATH"] = saved
+
+
+@contextlib.contextmanager
+def held_exclusively(path):
+    """Another program holds the tty open, exclusively."""
+    fd = os.open(path, os.O_RDWR | os.O_NOCTTY)
+    try:
+        fcntl.ioctl(fd, termios.TIOCEXCL)
+        yield
+    finally:
+        fcntl.ioctl(fd, termios.TIOCNXCL)
+        os.close(fd)

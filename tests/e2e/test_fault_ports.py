@@ -18,10 +18,10 @@ FOUND3 = [(f.SETTINGS_READ, f.ICON_SUCCESS), (f.found("COM3"), f.ICON_SUCCESS)]
 
 @T.case("the port taken by another program: reopening after a device change, then READ and the choice by hand")
 def _():
-    with h.Env(config=f.EN_KRU) as env, f.unprivileged_wineserver(env):
+    with h.Env(config=f.EN_KRU) as env, h.unprivileged_wineserver(env):
         sim = env.sim(model="U", com=3, hot=True)
         app = f.start_found(env, "COM3")
-        with f.held_exclusively(sim.pty):
+        with h.held_exclusively(sim.pty):
             # Some device changed: the program closes its port, and after its pause another
             # program has it.
             env.device_change()

@@ -7,13 +7,10 @@ behaviour through its control FIFO and runs one case at a time, then checks what
 the wire in the reader's log. Timings the cases measure are printed at the end.
 """
 import contextlib
-import fcntl
 import os
 import re
-import shutil
 import subprocess
 import sys
-import termios
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
@@ -24,41 +21,6 @@ CASE_TIMEOUT = 120
 BYTE_MS = 10 * 1000 / 19200  # one byte on the line at 19200 baud
 
 measured = {}
-
-
-@contextlib.contextmanager
-def unprivileged_wineserver(env):
-    """Boots the prefix with a wineserver that lacks CAP_SYS_ADMIN, so an exclusive hold
-    (TIOCEXCL) of a tty by another program stops Wine from opening it, as for a user who is
-    not root. Wine does not apply Windows share modes to devices, so a second Windows
-    process can always open a COM port; an exclusive hold on the Unix side is how another
-    program keeps the port to itself."""
-    real = shutil.which("wineserver")
-    wrappers = os.path.join(env.tmp, "bin")
-    os.makedirs(wrappers, exist_ok=True)
-    wrapper = os.path.join(wrappers, "wineserver")
-    with open(wrapper, "w") as f:
-        f.write('#!/bin/sh\nexec setpriv --bounding-set -sys_admin "%s" "$@"\n' % real)
-    os.chmod(wrapper, 0o755)
-    saved = os.environ["PATH"]
-    os.environ["PATH"] = wrappers + os.pathsep + saved
-    try:
-        env.boot()
-        yield
-    finally:
-        os.environ["PATH"] = saved
-
-
-@contextlib.contextmanager
-def held_exclusively(path):
-    """Another program holding the tty open with TIOCEXCL."""
-    fd = os.open(path, os.O_RDWR | os.O_NOCTTY)
-    try:
-        fcntl.ioctl(fd, termios.TIOCEXCL)
-        yield
-    finally:
-        fcntl.ioctl(fd, termios.TIOCNXCL)
-        os.close(fd)
 
 
 def run_case(env, title, port, model):
@@ -102,7 +64,7 @@ def _():
 def _():
     with h.Env() as env, contextlib.ExitStack() as stack:
         sim = env.sim(model="M", com=7)
-        stack.enter_context(unprivileged_wineserver(env))
+        stack.enter_context(h.unprivileged_wineserver(env))
 
         sim.control("flood 40")
         run_case(env, "a long reply is cut at 64 bytes", "COM7", "M")
@@ -114,7 +76,7 @@ def _():
         sim.control("silent")
         run_case(env, "a silent reader gives nothing after one time-out", "COM7", "M")
         sim.control("normal")
-        with held_exclusively(sim.pty):
+        with h.held_exclusively(sim.pty):
             run_case(env, "a port held by another program does not open", "COM7", "M")
         # Let go, the same port opens and answers again.
         run_case(env, "settings query round trip", "COM7", "M")

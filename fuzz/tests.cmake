@@ -1,6 +1,6 @@
 # Included by the native tree when the fuzzing tree was built (VIREO_FUZZ_BUILD_DIR): each
 # harness runs for a bounded time from its committed seeds and fails the test on any finding.
-# 20 s each: the seeds hold the coverage of a 10-minute run per harness, so the run re-checks
+# 60 s each: the seeds hold the coverage of a 10-minute run per harness, so the run re-checks
 # every property on them in under a second and spends the rest exploring (docs/fuzzing.md).
 set(VIREO_FUZZ_SECONDS 60 CACHE STRING "seconds each harness runs in the test suite")
 file(GLOB FUZZ_HARNESSES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp)

@@ -412,7 +412,11 @@ def build(source, out, root, icon_dir):
             story.append(Spacer(1, 6))
         elif kind == "picture":
             caption, path = data
-            story.append(picture(os.path.join(root, path), caption, doc.width, styles, inline))
+            shot = picture(os.path.join(root, path), caption, doc.width, styles, inline)
+            # A heading right above a picture goes to the next page with it.
+            if story and getattr(story[-1], "outline_level", 0) > 0:
+                shot = KeepTogether([story.pop(), shot])
+            story.append(shot)
         elif kind == "pagebreak":
             story.append(PageBreak())
     try:

@@ -1,0 +1,48 @@
+#pragma once
+// One serial port of the platform, as a small value: the window holds one, the command-line
+// tool one per reader. Errors come back as values; nothing here talks to the user.
+#include <cstdint>
+
+constexpr unsigned kReaderBaudRate = 19200;
+
+enum class PortFailure : int {
+    None,
+    NotFound,   // no such port (or the name is too long to name one)
+    Busy,       // held by another program
+    Denied,     // no permission
+    Open,       // any other failure to open
+    Configure,  // the port refused its line settings or time-outs (it is closed again)
+    Read,
+    Write,
+};
+
+struct PortError {
+    PortFailure what;
+    unsigned long code;  // the system's error number (GetLastError or errno), 0 when none
+};
+
+struct SerialPort {
+    std::intptr_t handle;  // kNoPort when closed
+};
+constexpr std::intptr_t kNoPort = -1;
+
+// Opens and configures the port for the reader's line (19200 baud, 8 data bits, no parity, one
+// stop bit). Windows: "\\.\" + name ("COM3"), with the window's exact calls and time-outs.
+// POSIX: a device path ("/dev/ttyUSB0"), raw mode, held exclusively (a second opener is Busy).
+bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortError* error);
+
+// The window's read: one byte per read until a read returns nothing (60 ms of silence) or
+// capacity is reached. False with error None when nothing came at all.
+bool ReadUntilSilence(SerialPort* port, unsigned char* buffer, unsigned capacity, int* count,
+                      PortError* error);
+
+// Waits up to timeoutMs for bytes and reads what has arrived (at most capacity). *count is 0
+// when the time ran out. False only on a read error.
+bool ReadAvailable(SerialPort* port, unsigned char* buffer, unsigned capacity, int timeoutMs, int* count,
+                   PortError* error);
+
+// One write of the whole command; a short write is false with error None.
+bool WriteSerialBytes(SerialPort* port, const void* bytes, int length, PortError* error);
+
+// Idempotent.
+void CloseSerialPort(SerialPort* port);

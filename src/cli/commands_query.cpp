@@ -1,0 +1,179 @@
+// ports, find, read: commands that only ask.
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/messages.h"
+#include "cli/output.h"
+#include "cli/settings_by_name.h"
+#include "core/profile.h"
+#include "port/port_list.h"
+
+namespace {
+
+constexpr std::size_t kPortColumn = 14;
+constexpr std::size_t kModelColumn = 19;
+constexpr std::size_t kFirmwareColumn = 9;
+constexpr std::size_t kSettingColumn = 11;
+
+bool IsReader(const PortOutcome& outcome) {
+    return outcome.status == Status::Ok || outcome.status == Status::FirmwareUnsupported;
+}
+
+// Which failures of find deserve a line: those of ports the user named, and ports that could
+// not even be opened (busy: perhaps the window holds the reader).
+bool WorthReporting(const PortOutcome& outcome) {
+    if (IsReader(outcome)) return false;
+    if (outcome.explicitlyNamed) return true;
+    return outcome.status == Status::PortBusy || outcome.status == Status::PortDenied ||
+           outcome.status == Status::PortError;
+}
+
+std::string UsbIdentity(const PortInfo& port) {
+    if (port.usbVendor.empty()) return std::string();
+    std::string text = port.usbVendor + ":" + port.usbProduct;
+    if (!port.usbSerial.empty()) text += " " + port.usbSerial;
+    return text;
+}
+
+}  // namespace
+
+PortTarget SinglePort(const Options& options) {
+    std::vector<PortOutcome> unmatched;
+    std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
+    if (!targets.empty()) return targets[0];
+    PortTarget target;
+    target.path = options.ports.empty() ? std::string() : options.ports[0];
+    target.named = true;
+    return target;
+}
+
+PortOutcome OpenAndIdentify(const PortTarget& target, const Options& options, Link* link) {
+    PortOutcome outcome;
+    outcome.port = target.path;
+    outcome.explicitlyNamed = target.named;
+    outcome.status = OpenLink(link, target.path, options.timeoutMs, &InterruptFlag());
+    if (outcome.status != Status::Ok) return outcome;
+    outcome.status = IdentifyReader(link, target.usbReader, &outcome.before);
+    outcome.before.port = target.path;
+    if (outcome.status != Status::Ok) CloseLink(link);
+    return outcome;
+}
+
+int RunPorts(const Options& options) {
+    std::vector<PortInfo> ports = ListSerialPorts();
+    if (options.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const PortInfo& port : ports) {
+            nlohmann::json usb = nullptr;
+            if (!port.usbVendor.empty()) {
+                usb = {{"vendor", port.usbVendor}, {"product", port.usbProduct},
+                       {"serial", port.usbSerial.empty() ? nlohmann::json(nullptr) : nlohmann::json(port.usbSerial)}};
+            }
+            list.push_back({{"name", port.name}, {"path", port.path}, {"usb", usb}, {"usb_reader", port.isUsbReader}});
+        }
+        WriteOut(JsonLine({{"ports", list}}));
+    } else if (!ports.empty()) {
+        std::size_t nameWidth = DisplayWidth(MessageText(options.language, Msg::HeaderPort)) + 2;
+        std::size_t pathWidth = 6;
+        for (const PortInfo& port : ports) {
+            nameWidth = std::max(nameWidth, port.name.size() + 2);
+            pathWidth = std::max(pathWidth, port.path.size() + 2);
+        }
+        std::string text = Pad(MessageText(options.language, Msg::HeaderPort), nameWidth) + Pad("PATH", pathWidth) +
+                           MessageText(options.language, Msg::HeaderUsb) + "\n";
+        for (const PortInfo& port : ports) {
+            std::string line = Pad(port.name, nameWidth) + Pad(port.path, pathWidth) + UsbIdentity(port);
+            if (port.isUsbReader) line += std::string("  <- ") + MessageText(options.language, Msg::UsbReaderMark);
+            text += line + "\n";
+        }
+        WriteOut(text);
+    }
+    if (ports.empty()) {
+        if (!options.json) WriteErr(std::string("vireo4: ") + MessageText(options.language, Msg::NoPorts) + "\n");
+        return kExitNoReader;
+    }
+    return kExitOk;
+}
+
+int RunFind(const Options& options) {
+    std::vector<PortOutcome> unmatched;
+    std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
+    std::vector<PortOutcome> outcomes = RunOnEach(targets, [&](const PortTarget& target) {
+        Link link;
+        PortOutcome outcome = OpenAndIdentify(target, options, &link);
+        CloseLink(&link);
+        return outcome;
+    });
+    outcomes.insert(outcomes.end(), unmatched.begin(), unmatched.end());
+
+    std::vector<PortOutcome> readers;
+    std::vector<PortOutcome> failures;
+    std::vector<PortOutcome> counted;  // what decides the exit code
+    for (const PortOutcome& outcome : outcomes) {
+        if (IsReader(outcome)) readers.push_back(outcome);
+        if (WorthReporting(outcome)) failures.push_back(outcome);
+        if (IsReader(outcome) || outcome.explicitlyNamed || outcome.status == Status::Interrupted) counted.push_back(outcome);
+    }
+
+    if (options.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const PortOutcome& reader : readers) list.push_back(ReaderJson(options.language, reader, false));
+        nlohmann::json errors = nlohmann::json::array();
+        for (const PortOutcome& failure : failures) errors.push_back(ReaderJson(options.language, failure, false));
+        WriteOut(JsonLine({{"readers", list}, {"failures", errors}, {"ports_probed", targets.size()}}));
+    } else {
+        std::string text;
+        if (!readers.empty()) {
+            std::size_t portWidth = kPortColumn;
+            for (const PortOutcome& reader : readers) portWidth = std::max(portWidth, DisplayWidth(reader.port) + 2);
+            text += Pad(MessageText(options.language, Msg::HeaderPort), portWidth) +
+                    Pad(MessageText(options.language, Msg::HeaderModel), kModelColumn) +
+                    Pad(MessageText(options.language, Msg::HeaderFirmware), kFirmwareColumn + 1) +
+                    MessageText(options.language, Msg::HeaderSettings) + "\n";
+            for (const PortOutcome& reader : readers) {
+                std::string settings = reader.status == Status::Ok ? SettingsLine(reader.before)
+                                                                   : "(" + ReasonOf(options.language, reader) + ")";
+                text += Pad(reader.port, portWidth) + Pad(ModelName(reader.before), kModelColumn) +
+                        Pad(reader.before.firmware, kFirmwareColumn + 1) + settings + "\n";
+            }
+        }
+        WriteOut(text);
+        std::string errors;
+        for (const PortOutcome& failure : failures) errors += failure.port + ": " + ReasonOf(options.language, failure) + "\n";
+        if (readers.empty()) errors += std::string("vireo4: ") + MessageText(options.language, Msg::NoReaderFound) + "\n";
+        WriteErr(errors);
+    }
+    if (InterruptFlag().load()) return kExitInterrupted;
+    int code = WorstExitCode(counted);
+    // A found reader whose firmware the tool refuses is still a finding of find.
+    for (const PortOutcome& reader : readers) {
+        if (reader.status == Status::FirmwareUnsupported && code == kExitRefused && !reader.explicitlyNamed) code = kExitOk;
+    }
+    if (readers.empty() && code == kExitOk) code = kExitNoReader;
+    return code;
+}
+
+int RunRead(const Options& options) {
+    Link link;
+    PortOutcome outcome = OpenAndIdentify(SinglePort(options), options, &link);
+    CloseLink(&link);
+    const Reader& reader = outcome.before;
+    if (options.json) {
+        WriteOut(JsonLine(ReaderJson(options.language, outcome, false)));
+    } else if (outcome.status != Status::Ok) {
+        WriteErr(outcome.port + ": " + ReasonOf(options.language, outcome) + "\n");
+    } else if (options.raw) {
+        WriteOut(reader.chars + "\n");
+    } else if (options.profileOut) {
+        std::string text = "# " + outcome.port + ": " + ModelName(reader) + ", " + reader.firmware + "\n";
+        text += std::string("[") + ProfileSectionName(reader.family) + "]\n";
+        for (const auto& named : NamedSettings(reader)) text += named.first + " = " + named.second + "\n";
+        WriteOut(text);
+    } else {
+        std::string text = outcome.port + ": " + ModelName(reader) + " " + reader.firmware + "\n";
+        for (const auto& named : NamedSettings(reader)) text += "  " + Pad(named.first, kSettingColumn) + named.second + "\n";
+        WriteOut(text);
+    }
+    return ExitCodeOf(outcome.status);
+}

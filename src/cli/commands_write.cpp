@@ -1,0 +1,252 @@
+// write and apply: commands that change readers, each verified by reading back.
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/messages.h"
+#include "cli/output.h"
+#include "cli/settings_by_name.h"
+#include "core/family.h"
+#include "core/profile.h"
+#include "core/setting_names.h"
+
+namespace {
+
+constexpr std::size_t kPortColumn = 14;
+constexpr std::size_t kModelColumn = 8;
+constexpr std::size_t kChangeIndent = 6;
+constexpr std::size_t kNameColumn = 12;
+constexpr const char kArrow[] = " \xE2\x86\x92 ";  // " → "
+
+// What is to be written: named choices or setting characters given whole.
+struct Wanted {
+    bool raw = false;
+    std::string chars;
+    std::vector<SettingChoice> choices;
+};
+
+// The part of write and apply after the reader answered: the target, the firmware rules, the
+// write, the read-back. The link is open and the reader known.
+void ChangeReader(const Options& options, const Wanted& wanted, Link* link, PortOutcome* outcome) {
+    const Reader& reader = outcome->before;
+    Target target = wanted.raw ? TargetOfRaw(options.language, reader, wanted.chars)
+                               : TargetOfChoices(options.language, reader, wanted.choices);
+    if (target.status != Status::Ok) {
+        outcome->status = target.status;
+        outcome->detail = target.detail;
+        return;
+    }
+    outcome->changes = target.changes;
+    outcome->status = Status::Ok;
+    if (target.changes.empty()) return;
+    if (options.dryRun) {
+        outcome->wouldChange = true;
+        return;
+    }
+    if (InterruptFlag().load()) {
+        outcome->status = Status::Interrupted;
+        return;
+    }
+    outcome->status = WriteSettings(link, reader.family, target.chars);
+    if (outcome->status == Status::NoAnswer || outcome->status == Status::IoError) {
+        outcome->detail = StatusText(options.language, outcome->status);
+    }
+    if (outcome->status != Status::Ok) return;
+    outcome->status = QuerySettings(link, reader.family, &outcome->after);
+    if (outcome->status != Status::Ok) return;
+    if (outcome->after.chars != target.chars) {
+        outcome->status = Status::Mismatch;
+        outcome->detail = Format(MessageText(options.language, Msg::Mismatch), target.chars, outcome->after.chars);
+        return;
+    }
+    outcome->changed = true;
+}
+
+std::string ResultText(int language, const PortOutcome& outcome) {
+    if (outcome.status != Status::Ok) {
+        return std::string(MessageText(language, Msg::Failed)) + ": " + ReasonOf(language, outcome);
+    }
+    if (outcome.changed) return MessageText(language, Msg::Changed);
+    if (outcome.wouldChange) return MessageText(language, Msg::WouldChange);
+    return MessageText(language, Msg::Unchanged);
+}
+
+// One block per reader: port, model, firmware, result, then each change before -> after.
+std::string OutcomeBlock(int language, const PortOutcome& outcome, std::size_t portWidth) {
+    const Reader& reader = outcome.before;
+    std::string model = reader.Known() ? ModelName(reader) : "-";
+    std::string firmware = reader.Known() ? reader.firmware : "-";
+    std::string text = Pad(outcome.port, portWidth) + Pad(model, kModelColumn) + Pad(firmware, kModelColumn) +
+                       ResultText(language, outcome) + "\n";
+    for (const Change& change : outcome.changes) {
+        text += std::string(kChangeIndent, ' ') + Pad(change.name, kNameColumn) + change.before + kArrow + change.after + "\n";
+    }
+    return text;
+}
+
+// write NAME=VALUE: a name no family knows, or a value its setting does not have, is a usage
+// error before any port is opened.
+bool CheckAssignments(const Options& options, std::vector<std::pair<std::string, std::string>>* pairs,
+                      std::string* error) {
+    for (const std::string& assignment : options.assignments) {
+        std::size_t equals = assignment.find('=');
+        std::string name = assignment.substr(0, equals);
+        std::string value = assignment.substr(equals + 1);
+        bool nameKnown = false;
+        bool valueKnown = false;
+        std::vector<std::string> allNames;
+        for (int family : {kKruKrm, kUsb}) {
+            SettingChoice choice{};
+            ProfileProblem problem = LookUpSetting(family, name, value, &choice);
+            if (problem != ProfileProblem::UnknownName) nameKnown = true;
+            if (problem == ProfileProblem::None) valueKnown = true;
+            std::size_t count = 0;
+            const SettingName* names = SettingNamesOf(family, &count);
+            for (std::size_t k = 0; k < count; ++k) allNames.push_back(names[k].name);
+        }
+        if (!nameKnown) {
+            *error = Format(MessageText(options.language, Msg::UsageUnknownSetting), name);
+            std::string nearest = NearestName(name, allNames);
+            if (!nearest.empty()) *error += "; " + Format(MessageText(options.language, Msg::UsageDidYouMean), nearest);
+            *error += "\n" + Format(MessageText(options.language, Msg::UsageAllowedNames),
+                                    SettingNamesList(kKruKrm) + " (kru-krm); " + SettingNamesList(kUsb) + " (usb)");
+            return false;
+        }
+        if (!valueKnown) {
+            *error = Format(MessageText(options.language, Msg::UsageUnknownValue), value, name);
+            std::string values = SettingValuesList(kKruKrm, name);
+            if (values.empty()) values = SettingValuesList(kUsb, name);
+            *error += "\n" + Format(MessageText(options.language, Msg::UsageAllowedValues), values);
+            return false;
+        }
+        pairs->emplace_back(name, value);
+    }
+    return true;
+}
+
+std::string ProfileErrorText(int language, const ProfileError& error) {
+    switch (error.problem) {
+        case ProfileProblem::BadLine: return MessageText(language, Msg::ProfileBadLine);
+        case ProfileProblem::UnknownSection: return Format(MessageText(language, Msg::ProfileUnknownSection), error.word);
+        case ProfileProblem::DuplicateSection: return Format(MessageText(language, Msg::ProfileDuplicateSection), error.word);
+        case ProfileProblem::OutsideSection: return MessageText(language, Msg::ProfileOutsideSection);
+        case ProfileProblem::DuplicateName: return Format(MessageText(language, Msg::ProfileDuplicateName), error.word);
+        case ProfileProblem::UnknownName:
+            return Format(MessageText(language, Msg::UsageUnknownSetting), error.word) + " (" +
+                   Format(MessageText(language, Msg::UsageAllowedNames), SettingNamesList(error.family)) + ")";
+        case ProfileProblem::UnknownValue:
+            return Format(MessageText(language, Msg::UsageUnknownValue), error.word, error.name) + " (" +
+                   Format(MessageText(language, Msg::UsageAllowedValues), SettingValuesList(error.family, error.name)) +
+                   ")";
+        case ProfileProblem::None: break;
+    }
+    return std::string();
+}
+
+std::string Report(const Options& options, const std::vector<PortOutcome>& outcomes) {
+    std::size_t portWidth = kPortColumn;
+    for (const PortOutcome& outcome : outcomes) portWidth = std::max(portWidth, DisplayWidth(outcome.port) + 2);
+    std::string text;
+    for (const PortOutcome& outcome : outcomes) text += OutcomeBlock(options.language, outcome, portWidth);
+    return text;
+}
+
+}  // namespace
+
+int RunWrite(const Options& options) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::string error;
+    if (!CheckAssignments(options, &pairs, &error)) return UsageFailure(options, error);
+
+    Link link;
+    PortOutcome outcome = OpenAndIdentify(SinglePort(options), options, &link);
+    if (outcome.status == Status::Ok) {
+        Wanted wanted;
+        wanted.raw = options.raw;
+        wanted.chars = options.rawChars;
+        for (const auto& pair : pairs) {
+            SettingChoice choice{};
+            if (LookUpSetting(outcome.before.family, pair.first, pair.second, &choice) != ProfileProblem::None) {
+                outcome.status = Status::Usage;
+                outcome.detail = Format(MessageText(options.language, Msg::UsageWrongFamilyName), pair.first,
+                                        ProfileSectionName(outcome.before.family == kUsb ? kKruKrm : kUsb));
+                break;
+            }
+            wanted.choices.push_back(choice);
+        }
+        if (outcome.status == Status::Ok) ChangeReader(options, wanted, &link, &outcome);
+        CloseLink(&link);
+    }
+    if (options.json) {
+        WriteOut(JsonLine(ReaderJson(options.language, outcome, true)));
+    } else {
+        std::string text = Report(options, {outcome});
+        if (outcome.status == Status::Ok) {
+            WriteOut(text);
+        } else {
+            WriteErr(text);
+        }
+    }
+    return ExitCodeOf(outcome.status);
+}
+
+int RunApply(const Options& options) {
+    std::ifstream file(options.profile, std::ios::binary);
+    if (!file) return UsageFailure(options, Format(MessageText(options.language, Msg::ProfileCannotRead), options.profile));
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Profile profile;
+    ProfileError parseError;
+    if (!ParseProfile(text.data(), text.size(), &profile, &parseError)) {
+        // file:line: message, and nothing written anywhere.
+        WriteErr(options.profile + ":" + std::to_string(parseError.line) + ": " +
+                 ProfileErrorText(options.language, parseError) + "\n");
+        return kExitUsage;
+    }
+
+    std::vector<PortOutcome> unmatched;
+    std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
+    std::vector<PortOutcome> outcomes = RunOnEach(targets, [&](const PortTarget& target) {
+        Link link;
+        PortOutcome outcome = OpenAndIdentify(target, options, &link);
+        if (outcome.status != Status::Ok) return outcome;
+        const ProfileSection& section = profile.sections[outcome.before.family];
+        if (!section.present) {
+            outcome.status = Status::Skipped;
+            outcome.detail = Format(MessageText(options.language, Msg::NoSectionForFamily),
+                                    ProfileSectionName(outcome.before.family));
+        } else {
+            Wanted wanted;
+            wanted.choices = section.choices;
+            ChangeReader(options, wanted, &link, &outcome);
+        }
+        CloseLink(&link);
+        return outcome;
+    });
+    outcomes.insert(outcomes.end(), unmatched.begin(), unmatched.end());
+
+    // The table holds the readers and the ports the user named; silent ports of a walk are no readers.
+    std::vector<PortOutcome> rows;
+    for (const PortOutcome& outcome : outcomes) {
+        bool silent = outcome.status == Status::NoAnswer || outcome.status == Status::Refused ||
+                      outcome.status == Status::Garbage;
+        if (outcome.before.Known() || outcome.explicitlyNamed || !silent) rows.push_back(outcome);
+    }
+    bool anyReader = false;
+    for (const PortOutcome& row : rows) anyReader = anyReader || row.before.Known();
+
+    if (options.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const PortOutcome& row : rows) list.push_back(ReaderJson(options.language, row, true));
+        bool ok = WorstExitCode(rows) == kExitOk && anyReader;
+        WriteOut(JsonLine({{"readers", list}, {"dry_run", options.dryRun}, {"ok", ok}}));
+    } else {
+        WriteOut(Report(options, rows));
+        if (!anyReader) WriteErr(std::string("vireo4: ") + MessageText(options.language, Msg::NoReaderFound) + "\n");
+    }
+    if (InterruptFlag().load()) return kExitInterrupted;
+    int code = WorstExitCode(rows);
+    if (!anyReader && code == kExitOk) code = kExitNoReader;
+    return code;
+}

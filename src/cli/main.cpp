@@ -1,0 +1,42 @@
+// vireo4: the command-line tool for Vireo-4 readers. One dispatch, top to bottom.
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/help.h"
+#include "cli/messages.h"
+#include "cli/reader.h"
+
+int UsageFailure(const Options& options, const std::string& message) {
+    std::string help = options.commandName.empty() ? "vireo4 --help" : "vireo4 " + options.commandName + " --help";
+    WriteErr("vireo4: " + message + "\n" + Format(MessageText(options.language, Msg::UsageSeeHelp), help) + "\n");
+    return kExitUsage;
+}
+
+int main(int argc, char** argv) {
+    InstallInterruptHandler();
+    Options options;
+    std::string error;
+    if (!ParseArguments(argc, argv, LanguageFromLocale(), &options, &error)) return UsageFailure(options, error);
+    if (options.version) {
+        WriteOut(kVersionText);
+        return kExitOk;
+    }
+    if (options.help || options.command == Command::None) {
+        if (options.help) {
+            WriteOut(HelpText(options.language, options.command));
+            return kExitOk;
+        }
+        WriteErr(HelpText(options.language, options.command));
+        return kExitUsage;
+    }
+    switch (options.command) {
+        case Command::Ports: return RunPorts(options);
+        case Command::Find: return RunFind(options);
+        case Command::Read: return RunRead(options);
+        case Command::Write: return RunWrite(options);
+        case Command::Apply: return RunApply(options);
+        case Command::Card: return RunCard(options);
+        case Command::None: break;
+    }
+    return kExitUsage;
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The tool's own texts in English and Russian (UTF-8). Texts the window already shows come
+// from the window's table (WindowText), so both programs say the same thing the same way.
+#include <string>
+
+#include "core/family.h"
+#include "core/ui_text.h"
+
+enum class Msg : int {
+    UsageUnknownCommand,      // %1 command
+    UsageUnknownOption,       // %1 option
+    UsageDidYouMean,          // %1 suggestion
+    UsageMissingValue,        // %1 option
+    UsageBadNumber,           // %1 option, %2 value
+    UsageBadLanguage,         // %1 value
+    UsageMissingPort,
+    UsageMissingProfile,
+    UsageMissingSettings,
+    UsageExtraArgument,       // %1 argument
+    UsageSeeHelp,             // %1 command
+    UsageBadAssignment,       // %1 argument
+    UsageUnknownSetting,      // %1 name
+    UsageAllowedNames,        // %1 list
+    UsageUnknownValue,        // %1 value, %2 name
+    UsageAllowedValues,       // %1 list
+    UsageRawLength,           // %1 chars, %2 6 or 7
+    UsageRawAndNames,
+    UsageWrongFamilyName,     // %1 name, %2 family section
+    UsageTypeWithTouchMemory,
+    UsageTypeNeeded,
+    ProfileCannotRead,        // %1 file
+    ProfileBadLine,
+    ProfileUnknownSection,    // %1 section
+    ProfileDuplicateSection,  // %1 section
+    ProfileOutsideSection,
+    ProfileDuplicateName,     // %1 name
+    NoPortMatches,            // %1 pattern
+    NoPorts,
+    NoReaderFound,
+    PortNotFound,
+    PortBusy,
+    PortDenied,
+    PortOpenFailed,
+    PortConfigureFailed,
+    PortReadFailed,
+    PortWriteFailed,
+    ReaderRefused,
+    NoAnswer,
+    Mismatch,                 // %1 expected, %2 read back
+    SettingNotRecognized,     // %1 name
+    Wiegand58NotAllowed,
+    Bytes7NotAllowed,
+    Bytes7TouchMemory,
+    Interrupted,
+    NoSectionForFamily,       // %1 section
+    Unchanged,
+    Changed,
+    WouldChange,
+    NotWritten,
+    Failed,
+    CsvCannotOpen,            // %1 file
+    WatchHint,
+    NoCard,
+    HeaderPort,
+    HeaderModel,
+    HeaderFirmware,
+    HeaderSettings,
+    HeaderUsb,
+    HeaderResult,
+    UsbReaderMark,
+    SerialLineReader,
+    Count
+};
+
+// The tool's own text in a language (kRussian or kEnglish).
+const char* MessageText(int language, Msg id);
+
+// The window's text of an entry, converted to UTF-8.
+std::string WindowText(int language, UiTextId id);
+
+// Replaces %1 and %2 in a text.
+std::string Format(const std::string& text, const std::string& first, const std::string& second = std::string());

@@ -1,0 +1,175 @@
+#include "cli/output.h"
+
+#include <algorithm>
+
+#include "cli/messages.h"
+#include "cli/settings_by_name.h"
+#include "core/commands.h"
+#include "core/family.h"
+#include "core/profile.h"
+
+namespace {
+
+bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The first line of a window text: its second line is advice for the window's own controls.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+nlohmann::json SettingsJson(const Reader& reader) {
+    if (!reader.Known() || reader.chars.empty()) return nullptr;
+    nlohmann::json settings = nlohmann::json::object();
+    for (const auto& named : NamedSettings(reader)) settings[named.first] = named.second;
+    return settings;
+}
+
+}  // namespace
+
+std::string ModelName(const Reader& reader) {
+    switch (reader.model) {
+        case kModelKru: return "KRU";
+        case kModelKrm: return "KRM";
+        case kModelUsb: return "USB";
+        case kModelNone: return "serial-line reader";
+        default: return reader.family == kUsb ? "USB" : "serial-line reader";
+    }
+}
+
+std::string StatusText(int language, Status status) {
+    switch (status) {
+        case Status::Ok: return "ok";
+        case Status::Skipped: return MessageText(language, Msg::NotWritten);
+        case Status::NoAnswer: return FirstLine(WindowText(language, TextNoResponse));
+        case Status::PortNotFound: return MessageText(language, Msg::PortNotFound);
+        case Status::Refused: return WindowText(language, TextInvalidCommand);
+        case Status::FirmwareUnsupported: return WindowText(language, TextFirmwareUnsupported);
+        case Status::RuleViolation: return MessageText(language, Msg::Failed);
+        case Status::NotRecognized: return MessageText(language, Msg::Failed);
+        case Status::Mismatch: return MessageText(language, Msg::Failed);
+        case Status::Unsupported: return WindowText(language, TextReadIdUnsupported);
+        case Status::Usage: return MessageText(language, Msg::Failed);
+        case Status::PortBusy: return MessageText(language, Msg::PortBusy);
+        case Status::PortDenied: return MessageText(language, Msg::PortDenied);
+        case Status::PortError: return MessageText(language, Msg::PortOpenFailed);
+        case Status::IoError: return MessageText(language, Msg::PortReadFailed);
+        case Status::Garbage: return WindowText(language, TextBadReply);
+        case Status::Interrupted: return MessageText(language, Msg::Interrupted);
+    }
+    return std::string();
+}
+
+std::string ReasonOf(int language, const PortOutcome& outcome) {
+    return outcome.detail.empty() ? StatusText(language, outcome.status) : outcome.detail;
+}
+
+const char* StatusWord(Status status) {
+    switch (status) {
+        case Status::Ok: return "ok";
+        case Status::Skipped: return "skipped";
+        case Status::NoAnswer: return "no-answer";
+        case Status::PortNotFound: return "not-found";
+        case Status::Refused: return "refused";
+        case Status::FirmwareUnsupported: return "firmware-unsupported";
+        case Status::RuleViolation: return "not-allowed";
+        case Status::NotRecognized: return "not-recognized";
+        case Status::Mismatch: return "mismatch";
+        case Status::Unsupported: return "unsupported";
+        case Status::Usage: return "usage";
+        case Status::PortBusy: return "busy";
+        case Status::PortDenied: return "denied";
+        case Status::PortError: return "port-error";
+        case Status::IoError: return "io-error";
+        case Status::Garbage: return "garbage";
+        case Status::Interrupted: return "interrupted";
+    }
+    return "";
+}
+
+int ExitCodeOf(Status status) {
+    switch (status) {
+        case Status::Ok:
+        case Status::Skipped:
+            return kExitOk;
+        case Status::Usage:
+            return kExitUsage;
+        case Status::NoAnswer:
+        case Status::PortNotFound:
+            return kExitNoReader;
+        case Status::Refused:
+        case Status::FirmwareUnsupported:
+        case Status::RuleViolation:
+        case Status::NotRecognized:
+        case Status::Mismatch:
+        case Status::Unsupported:
+            return kExitRefused;
+        case Status::Interrupted:
+            return kExitInterrupted;
+        default:
+            return kExitPortError;
+    }
+}
+
+std::string SettingsLine(const Reader& reader) {
+    std::string line;
+    for (const auto& named : NamedSettings(reader)) line += (line.empty() ? "" : " ") + named.first + "=" + named.second;
+    return line;
+}
+
+nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWrite) {
+    const Reader& reader = outcome.before;
+    nlohmann::json json;
+    json["port"] = outcome.port;
+    json["model"] = reader.Known() ? nlohmann::json(ModelName(reader)) : nlohmann::json(nullptr);
+    json["family"] = reader.Known() ? nlohmann::json(ProfileSectionName(reader.family)) : nlohmann::json(nullptr);
+    json["firmware"] = reader.Known() ? nlohmann::json(reader.firmware) : nlohmann::json(nullptr);
+    json["settings"] = SettingsJson(reader);
+    json["raw"] = reader.Known() ? nlohmann::json(reader.chars) : nlohmann::json(nullptr);
+    bool ok = outcome.status == Status::Ok || outcome.status == Status::Skipped;
+    json["status"] = StatusWord(outcome.status);
+    json["ok"] = ok;
+    json["error"] = ok ? nlohmann::json(nullptr) : nlohmann::json(ReasonOf(language, outcome));
+    if (withWrite) {
+        json["changed"] = outcome.changed;
+        json["would_change"] = outcome.wouldChange;
+        nlohmann::json changes = nlohmann::json::array();
+        for (const Change& change : outcome.changes) {
+            changes.push_back({{"name", change.name}, {"before", change.before}, {"after", change.after}});
+        }
+        json["changes"] = changes;
+        json["after"] = outcome.after.Known()
+                            ? nlohmann::json{{"settings", SettingsJson(outcome.after)}, {"raw", outcome.after.chars}}
+                            : nlohmann::json(nullptr);
+    }
+    return json;
+}
+
+int WorstExitCode(const std::vector<PortOutcome>& outcomes) {
+    int worst = kExitOk;
+    for (const PortOutcome& outcome : outcomes) {
+        int code = ExitCodeOf(outcome.status);
+        // An interruption outranks everything: the user stopped the run.
+        if (code == kExitInterrupted || worst == kExitInterrupted) {
+            worst = kExitInterrupted;
+        } else {
+            worst = std::max(worst, code);
+        }
+    }
+    return worst;
+}
+
+std::size_t DisplayWidth(const std::string& text) {
+    std::size_t width = 0;
+    for (unsigned char c : text) {
+        if (!IsContinuationByte(c)) ++width;
+    }
+    return width;
+}
+
+std::string Pad(const std::string& text, std::size_t width) {
+    std::size_t shown = DisplayWidth(text);
+    return shown >= width ? text : text + std::string(width - shown, ' ');
+}
+
+std::string JsonLine(const nlohmann::json& document) {
+    // Invalid bytes (a reader's noise in "raw") become U+FFFD rather than an exception.
+    return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}

@@ -1,0 +1,30 @@
+#pragma once
+// A reader's settings by name, and the setting characters a set of named choices makes of
+// them, checked against the reader's firmware and model before anything is sent.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/reader.h"
+#include "core/profile.h"
+
+// name -> value name, in the family's order ("type" is "none" with touch-memory output).
+std::vector<std::pair<std::string, std::string>> NamedSettings(const Reader& reader);
+
+// Every setting name of a family and every value name of one setting, for messages.
+std::string SettingNamesList(int family);
+std::string SettingValuesList(int family, const std::string& name);
+
+struct Target {
+    Status status = Status::Ok;  // Ok, Usage, NotRecognized or RuleViolation
+    std::string detail;          // why not, in the user's language
+    std::string chars;           // the setting characters to write
+    std::vector<Change> changes; // empty when the reader already holds them
+};
+
+// The reader's settings with the choices put in. A type given while the format is (or becomes)
+// touch-memory is refused; a profile's parser has already dropped a type that stands beside
+// "format = touch-memory" in its own section.
+Target TargetOfChoices(int language, const Reader& reader, const std::vector<SettingChoice>& choices);
+// Setting characters given whole (write --raw).
+Target TargetOfRaw(int language, const Reader& reader, const std::string& chars);

@@ -230,7 +230,7 @@ int RunApply(const Options& options) {
     std::vector<PortOutcome> rows;
     for (const PortOutcome& outcome : outcomes) {
         bool silent = outcome.status == Status::NoAnswer || outcome.status == Status::Refused ||
-                      outcome.status == Status::Garbage;
+                      outcome.status == Status::Garbage || outcome.status == Status::PortNotFound;
         if (outcome.before.Known() || outcome.explicitlyNamed || !silent) rows.push_back(outcome);
     }
     bool anyReader = false;

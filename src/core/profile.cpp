@@ -102,9 +102,11 @@ bool ParseProfile(const char* text, std::size_t length, Profile* profile, Profil
     for (int line = 1; position <= all.size(); ++line) {
         std::size_t end = all.find('\n', position);
         if (end == std::string::npos) end = all.size();
-        std::string content = Trim(all.substr(position, end - position));
+        std::string content = all.substr(position, end - position);
         position = end + 1;
-        if (content.empty() || content[0] == '#' || content[0] == ';') continue;
+        // A comment runs from '#' or ';' to the line end; no name or value contains either.
+        content = Trim(content.substr(0, content.find_first_of("#;")));
+        if (content.empty()) continue;
 
         if (content[0] == '[') {
             if (content.back() != ']') return Fail(error, ProfileProblem::BadLine, line, family, content);

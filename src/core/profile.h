@@ -2,7 +2,7 @@
 // Profile files: the settings to give every reader of a family, by the names `read --profile`
 // prints, one INI section per family:
 //
-//   # comment (also "; comment")
+//   # comment (also "; comment", and after a setting on its line)
 //   [kru-krm]
 //   interface = wiegand-26
 //   [usb]

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "protocol/card_id.h"
+#include "core/card_id.h"
 
 namespace {
 

@@ -7,8 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "config/config.h"
+#include "gui/texts.h"
 #include "fuzz_check.h"
+#include "window_view.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     WriteAll(original);
     g_uiLanguage = g_readerFamily = -1;
-    LoadConfigFile(ConfigPath().c_str());
+    LoadInto(ConfigPath().c_str());
     FUZZ_CHECK(g_uiLanguage == 0 || g_uiLanguage == 1);
     FUZZ_CHECK(g_readerFamily == 0 || g_readerFamily == 1);
     FUZZ_CHECK(g_uiLanguage == (Piece(original, 0) == "Language = EN;\n" ? kEnglish : kRussian));
@@ -105,12 +106,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     g_uiLanguage = savedLanguage;
     g_readerFamily = savedFamily;
-    FUZZ_CHECK(WriteConfigFile(ConfigPath().c_str()));
+    FUZZ_CHECK(WriteWindowConfig(ConfigPath().c_str()));
     const std::string saved = ReadAll();
     FUZZ_CHECK(saved == Lines(savedLanguage, savedFamily) + original.substr(TailStart(original)));
 
     g_uiLanguage = g_readerFamily = -1;
-    LoadConfigFile(ConfigPath().c_str());
+    LoadInto(ConfigPath().c_str());
     FUZZ_CHECK(g_uiLanguage == savedLanguage);
     FUZZ_CHECK(g_readerFamily == savedFamily);
     FUZZ_CHECK(ReadAll() == saved);

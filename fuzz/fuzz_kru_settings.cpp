@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "fuzz_check.h"
-#include "protocol/kru_codec.h"
+#include "core/settings.h"
 #include "radios.h"
-#include "session/session.h"
+#include "gui/session.h"
 
 namespace {
 

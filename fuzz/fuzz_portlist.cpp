@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "serial/portnames.h"
+#include "core/port_names.h"
 
 namespace {
 

@@ -8,9 +8,10 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "protocol/commands.h"
-#include "protocol/reply.h"
-#include "session/session.h"
+#include "window_view.h"
+#include "core/commands.h"
+#include "core/reply.h"
+#include "gui/session.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ Outcome Classify(const unsigned char* received, int count) {
     g_session.modelLetter = '?';
     g_session.firmwareVersion = -1;
     Outcome outcome;
-    outcome.kind = ClassifyReply(buffer.get(), count);
+    outcome.kind = ClassifyAsWindow(buffer.get(), count);
     outcome.modelLetter = g_session.modelLetter;
     outcome.firmwareVersion = g_session.firmwareVersion;
     std::memcpy(outcome.bytes, buffer.get(), kReplyBufferSize);

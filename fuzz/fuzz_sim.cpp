@@ -9,12 +9,13 @@
 
 #include "control.h"
 #include "fuzz_check.h"
-#include "protocol/card_id.h"
-#include "protocol/commands.h"
-#include "protocol/reply.h"
-#include "config/config.h"
+#include "window_view.h"
+#include "core/card_id.h"
+#include "core/commands.h"
+#include "core/reply.h"
+#include "gui/texts.h"
 #include "reader.h"
-#include "session/session.h"
+#include "gui/session.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ ReplyKind ClassifyAsProgram(const std::string& reply, unsigned char* buffer) {
     std::memset(buffer, 0, kReplyBufferSize);
     const int count = static_cast<int>(reply.size() < kReplyBufferSize ? reply.size() : kReplyBufferSize);
     std::memcpy(buffer, reply.data(), count);
-    return ClassifyReply(buffer, count);
+    return ClassifyAsWindow(buffer, count);
 }
 
 std::uint32_t Saturated(const std::string& digits) {

@@ -3,7 +3,7 @@
 // read through the same function pointer the Windows side passes (BM_GETCHECK there).
 #include <cstring>
 
-#include "ui/control_ids.h"
+#include "gui/control_ids.h"
 
 constexpr int kRadioIdLimit = 64;
 inline bool g_checked[kRadioIdLimit];
@@ -31,4 +31,34 @@ int CheckedOr(const int (&group)[N], int fallback) {
     for (int id : group)
         if (g_checked[id]) return id;
     return fallback;
+}
+
+// The window's codec path in radio terms: a payload decoded into named settings and shown as
+// one radio per group, and the checked radios turned back into a write command.
+#include "core/settings.h"
+#include "gui/setting_radios.h"
+#include "gui/settings_cache.h"
+
+constexpr int kNotRecognized = kNoRadio;
+
+struct KruKrmFields {
+    int interfaceRadio, indicationRadio, standbyRadio, touchPollRadio;
+};
+inline KruKrmFields ParseKruKrmSettings(const unsigned char* bytes, int length) {
+    const KruKrmSettings s = DecodeKruKrmPayload(bytes, length);
+    return {RadioFor(s.interface), RadioFor(s.indication), RadioFor(s.standby), RadioFor(s.touchPoll)};
+}
+inline int BuildKruKrmCommand(RadioCheckedFn isChecked, char* command) {
+    return EncodeKruKrmCommand(KruKrmFromRadios(isChecked), command);
+}
+
+struct UsbFields {
+    int modeRadio, formatRadio, typeRadio, byteCountRadio, cardsRadio;
+};
+inline UsbFields ParseUsbSettings(const unsigned char* bytes, int length) {
+    const UsbSettings s = DecodeUsbPayload(bytes, length);
+    return {RadioFor(s.mode), RadioFor(s.format), RadioFor(s.type), RadioFor(s.bytes), RadioFor(s.cards)};
+}
+inline int BuildUsbCommand(RadioCheckedFn isChecked, char* command) {
+    return EncodeUsbCommand(UsbFromRadios(isChecked), command);
 }

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "protocol/commands.h"
+#include "core/commands.h"
 
 namespace {
 

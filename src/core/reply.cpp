@@ -1,21 +1,17 @@
-#include "protocol/reply.h"
+#include "core/reply.h"
 
 #include <cstring>
 
-#include "config/config.h"
-#include "protocol/commands.h"
-#include "session/session.h"
+#include "core/commands.h"
+#include "core/family.h"
 
 namespace {
-
-// Firmware labels each family's codec accepts, compared in this order.
-constexpr int kSupportedLabelCount = 3;
-constexpr const char* kKruKrmFirmware[kSupportedLabelCount] = {"1.00", "1.10", "2.00"};
-constexpr const char* kUsbFirmware[kSupportedLabelCount] = {"1.00", "1.10", "2.00"};
 
 // The version number is the label without its point: offsets 0, 2 and 3 ("1.10" -> 110).
 constexpr int kVersionDigitOffsets[] = {0, 2, 3};
 constexpr int kVersionDigitCount = 3;
+// The ID reply: prefix, ten digits and a separator, ten digits, the closing '.' at 39.
+constexpr int kCardIdReplyLength = 40;
 
 bool IsWhiteSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -52,26 +48,32 @@ bool SeparatorAt(const unsigned char* buffer, int count, int i) {
            buffer[i + 2] == ' ';
 }
 
-// Settings reply with its OK verdict at i: take the model letter, move the payload to
-// the start (the bytes behind it keep their content) and take the firmware number.
-void TakeSettingsPayload(unsigned char* buffer, int count, int i) {
-    g_session.modelLetter =
-        kModelLetterOffset < count ? static_cast<char>(buffer[kModelLetterOffset]) : 0;
-    int payloadStart = i + kVerdictSeparatorLength + kVerdictOkLength + kPayloadMarkerLength;
-    if (payloadStart < count) {
-        std::memmove(buffer, buffer + payloadStart, static_cast<size_t>(count - payloadStart));
-    }
-    char digits[kVersionDigitCount + 1] = {};
-    for (int k = 0; k < kVersionDigitCount; ++k) {
-        digits[k] = static_cast<char>(buffer[kVersionDigitOffsets[k]]);
-    }
-    g_session.firmwareVersion = ParseVersionDigits(digits);
+// The byte at offset k once the payload has been moved to the start (MovePayloadToStart).
+unsigned char ByteAfterMove(const unsigned char* buffer, int count, int payloadStart, int k) {
+    if (payloadStart < count && k < count - payloadStart) return buffer[payloadStart + k];
+    return k < count ? buffer[k] : 0;
 }
+
+// A settings reply with its OK verdict at i: the model letter, where the payload lies and the
+// firmware number as the window reads it from the moved payload.
+ReplyInfo SettingsInfo(const unsigned char* buffer, int count, int i) {
+    ReplyInfo info = {SettingsReply, 0, 0, 0, 0};
+    info.modelLetter = kModelLetterOffset < count ? static_cast<char>(buffer[kModelLetterOffset]) : 0;
+    info.payloadStart = i + kVerdictSeparatorLength + kVerdictOkLength + kPayloadMarkerLength;
+    info.payloadLength = info.payloadStart < count ? count - info.payloadStart : 0;
+    char digits[kVersionDigitCount + 1] = {};
+    for (int k = 0; k < kVersionDigitCount; ++k)
+        digits[k] = static_cast<char>(ByteAfterMove(buffer, count, info.payloadStart, kVersionDigitOffsets[k]));
+    info.firmwareVersion = ParseVersionDigits(digits);
+    return info;
+}
+
+ReplyInfo Verdict(ReplyKind kind) { return ReplyInfo{kind, kModelNone, 0, 0, 0}; }
 
 }  // namespace
 
-ReplyKind ClassifyReply(unsigned char* buffer, int count) {
-    if (buffer == nullptr || count <= 0) return Unrecognized;
+ReplyInfo ClassifyReply(const unsigned char* buffer, int count) {
+    if (buffer == nullptr || count <= 0) return Verdict(Unrecognized);
     if (count > kReplyBufferSize) count = kReplyBufferSize;
 
     int i = 0;
@@ -81,43 +83,46 @@ ReplyKind ClassifyReply(unsigned char* buffer, int count) {
             continue;
         }
         int verdictStart = i + kVerdictSeparatorLength;
-        if (verdictStart >= count) return Unrecognized;
+        if (verdictStart >= count) return Verdict(Unrecognized);
         int lastCompared = verdictStart;
         if (buffer[verdictStart] == static_cast<unsigned char>(kVerdictOk[0])) {
             if (MatchesAt(buffer, count, verdictStart, kVerdictOk, kVerdictOkLength, &lastCompared)) {
                 int markerStart = verdictStart + kVerdictOkLength;
                 int unused = 0;
-                if (!MatchesAt(buffer, count, markerStart, kPayloadMarker, kPayloadMarkerLength,
-                               &unused)) {
-                    return WriteAck;
-                }
-                TakeSettingsPayload(buffer, count, i);
-                return SettingsReply;
+                if (!MatchesAt(buffer, count, markerStart, kPayloadMarker, kPayloadMarkerLength, &unused))
+                    return Verdict(WriteAck);
+                return SettingsInfo(buffer, count, i);
             }
         } else if (buffer[verdictStart] == static_cast<unsigned char>(kVerdictUnknown[0])) {
-            if (MatchesAt(buffer, count, verdictStart, kVerdictUnknown, kVerdictUnknownLength,
-                          &lastCompared)) {
-                return UnknownCommand;
-            }
+            if (MatchesAt(buffer, count, verdictStart, kVerdictUnknown, kVerdictUnknownLength, &lastCompared))
+                return Verdict(UnknownCommand);
         }
         // No verdict here: the search goes on right after the last byte compared.
         i = lastCompared + 1;
     }
-    return Unrecognized;
+    return Verdict(Unrecognized);
 }
 
-bool CheckFirmwareVersion(const char* payload) {
-    if (payload == nullptr) return false;
-    const char* const* labels = nullptr;
-    if (g_readerFamily == kKruKrm) {
-        labels = kKruKrmFirmware;
-    } else if (g_readerFamily == kUsb) {
-        labels = kUsbFirmware;
-    } else {
-        return false;
-    }
-    for (int k = 0; k < kSupportedLabelCount; ++k) {
-        if (std::strncmp(payload, labels[k], kFirmwareLabelLength) == 0) return true;
+void MovePayloadToStart(unsigned char* buffer, int count, const ReplyInfo& info) {
+    if (buffer == nullptr || info.kind != SettingsReply || info.payloadLength <= 0) return;
+    if (count > kReplyBufferSize) count = kReplyBufferSize;
+    if (info.payloadStart >= count) return;
+    std::memmove(buffer, buffer + info.payloadStart, static_cast<size_t>(count - info.payloadStart));
+}
+
+bool ReplyComplete(AwaitedReply awaited, int family, const unsigned char* buffer, int count) {
+    const ReplyInfo info = ClassifyReply(buffer, count);
+    if (info.kind == UnknownCommand) return true;
+    switch (awaited) {
+        case AwaitedReply::WriteAck:
+            return info.kind == WriteAck || info.kind == SettingsReply;
+        case AwaitedReply::Settings: {
+            if (info.kind != SettingsReply) return false;
+            const int settings = family == kUsb ? kUsbSettingsLength : kKruKrmSettingsLength;
+            return info.payloadLength >= kFirmwareLabelLength + settings;
+        }
+        case AwaitedReply::CardId:
+            return count >= kCardIdReplyLength;
     }
     return false;
 }

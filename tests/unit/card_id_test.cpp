@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "protocol/card_id.h"
-#include "protocol/commands.h"
+#include "core/card_id.h"
+#include "core/commands.h"
 
 namespace {
 

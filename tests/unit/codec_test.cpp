@@ -3,20 +3,38 @@
 #include <cstring>
 #include <string>
 
-#include "protocol/kru_codec.h"
-#include "protocol/usb_codec.h"
-#include "session/session.h"
-#include "ui/control_ids.h"
+#include "core/family.h"
+#include "core/setting_names.h"
+#include "core/settings.h"
+#include "gui/control_ids.h"
+#include "gui/session.h"
+#include "gui/setting_radios.h"
+#include "gui/settings_cache.h"
 
 namespace {
 
 const unsigned char* Bytes(const char* text) { return reinterpret_cast<const unsigned char*>(text); }
 int Length(const char* text) { return static_cast<int>(std::strlen(text)); }
 
-KruKrmFields ParseKru(const char* payload) { return ParseKruKrmSettings(Bytes(payload), Length(payload)); }
-UsbFields ParseUsb(const char* payload) { return ParseUsbSettings(Bytes(payload), Length(payload)); }
+KruKrmSettings Kru(const char* payload) { return DecodeKruKrmPayload(Bytes(payload), Length(payload)); }
+UsbSettings Usb(const char* payload) { return DecodeUsbPayload(Bytes(payload), Length(payload)); }
 
-// The radios the encoder sees as checked, by control id.
+// Encodes into a buffer filled with a marker so that bytes written past the command show.
+constexpr char kMarker = '#';
+constexpr int kBufferSize = 16;
+template <typename Settings>
+std::string Encode(int (*encode)(const Settings&, char*), const Settings& settings, int expectedLength) {
+    char buffer[kBufferSize];
+    std::memset(buffer, kMarker, sizeof buffer);
+    int length = encode(settings, buffer);
+    CHECK(length == expectedLength);
+    for (int i = expectedLength; i < kBufferSize; ++i) CHECK(buffer[i] == kMarker);
+    return std::string(buffer, static_cast<size_t>(length));
+}
+std::string KruCommand(const KruKrmSettings& s) { return Encode(EncodeKruKrmCommand, s, kKruKrmWriteLength); }
+std::string UsbCommand(const UsbSettings& s) { return Encode(EncodeUsbCommand, s, kUsbWriteLength); }
+
+// The radios the window's encoder sees as checked, by control id.
 bool g_checked[IdCardsMifare + 1];
 bool IsChecked(int id) { return id >= 0 && id <= IdCardsMifare && g_checked[id]; }
 void Check(std::initializer_list<int> ids) {
@@ -24,231 +42,243 @@ void Check(std::initializer_list<int> ids) {
     for (int id : ids) g_checked[id] = true;
 }
 
-// Builds into a buffer filled with a marker so that bytes written past the command show.
-constexpr char kMarker = '#';
-constexpr int kBufferSize = 16;
-std::string Build(int (*build)(RadioCheckedFn, char*), int expectedLength) {
-    char buffer[kBufferSize];
-    std::memset(buffer, kMarker, sizeof buffer);
-    int length = build(IsChecked, buffer);
-    CHECK(length == expectedLength);
-    for (int i = expectedLength; i < kBufferSize; ++i) CHECK(buffer[i] == kMarker);
-    return std::string(buffer, static_cast<size_t>(length));
-}
-
 }  // namespace
 
 TEST_CASE("KRU/KRM payloads: unrecognised fields are told apart, the rest still decoded") {
-    KruKrmFields f = ParseKru("1.10W271DO");
-    CHECK(f.interfaceRadio == kNotRecognized);
-    CHECK(f.indicationRadio == IdDirect);
-    CHECK(f.standbyRadio == IdDynamic);
-    CHECK(f.touchPollRadio == IdPollOn);
+    KruKrmSettings s = Kru("1.10W271DO");
+    CHECK(s.interface == Interface::NotRecognized);
+    CHECK(s.indication == Indication::Direct);
+    CHECK(s.standby == Standby::Dynamic);
+    CHECK(s.touchPoll == TouchPoll::On);
+    CHECK_FALSE(IsComplete(s));
 
     // Lower case is not the reader's language; the digit survives.
-    f = ParseKru("1.10tmx1do");
-    CHECK(f.interfaceRadio == kNotRecognized);
-    CHECK(f.indicationRadio == IdDirect);
-    CHECK(f.standbyRadio == kNotRecognized);
-    CHECK(f.touchPollRadio == kNotRecognized);
+    s = Kru("1.10tmx1do");
+    CHECK(s.interface == Interface::NotRecognized);
+    CHECK(s.indication == Indication::Direct);
+    CHECK(s.standby == Standby::NotRecognized);
+    CHECK(s.touchPoll == TouchPoll::NotRecognized);
 
-    f = ParseKru("1.10XYZ2QQ");
-    CHECK(f.interfaceRadio == kNotRecognized);
-    CHECK(f.indicationRadio == kNotRecognized);
-    CHECK(f.standbyRadio == kNotRecognized);
-    CHECK(f.touchPollRadio == kNotRecognized);
+    s = Kru("1.10XYZ2QQ");
+    CHECK(s.interface == Interface::NotRecognized);
+    CHECK(s.indication == Indication::NotRecognized);
+    CHECK(s.standby == Standby::NotRecognized);
+    CHECK(s.touchPoll == TouchPoll::NotRecognized);
 
     // Partial interface codes and codes of the other family.
-    CHECK(ParseKru("1.10TMY1DO").interfaceRadio == kNotRecognized);
-    CHECK(ParseKru("1.10W5 1DO").interfaceRadio == kNotRecognized);
-    CHECK(ParseKru("1.10WHD1DO").interfaceRadio == kNotRecognized);
-    CHECK(ParseKru("1.10TMX2DO").indicationRadio == kNotRecognized);
+    CHECK(Kru("1.10TMY1DO").interface == Interface::NotRecognized);
+    CHECK(Kru("1.10W5 1DO").interface == Interface::NotRecognized);
+    CHECK(Kru("1.10WHD1DO").interface == Interface::NotRecognized);
+    CHECK(Kru("1.10TMX2DO").indication == Indication::NotRecognized);
+    CHECK(IsComplete(Kru("1.00W580AF")));
 }
 
 TEST_CASE("KRU/KRM payloads cut short are never read past their length") {
     // Only "1.10TMX1" arrived: both last fields are missing.
-    KruKrmFields f = ParseKruKrmSettings(Bytes("1.10TMX1DO"), 8);
-    CHECK(f.interfaceRadio == IdTouchMemory);
-    CHECK(f.indicationRadio == IdDirect);
-    CHECK(f.standbyRadio == kNotRecognized);
-    CHECK(f.touchPollRadio == kNotRecognized);
+    KruKrmSettings s = DecodeKruKrmPayload(Bytes("1.10TMX1DO"), 8);
+    CHECK(s.interface == Interface::TouchMemory);
+    CHECK(s.indication == Indication::Direct);
+    CHECK(s.standby == Standby::NotRecognized);
+    CHECK(s.touchPoll == TouchPoll::NotRecognized);
 
-    f = ParseKruKrmSettings(Bytes("1.10TM"), 6);
-    CHECK(f.interfaceRadio == kNotRecognized);
+    CHECK(DecodeKruKrmPayload(Bytes("1.10TM"), 6).interface == Interface::NotRecognized);
 
     // A zero byte in the middle of the reply buffer.
     const unsigned char zeroed[kKruKrmPayloadLength] = {'1', '.', '1', '0', 'T', 'M', 'X', 0, 'D', 'O'};
-    f = ParseKruKrmSettings(zeroed, kKruKrmPayloadLength);
-    CHECK(f.indicationRadio == kNotRecognized);
-    CHECK(f.standbyRadio == IdDynamic);
+    s = DecodeKruKrmPayload(zeroed, kKruKrmPayloadLength);
+    CHECK(s.indication == Indication::NotRecognized);
+    CHECK(s.standby == Standby::Dynamic);
 
-    f = ParseKruKrmSettings(nullptr, 0);
-    CHECK(f.interfaceRadio == kNotRecognized);
-    CHECK(f.touchPollRadio == kNotRecognized);
-}
-
-TEST_CASE("Wiegand 58 is offered by a KRM reader from firmware 1.10 on") {
-    CHECK(Wiegand58Availability(110, 'M') == AvailabilityEnable);
-    CHECK(Wiegand58Availability(200, 'M') == AvailabilityEnable);
-    CHECK(Wiegand58Availability(110, 'U') == AvailabilityKeep);
-    CHECK(Wiegand58Availability(200, 'X') == AvailabilityKeep);
-    CHECK(Wiegand58Availability(105, 'M') == AvailabilityKeep);
-    CHECK(Wiegand58Availability(101, 'M') == AvailabilityKeep);
-    CHECK(Wiegand58Availability(109, 'M') == AvailabilityKeep);
-    CHECK(Wiegand58Availability(100, 'M') == AvailabilityDisable);
-    CHECK(Wiegand58Availability(100, 'U') == AvailabilityDisable);
-    CHECK(Wiegand58Availability(0, 'M') == AvailabilityDisable);
-    CHECK(Wiegand58Availability(-5, 'M') == AvailabilityDisable);
+    s = DecodeKruKrmPayload(nullptr, 0);
+    CHECK(s.interface == Interface::NotRecognized);
+    CHECK(s.touchPoll == TouchPoll::NotRecognized);
 }
 
 TEST_CASE("USB payloads: unrecognised fields") {
     // There is no 6 (nor 0, 1 or 8) bytes.
     for (const char* payload : {"1.10WHDH6EM", "1.10WHDH0EM", "1.10WHDH1EM", "1.10WHDH8EM"}) {
-        UsbFields f = ParseUsb(payload);
-        CHECK(f.byteCountRadio == kNotRecognized);
-        CHECK(f.cardsRadio == IdCardsAll);
+        UsbSettings s = Usb(payload);
+        CHECK(s.bytes == ByteCount::NotRecognized);
+        CHECK(s.cards == CardsToRead::All);
     }
 
     // H followed by anything but D is a bad format; its type character is not looked at.
-    UsbFields f = ParseUsb("1.10WHXH5EM");
-    CHECK(f.formatRadio == kNotRecognized);
-    CHECK(f.typeRadio == kNotRecognized);
-    CHECK(f.modeRadio == IdModeWindows);
-    CHECK(f.byteCountRadio == IdBytes5);
+    UsbSettings s = Usb("1.10WHXH5EM");
+    CHECK(s.format == OutputFormat::NotRecognized);
+    CHECK(s.type == OutputType::NotRecognized);
+    CHECK(s.mode == UsbMode::Windows);
+    CHECK(s.bytes == ByteCount::Bytes5);
 
     // A good format with a bad type.
-    f = ParseUsb("1.10WHDQ5EM");
-    CHECK(f.formatRadio == IdHexOrDec);
-    CHECK(f.typeRadio == kNotRecognized);
+    s = Usb("1.10WHDQ5EM");
+    CHECK(s.format == OutputFormat::HexOrDec);
+    CHECK(s.type == OutputType::NotRecognized);
+    CHECK_FALSE(IsComplete(s));
 
-    // Touch Memory needs all three characters.
-    CHECK(ParseUsb("1.10WTMH5EM").formatRadio == kNotRecognized);
-    CHECK(ParseUsb("1.10WTXX5EM").formatRadio == kNotRecognized);
-    CHECK(ParseUsb("1.10WXMX5EM").formatRadio == kNotRecognized);
+    // Touch Memory needs all three characters, and then has no type.
+    CHECK(Usb("1.10WTMH5EM").format == OutputFormat::NotRecognized);
+    CHECK(Usb("1.10WTXX5EM").format == OutputFormat::NotRecognized);
+    CHECK(Usb("1.10WXMX5EM").format == OutputFormat::NotRecognized);
+    CHECK(IsComplete(Usb("1.10ATMX4XM")));
 
-    f = ParseUsb("1.10whdh5em");
-    CHECK(f.modeRadio == kNotRecognized);
-    CHECK(f.formatRadio == kNotRecognized);
-    CHECK(f.byteCountRadio == IdBytes5);
-    CHECK(f.cardsRadio == kNotRecognized);
+    s = Usb("1.10whdh5em");
+    CHECK(s.mode == UsbMode::NotRecognized);
+    CHECK(s.format == OutputFormat::NotRecognized);
+    CHECK(s.bytes == ByteCount::Bytes5);
+    CHECK(s.cards == CardsToRead::NotRecognized);
 
-    f = ParseUsb("1.10QZZZ9XX");
-    CHECK(f.modeRadio == kNotRecognized);
-    CHECK(f.formatRadio == kNotRecognized);
-    CHECK(f.typeRadio == kNotRecognized);
-    CHECK(f.byteCountRadio == kNotRecognized);
-    CHECK(f.cardsRadio == kNotRecognized);
-
-    CHECK(ParseUsb("1.10WHDH5ME").cardsRadio == kNotRecognized);
-    CHECK(ParseUsb("1.10WHDH5XX").cardsRadio == kNotRecognized);
-    CHECK(ParseUsb("1.10WHDH5EE").cardsRadio == kNotRecognized);
+    CHECK(Usb("1.10WHDH5ME").cards == CardsToRead::NotRecognized);
+    CHECK(Usb("1.10WHDH5XX").cards == CardsToRead::NotRecognized);
+    CHECK(Usb("1.10WHDH5EE").cards == CardsToRead::NotRecognized);
 }
 
 TEST_CASE("USB payloads cut short are never read past their length") {
-    // A KRU/KRM-length payload: the second card character is missing.
-    UsbFields f = ParseUsbSettings(Bytes("1.10WHDH5EM"), 10);
-    CHECK(f.byteCountRadio == IdBytes5);
-    CHECK(f.cardsRadio == kNotRecognized);
+    UsbSettings s = DecodeUsbPayload(Bytes("1.10WHDH5EM"), 10);
+    CHECK(s.bytes == ByteCount::Bytes5);
+    CHECK(s.cards == CardsToRead::NotRecognized);
 
-    f = ParseUsbSettings(Bytes("1.10WHD"), 7);
-    CHECK(f.modeRadio == IdModeWindows);
-    CHECK(f.formatRadio == IdHexOrDec);
-    CHECK(f.typeRadio == kNotRecognized);
-    CHECK(f.byteCountRadio == kNotRecognized);
+    s = DecodeUsbPayload(Bytes("1.10WHD"), 7);
+    CHECK(s.mode == UsbMode::Windows);
+    CHECK(s.format == OutputFormat::HexOrDec);
+    CHECK(s.type == OutputType::NotRecognized);
+    CHECK(s.bytes == ByteCount::NotRecognized);
 
-    f = ParseUsbSettings(Bytes("1.10"), 4);
-    CHECK(f.modeRadio == kNotRecognized);
-    CHECK(f.formatRadio == kNotRecognized);
-    CHECK(f.cardsRadio == kNotRecognized);
-
-    f = ParseUsbSettings(Bytes("1.10WHDH5EM"), -3);
-    CHECK(f.modeRadio == kNotRecognized);
+    CHECK(DecodeUsbPayload(Bytes("1.10"), 4).mode == UsbMode::NotRecognized);
+    CHECK(DecodeUsbPayload(Bytes("1.10WHDH5EM"), -3).mode == UsbMode::NotRecognized);
 }
 
-TEST_CASE("the digit 7 follows the USB reader's firmware and output format") {
-    CHECK(Bytes7Availability(110, 'B') == AvailabilityEnable);
-    CHECK(Bytes7Availability(200, 'B') == AvailabilityEnable);
-    CHECK(Bytes7Availability(110, 'M') == AvailabilityKeep);
-    CHECK(Bytes7Availability(105, 'B') == AvailabilityKeep);
-    CHECK(Bytes7Availability(100, 'B') == AvailabilityDisable);
-    CHECK(Bytes7Availability(0, 'X') == AvailabilityDisable);
+TEST_CASE("write commands from named settings; a value naming no choice writes the page default") {
+    CHECK(KruCommand({Interface::Wiegand44, Indication::Direct, Standby::Static, TouchPoll::On}) == "AT+W441SO");
+    CHECK(KruCommand({Interface::TouchMemory, Indication::Inverse, Standby::Off, TouchPoll::Off}) == "AT+TMX0AF");
+    CHECK(KruCommand({Interface::Wiegand58, Indication::Direct, Standby::Dynamic, TouchPoll::On}) == "AT+W581DO");
+    CHECK(KruCommand({}) == "AT+TMX0AF");
 
-    // Touch Memory takes it away up to and including 1.10, whatever the model.
-    CHECK(TouchMemoryDisablesBytes7(100));
-    CHECK(TouchMemoryDisablesBytes7(110));
-    CHECK_FALSE(TouchMemoryDisablesBytes7(111));
-    CHECK_FALSE(TouchMemoryDisablesBytes7(200));
+    CHECK(UsbCommand({UsbMode::All, OutputFormat::TouchMemory, OutputType::NotRecognized, ByteCount::Bytes4,
+                      CardsToRead::Mifare}) == "AT+ATMX4XM");
+    CHECK(UsbCommand({UsbMode::Windows, OutputFormat::HexOrDec, OutputType::Dec, ByteCount::Bytes3,
+                      CardsToRead::EmHid}) == "AT+WHDD3EX");
+    // Touch Memory writes X whatever the type holds.
+    CHECK(UsbCommand({UsbMode::Windows, OutputFormat::TouchMemory, OutputType::Hex, ByteCount::Bytes5,
+                      CardsToRead::All}) == "AT+WTMX5EM");
+    CHECK(UsbCommand({}) == "AT+ATMX2EM");
 }
 
-TEST_CASE("the KRU/KRM write command from the checked radios") {
-    Check({IdWiegand44, IdDirect, IdStatic, IdPollOn});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W441SO");
-    Check({IdTouchMemory, IdInverse, IdStandbyOff, IdPollOff});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+TMX0AF");
-    Check({IdWiegand26, IdInverse, IdDynamic, IdPollOff});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W260DF");
-    Check({IdWiegand58, IdDirect, IdDynamic, IdPollOn});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W581DO");
-
-    // The first checked radio of a group wins.
-    Check({IdWiegand26, IdWiegand58, IdDirect, IdInverse, IdStatic, IdStandbyOff, IdPollOn, IdPollOff});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+W261SO");
-
-    // Nothing checked: never stale bytes.
-    Check({});
-    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+TMX0AF");
-}
-
-TEST_CASE("the USB write command from the checked radios") {
-    Check({IdModeAll, IdFormatTouchMemory, IdBytes4, IdCardsMifare});
-    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+ATMX4XM");
-    Check({IdModeWindows, IdHexOrDec, IdDec, IdBytes3, IdCardsEmHid});
-    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WHDD3EX");
-    Check({IdModeWindows, IdHexOrDec, IdHex, IdBytes7, IdCardsAll});
-    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WHDH7EM");
-
-    // Touch Memory writes X whatever the (disabled) type radios hold.
-    Check({IdModeWindows, IdFormatTouchMemory, IdHex, IdBytes5, IdCardsAll});
-    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WTMX5EM");
-
-    // First checked wins; the last choice of each group is the fallback.
-    Check({IdModeWindows, IdHexOrDec, IdBytes5, IdBytes2, IdCardsEmHid, IdCardsMifare});
-    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+WHDD5EX");
-    Check({});
-    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+ATMX2EM");
-}
-
-// Every valid choice of every field: parsed and written back, it gives the same characters.
-TEST_CASE("settings read back from the reader are written back unchanged") {
-    const char* interfaces[] = {"TMX", "W26", "W44", "W58"};
+// Every valid choice of every field: decoded, named, parsed back by name and encoded, it gives
+// the same characters; and the window's radios for it give the same command.
+TEST_CASE("settings read from the reader are written back unchanged, by value, by name and by radio") {
+    std::size_t kruNames = 0;
+    const SettingName* kru = SettingNamesOf(kKruKrm, &kruNames);
+    REQUIRE(kruNames == 4);
     int kruCount = 0;
-    for (const char* i : interfaces)
+    for (const char* i : {"TMX", "W26", "W44", "W58"})
         for (char indication : {'1', '0'})
             for (char standby : {'D', 'S', 'A'})
                 for (char poll : {'O', 'F'}) {
-                    std::string payload = std::string("1.10") + i + indication + standby + poll;
-                    KruKrmFields f = ParseKru(payload.c_str());
-                    Check({f.interfaceRadio, f.indicationRadio, f.standbyRadio, f.touchPollRadio});
-                    CHECK(Build(BuildKruKrmCommand, kKruKrmWriteLength) == "AT+" + payload.substr(4));
+                    const std::string payload = std::string("1.10") + i + indication + standby + poll;
+                    const KruKrmSettings s = Kru(payload.c_str());
+                    REQUIRE(IsComplete(s));
+                    CHECK(KruCommand(s) == "AT+" + payload.substr(4));
+
+                    KruKrmSettings named = {};
+                    for (std::size_t n = 0; n < kruNames; ++n) {
+                        const char* text = SettingValueText(kru[n], KruKrmSettingValue(s, n));
+                        SetKruKrmSettingValue(&named, n, FindSettingValue(*FindSettingName(kKruKrm, kru[n].name), text));
+                    }
+                    CHECK(KruCommand(named) == "AT+" + payload.substr(4));
+
+                    Check({RadioFor(s.interface), RadioFor(s.indication), RadioFor(s.standby), RadioFor(s.touchPoll)});
+                    CHECK(KruCommand(KruKrmFromRadios(IsChecked)) == "AT+" + payload.substr(4));
                     ++kruCount;
                 }
     CHECK(kruCount == 48);
 
-    const char* formats[] = {"HDH", "HDD", "TMX"};
-    const char* cards[] = {"EM", "EX", "XM"};
+    std::size_t usbNames = 0;
+    const SettingName* usb = SettingNamesOf(kUsb, &usbNames);
+    REQUIRE(usbNames == 5);
     int usbCount = 0;
     for (char mode : {'W', 'A'})
-        for (const char* format : formats)
+        for (const char* format : {"HDH", "HDD", "TMX"})
             for (char count : {'7', '5', '4', '3', '2'})
-                for (const char* card : cards) {
-                    std::string payload = std::string("2.00") + mode + format + count + card;
-                    UsbFields f = ParseUsb(payload.c_str());
-                    Check({f.modeRadio, f.formatRadio, f.byteCountRadio, f.cardsRadio});
-                    if (f.formatRadio == IdHexOrDec) g_checked[f.typeRadio] = true;
-                    CHECK(Build(BuildUsbCommand, kUsbWriteLength) == "AT+" + payload.substr(4));
+                for (const char* card : {"EM", "EX", "XM"}) {
+                    const std::string payload = std::string("2.00") + mode + format + count + card;
+                    const UsbSettings s = Usb(payload.c_str());
+                    REQUIRE(IsComplete(s));
+                    CHECK(UsbCommand(s) == "AT+" + payload.substr(4));
+
+                    UsbSettings named = {};
+                    for (std::size_t n = 0; n < usbNames; ++n) {
+                        const int value = UsbSettingValue(s, n);
+                        if (value == 0) continue;  // the type of Touch Memory output
+                        SetUsbSettingValue(&named, n, FindSettingValue(usb[n], SettingValueText(usb[n], value)));
+                    }
+                    CHECK(UsbCommand(named) == "AT+" + payload.substr(4));
+
+                    Check({RadioFor(s.mode), RadioFor(s.format), RadioFor(s.bytes), RadioFor(s.cards)});
+                    if (s.format == OutputFormat::HexOrDec) g_checked[RadioFor(s.type)] = true;
+                    CHECK(UsbCommand(UsbFromRadios(IsChecked)) == "AT+" + payload.substr(4));
                     ++usbCount;
                 }
     CHECK(usbCount == 90);
+}
+
+TEST_CASE("names: unknown names and values are refused; the other family's names are not this one's") {
+    CHECK(FindSettingName(kKruKrm, "interface") != nullptr);
+    CHECK(FindSettingName(kUsb, "interface") == nullptr);
+    CHECK(FindSettingName(kKruKrm, "bytes") == nullptr);
+    CHECK(FindSettingName(kKruKrm, "Interface") == nullptr);
+    CHECK(FindSettingName(2, "interface") == nullptr);
+    const SettingName* bytes = FindSettingName(kUsb, "bytes");
+    REQUIRE(bytes != nullptr);
+    CHECK(FindSettingValue(*bytes, "6") == -1);
+    CHECK(FindSettingValue(*bytes, "") == -1);
+    CHECK(FindSettingValue(*bytes, "7") == static_cast<int>(ByteCount::Bytes7));
+    CHECK(std::string(SettingValueText(*bytes, 0)) == "not-recognized");
+}
+
+TEST_CASE("the window's radios: each group's first checked radio; none checked writes the page default") {
+    Check({IdWiegand26, IdWiegand58, IdDirect, IdInverse, IdStatic, IdStandbyOff, IdPollOn, IdPollOff});
+    CHECK(KruCommand(KruKrmFromRadios(IsChecked)) == "AT+W261SO");
+    Check({});
+    CHECK(KruCommand(KruKrmFromRadios(IsChecked)) == "AT+TMX0AF");
+    Check({IdModeWindows, IdHexOrDec, IdBytes5, IdBytes2, IdCardsEmHid, IdCardsMifare});
+    CHECK(UsbCommand(UsbFromRadios(IsChecked)) == "AT+WHDD5EX");
+    Check({IdModeWindows, IdFormatTouchMemory, IdHex, IdBytes5, IdCardsAll});
+    CHECK(UsbCommand(UsbFromRadios(IsChecked)) == "AT+WTMX5EM");
+    Check({});
+    CHECK(UsbCommand(UsbFromRadios(IsChecked)) == "AT+ATMX2EM");
+    CHECK(RadioFor(Interface::NotRecognized) == kNoRadio);
+    CHECK(RadioFor(ByteCount::Bytes2) == IdBytes2);
+}
+
+// Every model letter against every firmware label, supported and not.
+TEST_CASE("firmware rules for each model letter and firmware label") {
+    struct Label {
+        const char* text;
+        int version;  // as the reply gives it
+        bool supported;
+    };
+    const Label labels[] = {{"1.00", 100, true},  {"1.10", 110, true},  {"2.00", 200, true},
+                            {"0.90", 90, false},  {"1.05", 105, false}, {"1.20", 120, false},
+                            {"2.10", 210, false}, {"x.xx", 0, false},   {"1.1", 11, false}};
+    for (const Label& label : labels) {
+        CAPTURE(label.text);
+        CHECK(CheckFirmwareVersion(kKruKrm, label.text) == label.supported);
+        CHECK(CheckFirmwareVersion(kUsb, label.text) == label.supported);
+        CHECK_FALSE(CheckFirmwareVersion(2, label.text));
+        for (char model : {'U', 'M', 'X', 'B', '\0'}) {
+            CAPTURE(model);
+            const int v = label.version;
+            CHECK(Wiegand58Allowed(v, model) == (model == 'M' && v >= 110));
+            CHECK(Bytes7Allowed(v, model, OutputFormat::HexOrDec) == (model == 'B' && v >= 110));
+            CHECK(Bytes7Allowed(v, model, OutputFormat::TouchMemory) == (model == 'B' && v > 110));
+            const Availability w58 = Wiegand58Availability(v, model);
+            CHECK(w58 == (v <= 100 ? AvailabilityDisable : (model == 'M' && v >= 110) ? AvailabilityEnable : AvailabilityKeep));
+            const Availability b7 = Bytes7Availability(v, model);
+            CHECK(b7 == (v <= 100 ? AvailabilityDisable : (model == 'B' && v >= 110) ? AvailabilityEnable : AvailabilityKeep));
+            CHECK(TouchMemoryDisablesBytes7(v) == (v <= 110));
+        }
+    }
+    CHECK_FALSE(CheckFirmwareVersion(kKruKrm, nullptr));
 }
 
 TEST_CASE("cachedSettings: bounded, zero-filled copies of the payload") {

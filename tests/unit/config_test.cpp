@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/config.h"
+#include "gui/texts.h"
 #include "unit/file_bytes.h"
 
 namespace {
@@ -26,6 +26,14 @@ struct TempDir {
     std::string File() const { return path + "/appconfig.ini"; }
 };
 
+// The window's two values, loaded and saved through the file functions as the window does.
+void LoadInto(const char* path) {
+    const AppConfig config = LoadConfigFile(path);
+    g_uiLanguage = config.language;
+    g_readerFamily = config.family;
+}
+bool WriteConfigFile(const char* path) { return ::WriteConfigFile(path, AppConfig{g_uiLanguage, g_readerFamily}); }
+
 bool Exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
@@ -37,7 +45,7 @@ std::pair<int, int> LoadFrom(const std::string& content) {
     WriteBytes(dir.File(), content);
     g_uiLanguage = 7;
     g_readerFamily = 7;
-    LoadConfigFile(dir.File().c_str());
+    LoadInto(dir.File().c_str());
     CHECK(ReadBytes(dir.File()) == content);
     return {g_uiLanguage, g_readerFamily};
 }
@@ -58,7 +66,7 @@ TEST_CASE("a missing file is created with the default 36 bytes") {
     TempDir dir;
     g_uiLanguage = kEnglish;
     g_readerFamily = kUsb;
-    LoadConfigFile(dir.File().c_str());
+    LoadInto(dir.File().c_str());
     CHECK(g_uiLanguage == kRussian);
     CHECK(g_readerFamily == kKruKrm);
     CHECK(ReadBytes(dir.File()) == kDefaultFile);
@@ -70,7 +78,7 @@ TEST_CASE("a file that can be neither read nor created leaves the defaults and w
     const std::string inMissingFolder = dir.path + "/no-such-folder/appconfig.ini";
     g_uiLanguage = kEnglish;
     g_readerFamily = kUsb;
-    LoadConfigFile(inMissingFolder.c_str());
+    LoadInto(inMissingFolder.c_str());
     CHECK(g_uiLanguage == kRussian);
     CHECK(g_readerFamily == kKruKrm);
     CHECK_FALSE(Exists(dir.path + "/no-such-folder"));
@@ -84,7 +92,7 @@ TEST_CASE("an unreadable but writable file is emptied and rewritten with the def
     TempDir dir;
     WriteBytes(dir.File(), kEnglishUsbFile + "kept?\r\n");
     chmod(dir.File().c_str(), 0200);
-    LoadConfigFile(dir.File().c_str());
+    LoadInto(dir.File().c_str());
     CHECK(g_uiLanguage == kRussian);
     chmod(dir.File().c_str(), 0600);
     CHECK(ReadBytes(dir.File()) == kDefaultFile);
@@ -181,7 +189,7 @@ TEST_CASE("what is saved is what is loaded") {
             CHECK(ReadBytes(dir.File()).size() == 36);
             g_uiLanguage = 1 - language;
             g_readerFamily = 1 - family;
-            LoadConfigFile(dir.File().c_str());
+            LoadInto(dir.File().c_str());
             CHECK(g_uiLanguage == language);
             CHECK(g_readerFamily == family);
         }

@@ -3,11 +3,12 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "config/config.h"
-#include "protocol/usb_codec.h"
-#include "ui/control_ids.h"
-#include "ui/help.h"
-#include "ui/lamps.h"
+#include "core/config.h"
+#include "core/settings.h"
+#include "gui/control_ids.h"
+#include "gui/help.h"
+#include "gui/lamps.h"
+#include "gui/setting_radios.h"
 
 TEST_CASE("every setting radio with a lamp gives its lamp its colour") {
     struct Row { int id; int lamp; LampColor color; };
@@ -90,12 +91,12 @@ TEST_CASE("page defaults colour the lamps like the default choices") {
 }
 
 TEST_CASE("the cached byte-count digit picks its radio; anything else picks none") {
-    CHECK(ByteCountRadioForCode('7') == IdBytes7);
-    CHECK(ByteCountRadioForCode('5') == IdBytes5);
-    CHECK(ByteCountRadioForCode('4') == IdBytes4);
-    CHECK(ByteCountRadioForCode('3') == IdBytes3);
-    CHECK(ByteCountRadioForCode('2') == IdBytes2);
-    for (char c : {'6', '0', '1', '8', '9', 'A', '\0', '\xFF'}) CHECK(ByteCountRadioForCode(c) == 0);
+    CHECK(RadioFor(ByteCountForCode('7')) == IdBytes7);
+    CHECK(RadioFor(ByteCountForCode('5')) == IdBytes5);
+    CHECK(RadioFor(ByteCountForCode('4')) == IdBytes4);
+    CHECK(RadioFor(ByteCountForCode('3')) == IdBytes3);
+    CHECK(RadioFor(ByteCountForCode('2')) == IdBytes2);
+    for (char c : {'6', '0', '1', '8', '9', 'A', '\0', '\xFF'}) CHECK(RadioFor(ByteCountForCode(c)) == 0);
 }
 
 TEST_CASE("the shell's answer to opening the help file") {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/portnames.h"
+#include "core/port_names.h"
 
 namespace {
 

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include "config/config.h"
-#include "protocol/commands.h"
-#include "protocol/reply.h"
-#include "session/session.h"
+#include "gui/texts.h"
+#include "core/commands.h"
+#include "core/reply.h"
+#include "core/settings.h"
+#include "gui/session.h"
 
 namespace {
 
@@ -18,6 +19,18 @@ struct Received {
     int count;
 };
 
+// What the window makes of a classified reply: a settings reply gives the session its model
+// letter and firmware number, and its payload moves to the buffer start.
+ReplyKind ClassifyAsWindow(unsigned char* bytes, int count) {
+    const ReplyInfo info = ClassifyReply(bytes, count);
+    if (info.kind == SettingsReply) {
+        g_session.modelLetter = info.modelLetter;
+        g_session.firmwareVersion = info.firmwareVersion;
+        MovePayloadToStart(bytes, count, info);
+    }
+    return info.kind;
+}
+
 Received Receive(const std::string& wire) {
     Received r;
     std::memset(r.bytes, 0, sizeof r.bytes);
@@ -27,7 +40,7 @@ Received Receive(const std::string& wire) {
 }
 
 ReplyKind Classify(Received& r) {
-    ReplyKind kind = ClassifyReply(r.bytes, r.count);
+    ReplyKind kind = ClassifyAsWindow(r.bytes, r.count);
     CHECK(r.bytes[kReplyBufferSize] == 0);
     return kind;
 }
@@ -173,7 +186,7 @@ TEST_CASE("a reply whose marker is its last byte moves nothing") {
     // Offsets 0, 2, 3 are LF, 'A', 'T': no digits.
     CHECK(g_session.firmwareVersion == 0);
     g_readerFamily = kKruKrm;
-    CHECK_FALSE(CheckFirmwareVersion(reinterpret_cast<const char*>(r.bytes)));
+    CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, reinterpret_cast<const char*>(r.bytes)));
 }
 
 TEST_CASE("payloads shorter than a family's settings") {
@@ -215,13 +228,13 @@ TEST_CASE("firmware number: white space skipped, digits up to the first non-digi
 
 TEST_CASE("bad input never reads or writes past the received bytes") {
     FreshSession();
-    CHECK(ClassifyReply(nullptr, 10) == Unrecognized);
+    CHECK(ClassifyAsWindow(nullptr, 10) == Unrecognized);
     CHECK(Classify("") == Unrecognized);
     CHECK(Classify(" ") == Unrecognized);
     CHECK(Classify(std::string(1, '\0')) == Unrecognized);
     Received negative = Receive(kKruReply);
-    CHECK(ClassifyReply(negative.bytes, -5) == Unrecognized);
-    CHECK(ClassifyReply(negative.bytes, 0) == Unrecognized);
+    CHECK(ClassifyAsWindow(negative.bytes, -5) == Unrecognized);
+    CHECK(ClassifyAsWindow(negative.bytes, 0) == Unrecognized);
     CHECK(g_session.modelLetter == 'X');
 
     // 64 bytes of garbage, including every byte value the search looks for.
@@ -245,7 +258,7 @@ TEST_CASE("bad input never reads or writes past the received bytes") {
 
     // A count larger than the buffer is taken as the full buffer.
     Received big = Receive(std::string(kReplyBufferSize, 'a'));
-    CHECK(ClassifyReply(big.bytes, 1000) == Unrecognized);
+    CHECK(ClassifyAsWindow(big.bytes, 1000) == Unrecognized);
     CHECK(big.bytes[kReplyBufferSize] == 0);
 }
 
@@ -273,10 +286,10 @@ TEST_CASE("verdicts at the very end of the 64 bytes") {
     // not zero do not make a verdict.
     Received stale = Receive("\n\rAT+W441SO - OK");
     stale.bytes[stale.count] = '!';
-    CHECK(ClassifyReply(stale.bytes, stale.count) == Unrecognized);
+    CHECK(ClassifyAsWindow(stale.bytes, stale.count) == Unrecognized);
     Received staleMarker = Receive("\n\rAT+READS_KRU - OK! >");
     std::memcpy(staleMarker.bytes + staleMarker.count, "> 1.10", 6);
-    CHECK(ClassifyReply(staleMarker.bytes, staleMarker.count) == WriteAck);
+    CHECK(ClassifyAsWindow(staleMarker.bytes, staleMarker.count) == WriteAck);
 }
 
 TEST_CASE("a reply longer than the buffer is judged from its first 64 bytes") {
@@ -296,20 +309,20 @@ TEST_CASE("firmware labels each family accepts") {
     int saved = g_readerFamily;
     for (int family : {static_cast<int>(kKruKrm), static_cast<int>(kUsb)}) {
         g_readerFamily = family;
-        CHECK(CheckFirmwareVersion("1.00"));
-        CHECK(CheckFirmwareVersion("1.10TMX1DO"));
-        CHECK(CheckFirmwareVersion("2.00WHDH5EM"));
-        CHECK_FALSE(CheckFirmwareVersion("1.05TMX1DO"));
-        CHECK_FALSE(CheckFirmwareVersion("2.10"));
-        CHECK_FALSE(CheckFirmwareVersion("1.20"));
-        CHECK_FALSE(CheckFirmwareVersion("1.1"));
-        CHECK_FALSE(CheckFirmwareVersion(""));
-        CHECK_FALSE(CheckFirmwareVersion(" 1.10"));
-        CHECK_FALSE(CheckFirmwareVersion(nullptr));
+        CHECK(CheckFirmwareVersion(g_readerFamily, "1.00"));
+        CHECK(CheckFirmwareVersion(g_readerFamily, "1.10TMX1DO"));
+        CHECK(CheckFirmwareVersion(g_readerFamily, "2.00WHDH5EM"));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "1.05TMX1DO"));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "2.10"));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "1.20"));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "1.1"));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, ""));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, " 1.10"));
+        CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, nullptr));
     }
     g_readerFamily = 2;
-    CHECK_FALSE(CheckFirmwareVersion("1.10TMX1DO"));
+    CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "1.10TMX1DO"));
     g_readerFamily = -1;
-    CHECK_FALSE(CheckFirmwareVersion("1.10TMX1DO"));
+    CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "1.10TMX1DO"));
     g_readerFamily = saved;
 }

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "config/config.h"
-#include "config/uitext.h"
+#include "gui/texts.h"
+#include "gui/texts.h"
 
 namespace {
 

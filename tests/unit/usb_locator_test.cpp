@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/usb_identity.h"
+#include "core/usb_identity.h"
 
 namespace {
 

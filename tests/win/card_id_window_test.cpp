@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "config/config.h"
-#include "config/uitext.h"
-#include "protocol/card_id.h"
-#include "session/session.h"
+#include "gui/app.h"
+#include "gui/texts.h"
+#include "gui/texts.h"
+#include "gui/card_id.h"
+#include "gui/session.h"
 #include "win/ui_window.h"
 
 namespace {

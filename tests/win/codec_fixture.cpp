@@ -6,15 +6,15 @@
 
 #include <cstring>
 
-#include "app/app.h"
-#include "app/message.h"
-#include "protocol/codec.h"
-#include "config/config.h"
-#include "config/uitext.h"
-#include "session/session.h"
-#include "ui/control_ids.h"
-#include "ui/controls.h"
-#include "ui/lamps.h"
+#include "gui/app.h"
+#include "gui/message.h"
+#include "gui/codec.h"
+#include "core/config.h"
+#include "gui/texts.h"
+#include "gui/session.h"
+#include "gui/control_ids.h"
+#include "gui/controls.h"
+#include "gui/lamps.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/message.h"
-#include "config/config.h"
-#include "protocol/codec.h"
-#include "session/session.h"
-#include "ui/control_ids.h"
-#include "ui/lamps.h"
+#include "gui/app.h"
+#include "gui/message.h"
+#include "core/config.h"
+#include "gui/codec.h"
+#include "gui/session.h"
+#include "gui/control_ids.h"
+#include "gui/lamps.h"
 #include "win/codec_fixture.h"
 
 namespace {

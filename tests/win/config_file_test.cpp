@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "config/config.h"
+#include "core/config.h"
 #include "unit/file_bytes.h"
 
 namespace {
@@ -23,20 +23,17 @@ std::string TempFile(const char* name) {
 
 TEST_CASE("the save keeps the text after the two lines and drops the old surplus") {
     const std::string path = TempFile("vireo-config-save.ini");
-    g_uiLanguage = kEnglish;
-    g_readerFamily = kUsb;
+    const AppConfig englishUsb = {kEnglish, kUsb};
     WriteBytes(path, std::string(300, 'x') + "\r\nTabCtrl = KRU_KRM;\r\nthird\r\n\x1a" "fourth");
-    CHECK(WriteConfigFile(path.c_str()));
+    CHECK(WriteConfigFile(path.c_str(), englishUsb));
     CHECK(ReadBytes(path) == kEnglishUsbFile + "third\r\n\x1a" "fourth");
     WriteBytes(path, "Language = RU;\nTabCtrl = KRU_KRM;\nthird\n");
-    CHECK(WriteConfigFile(path.c_str()));
+    CHECK(WriteConfigFile(path.c_str(), englishUsb));
     CHECK(ReadBytes(path) == kEnglishUsbFile + "third\n");
     // Read back through the same reader: Ctrl-Z and CR LF are no different here.
-    g_uiLanguage = kRussian;
-    g_readerFamily = kKruKrm;
-    LoadConfigFile(path.c_str());
-    CHECK(g_uiLanguage == kEnglish);
-    CHECK(g_readerFamily == kUsb);
+    const AppConfig loaded = LoadConfigFile(path.c_str());
+    CHECK(loaded.language == kEnglish);
+    CHECK(loaded.family == kUsb);
     DeleteFileA(path.c_str());
 }
 
@@ -46,12 +43,10 @@ TEST_CASE("a file held by another program is neither read, replaced nor saved") 
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    g_uiLanguage = kEnglish;
-    g_readerFamily = kUsb;
-    LoadConfigFile(path.c_str());
-    CHECK(g_uiLanguage == kRussian);
-    CHECK(g_readerFamily == kKruKrm);
-    CHECK_FALSE(WriteConfigFile(path.c_str()));
+    const AppConfig loaded = LoadConfigFile(path.c_str());
+    CHECK(loaded.language == kRussian);
+    CHECK(loaded.family == kKruKrm);
+    CHECK_FALSE(WriteConfigFile(path.c_str(), AppConfig{kEnglish, kUsb}));
     CloseHandle(held);
     CHECK(ReadBytes(path) == kEnglishUsbFile);
     DeleteFileA(path.c_str());
@@ -61,12 +56,10 @@ TEST_CASE("a folder named like the file gives the defaults") {
     const std::string path = TempFile("vireo-config-folder.ini");
     RemoveDirectoryA(path.c_str());  // left over from an earlier run
     REQUIRE(CreateDirectoryA(path.c_str(), nullptr));
-    g_uiLanguage = kEnglish;
-    g_readerFamily = kUsb;
-    LoadConfigFile(path.c_str());
-    CHECK(g_uiLanguage == kRussian);
-    CHECK(g_readerFamily == kKruKrm);
-    CHECK_FALSE(WriteConfigFile(path.c_str()));
+    const AppConfig loaded = LoadConfigFile(path.c_str());
+    CHECK(loaded.language == kRussian);
+    CHECK(loaded.family == kKruKrm);
+    CHECK_FALSE(WriteConfigFile(path.c_str(), AppConfig{kEnglish, kUsb}));
     CHECK((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
     RemoveDirectoryA(path.c_str());
 }

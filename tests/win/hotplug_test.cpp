@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "config/config.h"
+#include "gui/app.h"
+#include "core/config.h"
 #include "message_watch.h"
 #include "registry_fixture.h"
-#include "serial/portlist.h"
-#include "session/hotplug.h"
-#include "session/session.h"
-#include "session/workflow.h"
-#include "ui/controls.h"
+#include "gui/portlist.h"
+#include "gui/hotplug.h"
+#include "gui/session.h"
+#include "gui/workflow.h"
+#include "gui/controls.h"
 #include "win/ui_window.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <thread>
 
-#include "app/app.h"
-#include "app/message.h"
-#include "config/config.h"
-#include "config/uitext.h"
+#include "gui/app.h"
+#include "gui/message.h"
+#include "gui/texts.h"
+#include "gui/texts.h"
 #include "win/message_watch.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "registry_fixture.h"
-#include "serial/portlist.h"
-#include "ui/controls.h"
+#include "gui/portlist.h"
+#include "gui/controls.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/message.h"
-#include "config/config.h"
-#include "config/uitext.h"
-#include "protocol/commands.h"
-#include "protocol/reply.h"
-#include "serial/channel.h"
-#include "session/session.h"
-#include "ui/controls.h"
+#include "gui/app.h"
+#include "gui/message.h"
+#include "core/config.h"
+#include "gui/texts.h"
+#include "core/commands.h"
+#include "gui/reply.h"
+#include "gui/channel.h"
+#include "gui/session.h"
+#include "gui/controls.h"
 #include "win/message_watch.h"
 #include "win/ui_window.h"
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "config/config.h"
-#include "config/uitext.h"
-#include "protocol/commands.h"
-#include "protocol/reply.h"
-#include "serial/channel.h"
-#include "session/session.h"
+#include "gui/app.h"
+#include "core/config.h"
+#include "gui/texts.h"
+#include "core/commands.h"
+#include "gui/reply.h"
+#include "gui/channel.h"
+#include "gui/session.h"
 #include "win/ui_window.h"
 
 namespace {
@@ -125,7 +125,7 @@ TEST_CASE("serial port: settings query round trip" * doctest::skip()) {
     REQUIRE(refusal.ok);
     std::vector<unsigned char> buffer(refusal.bytes.begin(), refusal.bytes.end());
     buffer.resize(kReplyBufferSize);
-    CHECK(ClassifyReply(buffer.data(), static_cast<int>(refusal.bytes.size())) == UnknownCommand);
+    CHECK(ClassifyReply(buffer.data(), static_cast<int>(refusal.bytes.size())).kind == UnknownCommand);
     CloseTestPort();
 }
 

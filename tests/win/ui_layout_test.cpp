@@ -10,12 +10,12 @@
 #include <vector>
 #include <strings.h>
 
-#include "app/app.h"
-#include "config/config.h"
-#include "config/uitext.h"
-#include "session/session.h"
-#include "ui/controls.h"
-#include "ui/lamps.h"
+#include "gui/app.h"
+#include "gui/texts.h"
+#include "gui/texts.h"
+#include "gui/session.h"
+#include "gui/controls.h"
+#include "gui/lamps.h"
 #include "win/ui_window.h"
 
 namespace {

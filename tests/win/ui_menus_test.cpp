@@ -11,15 +11,15 @@
 #include <thread>
 #include <vector>
 
-#include "app/app.h"
-#include "app/message.h"
-#include "config/config.h"
-#include "config/language.h"
-#include "config/uitext.h"
-#include "session/session.h"
-#include "ui/controls.h"
-#include "ui/lamps.h"
-#include "ui/menus.h"
+#include "gui/app.h"
+#include "gui/message.h"
+#include "gui/texts.h"
+#include "gui/language.h"
+#include "gui/texts.h"
+#include "gui/session.h"
+#include "gui/controls.h"
+#include "gui/lamps.h"
+#include "gui/menus.h"
 #include "win/ui_window.h"
 
 namespace {

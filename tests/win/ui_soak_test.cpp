@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app.h"
-#include "config/config.h"
-#include "ui/controls.h"
-#include "ui/lamps.h"
+#include "gui/app.h"
+#include "gui/texts.h"
+#include "gui/controls.h"
+#include "gui/lamps.h"
 #include "win/ui_window.h"
 
 namespace {

@@ -6,12 +6,12 @@
 #include <mutex>
 #include <thread>
 
-#include "app/app.h"
-#include "config/config.h"
-#include "config/uitext.h"
-#include "session/session.h"
-#include "ui/controls.h"
-#include "ui/lamps.h"
+#include "gui/app.h"
+#include "gui/texts.h"
+#include "gui/texts.h"
+#include "gui/session.h"
+#include "gui/controls.h"
+#include "gui/lamps.h"
 
 namespace {
 

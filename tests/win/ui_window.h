@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "gui/app.h"
 
 // One window created while a CreationRecorder was alive (children of the main window only).
 struct CreatedWindow {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "registry_fixture.h"
-#include "serial/usb_locator.h"
-#include "session/session.h"
+#include "port/usb_locator.h"
+#include "gui/session.h"
 
 namespace {
 

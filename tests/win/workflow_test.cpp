@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "config/config.h"
-#include "config/uitext.h"
+#include "gui/app.h"
+#include "gui/texts.h"
+#include "gui/texts.h"
 #include "message_watch.h"
 #include "registry_fixture.h"
-#include "session/session.h"
-#include "session/workflow.h"
-#include "ui/controls.h"
+#include "gui/session.h"
+#include "gui/workflow.h"
+#include "gui/controls.h"
 #include "win/ui_window.h"
 
 namespace {

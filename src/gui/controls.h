@@ -1,0 +1,36 @@
+#pragma once
+// The main window's controls: ids and the handles of every row of the control table.
+#include <windows.h>
+
+#include "gui/control_ids.h"
+
+constexpr int kRadioSlots = IdCardsMifare + 1;
+
+struct MainControls {
+    HWND main;
+    HWND portCombo, search, versionLabel, versionValue, tabs;
+    HWND groupInterfaces, groupOperatingMode, groupIndicationControl, groupOutputFormat;
+    HWND groupStandby, groupOutputType, groupTouchPoll, groupByteCount, groupCardForRead;
+    HWND read, write, indicFrame;
+    HWND radio[kRadioSlots];  // indexed by control id (3..13, 22..32, 35..37); others null
+};
+
+extern MainControls g_controls;
+
+// Builds the menu bar, every control, the tab control and the page defaults.
+void CreateMainControls();
+// The tab control with its two tabs, selected after g_readerFamily.
+void CreateReaderTabs();
+
+void ShowKruKrmPage(int showCommand);
+void ShowUsbPage(int showCommand);
+void ApplyKruKrmDefaults();
+void ApplyUsbDefaults();
+
+// WM_NOTIFY with TCN_SELCHANGE.
+void OnReaderTabChanged();
+// WM_COMMAND for radio ids 3..13 and 22..25.
+void OnSettingRadioClicked(int id);
+
+// Convenience: the check state of a radio by id (false for ids that are not radios).
+bool IsRadioChecked(int id);

@@ -1,0 +1,23 @@
+#include "gui/message.h"
+
+#include "gui/app.h"
+#include "gui/texts.h"
+
+int ShowMessage(HWND owner, const char* text, const char* caption, UINT style, unsigned iconId) {
+    MSGBOXPARAMSA params = {};
+    params.cbSize = sizeof params;
+    params.hwndOwner = owner;
+    params.hInstance = GetModuleHandleA(nullptr);
+    params.lpszText = text;
+    params.lpszCaption = caption;
+    params.dwStyle = style | MB_USERICON;
+    params.lpszIcon = MAKEINTRESOURCEA(iconId & 0xFFFF);
+    params.dwContextHelpId = 0;
+    params.lpfnMsgBoxCallback = nullptr;
+    params.dwLanguageId = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
+    return MessageBoxIndirectA(&params);
+}
+
+int Report(const char* text, MessageIcon icon) {
+    return ShowMessage(g_mainWindow, text, UiText[TextCaption], MB_OK, icon);
+}

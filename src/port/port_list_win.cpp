@@ -1,0 +1,91 @@
+// The command-line tool's port list on Windows: the SERIALCOMM values the window lists, each
+// with the USB identity of the device whose "PortName" it is.
+#include "port/port_list.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/port_names.h"
+#include "core/usb_identity.h"
+#include "port/serialcomm_win.h"
+#include "port/usb_devices_win.h"
+
+namespace {
+
+constexpr int kHexDigits = 4;
+
+std::string Narrow(const std::uint16_t* text) {
+    std::string out;
+    for (; *text != 0; ++text) out.push_back(static_cast<char>(*text & 0xFF));
+    return out;
+}
+
+std::string Narrow(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out.push_back(static_cast<char>(c & 0xFF));
+    return out;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// "USB\VID_2E3C&PID_5750&REV_0200": the four digits after a label, in upper case.
+std::string FieldAfter(const std::string& id, const char* label) {
+    const std::string upper = Upper(id);
+    const size_t at = upper.find(label);
+    if (at == std::string::npos) return "";
+    const std::string digits = upper.substr(at + std::char_traits<char>::length(label), kHexDigits);
+    return digits.size() == kHexDigits ? digits : "";
+}
+
+struct UsbPort {
+    std::string port;
+    std::string vendor;
+    std::string product;
+    bool reader;
+};
+
+void CollectUsbPort(const std::uint16_t* hardwareId, const std::uint16_t* portName, void* context) {
+    auto* ports = static_cast<std::vector<UsbPort>*>(context);
+    const std::string id = Narrow(hardwareId);
+    char identity[kUsbIdentitySize];
+    char identityAlt[kUsbIdentitySize];
+    BuildUsbIdentity(identity, "2E3C", "5750", "0200");
+    BuildUsbIdentityAlt(identityAlt, "2e3c", "5750", "0200");
+    ports->push_back(UsbPort{Narrow(portName), FieldAfter(id, "VID_"), FieldAfter(id, "PID_"),
+                             HardwareIdMatches(id.c_str(), identity, identityAlt)});
+}
+
+}  // namespace
+
+std::vector<PortInfo> ListSerialPorts() {
+    std::vector<std::u16string> names;
+    unsigned valueCount = 0;
+    ReadSerialCommPorts(&names, &valueCount);
+    std::vector<UsbPort> usb;
+    WalkUsbSerialDevices(CollectUsbPort, &usb);
+
+    std::vector<PortInfo> ports;
+    for (const std::u16string& wide : names) {
+        PortInfo info;
+        info.name = Narrow(wide);
+        info.path = info.name;
+        info.isUsbReader = false;
+        for (const UsbPort& device : usb) {
+            if (device.port != info.name) continue;
+            info.usbVendor = device.vendor;
+            info.usbProduct = device.product;
+            info.isUsbReader = device.reader;
+        }
+        ports.push_back(info);
+    }
+    std::sort(ports.begin(), ports.end(), [](const PortInfo& a, const PortInfo& b) {
+        const int na = PortNumberFromText(a.name.c_str());
+        const int nb = PortNumberFromText(b.name.c_str());
+        return na != nb ? na < nb : a.name < b.name;
+    });
+    return ports;
+}

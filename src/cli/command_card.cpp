@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <ctime>
 
-#include "cli/card_reply.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/messages.h"
 #include "cli/output.h"
+#include "core/card_id.h"
 
 namespace {
 
@@ -28,6 +28,20 @@ std::string LocalTime() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
+}
+
+// The window's four value fields of a card.
+struct CardForms {
+    std::string barcode;
+    std::string barcodeHex;
+    std::string cipher;
+    std::string cipherDotted;
+};
+
+CardForms FormsOf(const CardIdResult& card) {
+    CardIdFields fields{};
+    FormatCardIdFields(card, &fields);
+    return CardForms{fields.barcodeDecimal, fields.barcodeHex, fields.cipherDecimal, fields.cipherDotted};
 }
 
 nlohmann::json CardJson(const CardForms& forms) {
@@ -54,7 +68,7 @@ std::string CardBlock(int language, const CardForms& forms) {
            Pad(WindowText(language, TextCipherIdDotted), kLabelColumn) + forms.cipherDotted + "\n";
 }
 
-bool SameCard(const CardId& a, const CardId& b) { return a.barcode == b.barcode && a.cipher == b.cipher; }
+bool SameCard(const CardIdResult& a, const CardIdResult& b) { return a.barcode == b.barcode && a.cipherId == b.cipherId; }
 
 int Fail(const Options& options, const PortOutcome& outcome) {
     if (options.json) {
@@ -69,16 +83,16 @@ int Fail(const Options& options, const PortOutcome& outcome) {
 
 int Watch(const Options& options, Link* link, PortOutcome outcome) {
     if (!options.json) WriteErr(std::string(MessageText(options.language, Msg::WatchHint)) + "\n");
-    CardId last{};
+    CardIdResult last{};
     bool holding = false;
     while (!InterruptFlag().load()) {
-        CardId card{};
-        Status status = QueryCard(link, &card);
+        CardIdResult card{};
+        Status status = QueryCard(link, outcome.before.family, &card);
         if (status == Status::IoError) {
             outcome.status = status;
             return Fail(options, outcome);
         }
-        bool present = status == Status::Ok && (card.barcode != 0 || card.cipher != 0);
+        bool present = status == Status::Ok && (card.barcode != 0 || card.cipherId != 0);
         if (present && !(holding && SameCard(card, last))) {
             CardForms forms = FormsOf(card);
             if (options.json) {
@@ -116,8 +130,8 @@ int RunCard(const Options& options) {
         CloseLink(&link);
         return code;
     }
-    CardId card{};
-    outcome.status = QueryCard(&link, &card);
+    CardIdResult card{};
+    outcome.status = QueryCard(&link, outcome.before.family, &card);
     CloseLink(&link);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
     CardForms forms = FormsOf(card);

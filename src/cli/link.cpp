@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "cli/card_reply.h"
+#include "core/card_id.h"
 #include "core/commands.h"
 #include "core/family.h"
 #include "core/reply.h"
@@ -139,13 +139,13 @@ Status WriteSettings(Link* link, int family, const std::string& chars) {
     return Status::Garbage;
 }
 
-Status QueryCard(Link* link, CardId* card) {
+Status QueryCard(Link* link, int family, CardIdResult* card) {
     ReplyBuffer reply;
-    Heard heard = Exchange(link, kQueryCardId, kQueryLength, AwaitedReply::CardId, -1, &reply, true);
+    Heard heard = Exchange(link, kQueryCardId, kQueryLength, AwaitedReply::CardId, family, &reply, true);
     if (heard != Heard::Complete && heard != Heard::Incomplete) return StatusOfSilence(heard);
-    switch (ParseCardReply(reply.bytes, sizeof reply.bytes, card)) {
-        case CardReply::Complete: return Status::Ok;
-        case CardReply::Refused: return Status::Refused;
+    switch (ParseCardIdReply(reply.bytes, sizeof reply.bytes, card)) {
+        case CardIdComplete: return Status::Ok;
+        case CardIdInvalidCommand: return Status::Refused;
         default: return Status::Garbage;
     }
 }

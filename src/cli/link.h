@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/reader.h"
+#include "core/card_id.h"
 #include "port/serial_port.h"
 
 struct Link {
@@ -30,4 +31,4 @@ Status QuerySettings(Link* link, int family, Reader* reader);
 Status WriteSettings(Link* link, int family, const std::string& chars);
 
 // The card query: barcode number and cipher ID. NoAnswer when nothing came back.
-Status QueryCard(Link* link, CardId* card);
+Status QueryCard(Link* link, int family, CardIdResult* card);

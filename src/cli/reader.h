@@ -1,6 +1,5 @@
 #pragma once
 // One reader as the tool sees it: a small value, one per port, passed between threads by copy.
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -65,9 +64,4 @@ struct PortOutcome {
     bool wouldChange = false;
     std::vector<Change> changes;
     bool explicitlyNamed = false;  // named on the command line, not found by a walk or glob
-};
-
-struct CardId {
-    std::uint32_t barcode = 0;
-    std::uint32_t cipher = 0;
 };

@@ -1,0 +1,84 @@
+"""vireo4.exe, the command-line tool's Windows build: a console program importing system DLLs
+only, and ports, find, read and write under Wine against simulated readers on COM ports."""
+
+import json
+import os
+import re
+import subprocess
+import time
+
+import harness as h
+
+T = h.Tests(__file__)
+
+CLI_EXE = os.path.join(h.WIN_BUILD_DIR, "vireo4.exe")
+SYSTEM_DLLS = {"advapi32.dll", "kernel32.dll", "msvcrt.dll", "setupapi.dll", "user32.dll", "ole32.dll"}
+RUN_TIMEOUT_S = 30
+
+
+def vireo4(env, *args):
+    """Runs vireo4.exe in the test's prefix; stdout and stderr are pipes, so UTF-8 bytes."""
+    done = subprocess.run(["wine", CLI_EXE, *args], env=env.wine_env, cwd=env.workdir, capture_output=True,
+                          timeout=RUN_TIMEOUT_S, stdin=subprocess.DEVNULL)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def vireo4_json(env, *args):
+    code, out, err = vireo4(env, *args, "--json")
+    try:
+        return code, json.loads(out)
+    except ValueError:
+        raise h.Failure("not one JSON document (exit %d): %r %r" % (code, out, err))
+
+
+def commands(sim):
+    return [data for _, tag, data in sim.log() if tag == "RX"]
+
+
+@T.case("vireo4.exe: a 64-bit console program importing system DLLs only")
+def _():
+    dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", CLI_EXE], capture_output=True, text=True,
+                          check=True).stdout
+    h.expect("(PE32+)" in dump, "a 64-bit image")
+    h.expect(re.search(r"Subsystem\s+00000003\s+\(Windows CUI\)", dump), "the console subsystem")
+    imported = sorted(name.lower() for name in re.findall(r"DLL Name: (\S+)", dump))
+    h.expect_eq([n for n in imported if n not in SYSTEM_DLLS], [], "DLLs that are not Windows' own")
+
+
+@T.case("ports, find, read and write under Wine; the USB reader asked the USB query first")
+def _():
+    with h.Env() as env:
+        kru = env.sim(model="U", com=3)
+        usb = env.sim(model="B", com=4)
+        env.sim(model="U", com=5, extra=["--silent"])
+        env.boot()
+        env.add_usb("VR0001", "COM4")
+
+        code, doc = vireo4_json(env, "ports")
+        ports = {p["name"]: p for p in doc["ports"]}
+        h.expect_eq((code, sorted(ports)), (0, ["COM3", "COM4", "COM5"]), "ports")
+        h.expect(ports["COM4"]["usb_reader"] and not ports["COM3"]["usb_reader"], doc)
+
+        start = time.monotonic()
+        code, doc = vireo4_json(env, "find")
+        elapsed = time.monotonic() - start
+        found = {r["port"]: (r["model"], r["raw"]) for r in doc["readers"]}
+        h.expect_eq((code, found), (0, {"COM3": ("KRU", "TMX1DO"), "COM4": ("USB", "WHDH5EM")}), "readers")
+        h.expect_eq(commands(usb), [b"AT+READS_USB"], "commands the USB reader got")
+        h.expect(elapsed < 5, "find under Wine took %.1f s" % elapsed)
+
+        code, out, _ = vireo4(env, "read", "COM3")
+        h.expect(code == 0 and "interface  touch-memory" in out, out)
+        code, doc = vireo4_json(env, "write", "COM3", "interface=wiegand-26", "touch-poll=off")
+        h.expect_eq((code, doc["changed"], doc["after"]["raw"]), (0, True, "W261DF"), "write")
+        h.expect_eq([c for c in commands(kru) if not c.startswith(b"AT+READS")], [b"AT+W261DF"], "write command")
+        code, _, err = vireo4(env, "write", "COM4", "format=touch-memory", "bytes=7")
+        # A Russian user locale: the messages are Russian unless --lang says otherwise.
+        h.expect(code == 3 and "требует прошивку новее 1.10" in err, err)
+        code, _, err = vireo4(env, "write", "COM4", "format=touch-memory", "bytes=7", "--lang", "en")
+        h.expect(code == 3 and "above 1.10" in err, err)
+        code, _, err = vireo4(env, "read", "COM9")
+        h.expect(code == 2 and "порт не найден" in err, err)
+
+
+T.main()

@@ -1,7 +1,5 @@
 // write and apply: commands that change readers, each verified by reading back.
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdio>
 
 #include "cli/commands.h"
 #include "cli/console.h"
@@ -145,6 +143,20 @@ std::string ProfileErrorText(int language, const ProfileError& error) {
     return std::string();
 }
 
+// A profile is a few hundred bytes; a file far larger is not one.
+constexpr long kLargestProfile = 1 << 20;
+
+bool ReadWholeFile(const std::string& path, std::string* text) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    char chunk[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 && text->size() < kLargestProfile) text->append(chunk, got);
+    bool ok = !std::ferror(file) && text->size() < kLargestProfile;
+    std::fclose(file);
+    return ok;
+}
+
 std::string Report(const Options& options, const std::vector<PortOutcome>& outcomes) {
     std::size_t portWidth = kPortColumn;
     for (const PortOutcome& outcome : outcomes) portWidth = std::max(portWidth, DisplayWidth(outcome.port) + 2);
@@ -193,9 +205,10 @@ int RunWrite(const Options& options) {
 }
 
 int RunApply(const Options& options) {
-    std::ifstream file(options.profile, std::ios::binary);
-    if (!file) return UsageFailure(options, Format(MessageText(options.language, Msg::ProfileCannotRead), options.profile));
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (!ReadWholeFile(options.profile, &text)) {
+        return UsageFailure(options, Format(MessageText(options.language, Msg::ProfileCannotRead), options.profile));
+    }
     Profile profile;
     ProfileError parseError;
     if (!ParseProfile(text.data(), text.size(), &profile, &parseError)) {

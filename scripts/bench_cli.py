@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Benchmark of vireo4, the command-line tool, natively on Linux against simulated readers on
+pseudo-terminals (paced at 19200 baud). Prints each figure beside its bound and the window
+program's figure for the same job, as a ratio. A benchmark, not a test: it never fails.
+
+    bash scripts/build.sh            # or build the native vireo4 and vireo-sim targets
+    python3 scripts/bench_cli.py [--runs N]
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "cli"))
+os.environ.setdefault("VIREO4", os.path.join(ROOT, "build", "native", "vireo4"))
+os.environ.setdefault("VIREO_SIM", os.path.join(ROOT, "build", "native", "sim", "vireo-sim"))
+
+from cli_support import BASE_ENV, VIREO4, Fleet  # noqa: E402
+
+DEADLINE_S = 0.7             # the default reply deadline
+WINDOW_SEARCH_60_S = 37.0    # the window's search over 60 ports, 59 of them silent
+WINDOW_READ_S = 1.56         # the window's read: its fixed wait from query to result
+TIME = "/usr/bin/time"
+EXE = os.path.join(ROOT, "build", "win", "vireo4.exe")
+PROFILES = ["[kru-krm]\ninterface = wiegand-26\n[usb]\nbytes = 4\n",
+            "[kru-krm]\ninterface = wiegand-44\n[usb]\nbytes = 3\n"]
+
+
+def timed(*args):
+    """Wall time and peak resident memory (KiB) of one vireo4 run, and its exit code. The memory
+    comes from /usr/bin/time: a child forked by Python would count the interpreter's own pages."""
+    with tempfile.NamedTemporaryFile("r") as report:
+        start = time.monotonic()
+        code = subprocess.call([TIME, "-f", "%M", "-o", report.name, VIREO4, *args], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, env=BASE_ENV)
+        elapsed = time.monotonic() - start
+        peak = int(report.read().strip().splitlines()[-1])
+    return elapsed, peak, code
+
+
+def measure(runs, *args):
+    results = [timed(*args) for _ in range(runs)]
+    codes = {code for _, _, code in results}
+    return statistics.median(t for t, _, _ in results), max(r for _, r, _ in results), codes
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=5)
+    runs = parser.parse_args().runs
+    rows = []
+    peak_kib = 0
+    with Fleet() as fleet:
+        fleet.many(["port%02d" % n for n in range(59)], extra=["--silent"])
+        fleet.sim("port59", "M", logged=False)
+        t, rss, codes = measure(runs, "find", fleet.path("port*"))
+        peak_kib = max(peak_kib, rss)
+        rows.append(("find over 60 ports, 59 silent", t, 1.3 * DEADLINE_S, WINDOW_SEARCH_60_S, codes))
+    with Fleet() as fleet:
+        fleet.sim("one", "U", logged=False)
+        t, rss, codes = measure(runs * 2, "read", fleet.path("one"))
+        peak_kib = max(peak_kib, rss)
+        rows.append(("read of one answering reader", t, 0.1, WINDOW_READ_S, codes))
+    with Fleet() as fleet:
+        names = ["r%02d" % n for n in range(16)]
+        models = ["U", "M", "X", "B"]
+        for n, name in enumerate(names):
+            fleet.sim(name, models[n % len(models)], logged=False)
+        paths = []
+        for k, text in enumerate(PROFILES):
+            paths.append(fleet.path("p%d.ini" % k))
+            with open(paths[-1], "w") as f:
+                f.write(text)
+        # Alternate two profiles, so every run writes and verifies all 16 readers.
+        results = [timed("apply", paths[k % 2], fleet.path("r*")) for k in range(runs)]
+        peak_kib = max(peak_kib, max(r for _, r, _ in results))
+        rows.append(("apply to 16 readers, read back", statistics.median(t for t, _, _ in results), 1.5, None,
+                     {c for _, _, c in results}))
+
+    print("vireo4 benchmark (native, %d runs each, medians), load average %s" %
+          (runs, " ".join("%.2f" % x for x in os.getloadavg())))
+    print("%-34s %9s %9s %12s %10s  %s" % ("measure", "result", "bound", "window", "ratio", "exit"))
+    for name, t, bound, window, codes in rows:
+        ratio = "%.3f" % (t / window) if window else "-"
+        print("%-34s %7.0f ms %6.0f ms %9s %10s  %s  %s" % (
+            name, t * 1000, bound * 1000, "%.2f s" % window if window else "-", ratio,
+            ",".join(map(str, sorted(codes))), "met" if t <= bound else "NOT met"))
+    print("%-34s %6.1f MiB %6.0f MiB" % ("peak resident memory (any run)", peak_kib / 1024, 8))
+    if os.path.exists(EXE):
+        print("%-34s %d bytes (%.0f KiB)" % ("size of vireo4.exe", os.path.getsize(EXE), os.path.getsize(EXE) / 1024))
+    native = os.environ["VIREO4"]
+    print("%-34s %d bytes (%.0f KiB)" % ("size of vireo4 (native)", os.path.getsize(native),
+                                         os.path.getsize(native) / 1024))
+
+
+if __name__ == "__main__":
+    main()

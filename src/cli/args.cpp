@@ -115,6 +115,7 @@ std::string NearestName(const std::string& word, const std::vector<std::string>&
 bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options, std::string* error) {
     *options = Options{};
     options->language = LanguageOf(argc, argv, defaultLanguage);
+    for (int i = 1; i < argc; ++i) options->json = options->json || std::string(argv[i]) == "--json";
     Parser parser{options->language, error};
     const CommandEntry* command = nullptr;
     std::vector<std::string> positional;

@@ -117,8 +117,11 @@ int Watch(const Options& options, Link* link, PortOutcome outcome) {
 }  // namespace
 
 int RunCard(const Options& options) {
+    PortTarget target;
+    std::string error;
+    if (!SinglePort(options, &target, &error)) return UsageFailure(options, error);
     Link link;
-    PortOutcome outcome = OpenAndIdentify(SinglePort(options), options, &link);
+    PortOutcome outcome = OpenAndIdentify(target, options, &link);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
     if (outcome.before.firmwareVersion <= kOldestCardFirmware) {
         CloseLink(&link);

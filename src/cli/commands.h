@@ -18,5 +18,5 @@ PortOutcome OpenAndIdentify(const PortTarget& target, const Options& options, Li
 // A usage error: the message, a hint to the command's help, exit code 1.
 int UsageFailure(const Options& options, const std::string& message);
 
-// The one-port commands take the first port as given.
-PortTarget SinglePort(const Options& options);
+// The one port of read, write and card; a glob that names several is a usage error.
+bool SinglePort(const Options& options, PortTarget* target, std::string* error);

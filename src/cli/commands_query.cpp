@@ -38,14 +38,23 @@ std::string UsbIdentity(const PortInfo& port) {
 
 }  // namespace
 
-PortTarget SinglePort(const Options& options) {
+bool SinglePort(const Options& options, PortTarget* target, std::string* error) {
     std::vector<PortOutcome> unmatched;
     std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
-    if (!targets.empty()) return targets[0];
-    PortTarget target;
-    target.path = options.ports.empty() ? std::string() : options.ports[0];
-    target.named = true;
-    return target;
+    if (targets.size() > 1) {
+        std::string names;
+        for (const PortTarget& each : targets) names += (names.empty() ? "" : ", ") + each.path;
+        *error = Format(MessageText(options.language, Msg::UsageSeveralPorts), options.ports[0], names);
+        return false;
+    }
+    if (!targets.empty()) {
+        *target = targets[0];
+    } else {
+        // A pattern that matched nothing: opening it reports the port as not found.
+        target->path = options.ports.empty() ? std::string() : options.ports[0];
+    }
+    target->named = true;
+    return true;
 }
 
 PortOutcome OpenAndIdentify(const PortTarget& target, const Options& options, Link* link) {
@@ -80,7 +89,7 @@ int RunPorts(const Options& options) {
             nameWidth = std::max(nameWidth, port.name.size() + 2);
             pathWidth = std::max(pathWidth, port.path.size() + 2);
         }
-        std::string text = Pad(MessageText(options.language, Msg::HeaderPort), nameWidth) + Pad("PATH", pathWidth) +
+        std::string text = Pad(MessageText(options.language, Msg::HeaderPort), nameWidth) + Pad(MessageText(options.language, Msg::HeaderPath), pathWidth) +
                            MessageText(options.language, Msg::HeaderUsb) + "\n";
         for (const PortInfo& port : ports) {
             std::string line = Pad(port.name, nameWidth) + Pad(port.path, pathWidth) + UsbIdentity(port);
@@ -155,8 +164,11 @@ int RunFind(const Options& options) {
 }
 
 int RunRead(const Options& options) {
+    PortTarget target;
+    std::string error;
+    if (!SinglePort(options, &target, &error)) return UsageFailure(options, error);
     Link link;
-    PortOutcome outcome = OpenAndIdentify(SinglePort(options), options, &link);
+    PortOutcome outcome = OpenAndIdentify(target, options, &link);
     CloseLink(&link);
     const Reader& reader = outcome.before;
     if (options.json) {

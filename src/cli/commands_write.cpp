@@ -172,8 +172,10 @@ int RunWrite(const Options& options) {
     std::string error;
     if (!CheckAssignments(options, &pairs, &error)) return UsageFailure(options, error);
 
+    PortTarget target;
+    if (!SinglePort(options, &target, &error)) return UsageFailure(options, error);
     Link link;
-    PortOutcome outcome = OpenAndIdentify(SinglePort(options), options, &link);
+    PortOutcome outcome = OpenAndIdentify(target, options, &link);
     if (outcome.status == Status::Ok) {
         Wanted wanted;
         wanted.raw = options.raw;
@@ -213,8 +215,10 @@ int RunApply(const Options& options) {
     ProfileError parseError;
     if (!ParseProfile(text.data(), text.size(), &profile, &parseError)) {
         // file:line: message, and nothing written anywhere.
-        WriteErr(options.profile + ":" + std::to_string(parseError.line) + ": " +
-                 ProfileErrorText(options.language, parseError) + "\n");
+        std::string message = options.profile + ":" + std::to_string(parseError.line) + ": " +
+                              ProfileErrorText(options.language, parseError);
+        WriteErr(message + "\n");
+        if (options.json) WriteOut(JsonLine({{"ok", false}, {"error", message}, {"exit_code", kExitUsage}}));
         return kExitUsage;
     }
 

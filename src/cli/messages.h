@@ -28,6 +28,7 @@ enum class Msg : int {
     UsageWrongFamilyName,     // %1 name, %2 family section
     UsageTypeWithTouchMemory,
     UsageTypeNeeded,
+    UsageSeveralPorts,        // %1 pattern, %2 the ports
     ProfileCannotRead,        // %1 file
     ProfileBadLine,
     ProfileUnknownSection,    // %1 section
@@ -65,6 +66,7 @@ enum class Msg : int {
     HeaderModel,
     HeaderFirmware,
     HeaderSettings,
+    HeaderPath,
     HeaderUsb,
     HeaderResult,
     UsbReaderMark,

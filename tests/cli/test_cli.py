@@ -62,6 +62,8 @@ def _():
     expect(code == 1 and "NAME=VALUE" in err, err)
     code, _, err = run("read", "/dev/x", "--lang", "de")
     expect(code == 1 and "'ru' or 'en'" in err, err)
+    code, doc = run_json("fnd")
+    expect(code == 1 and doc["ok"] is False and "fnd" in doc["error"], doc)
 
 
 @T.case("help of every command, version, both languages")
@@ -141,6 +143,8 @@ def _():
         expect(code == 2 and "port not found" in err, err)
         code, _, err = run("find", fleet.path("nothing*"))
         expect(code == 2 and "no port matches" in err, err)
+        code, _, err = run("read", fleet.path("*"))
+        expect(code == 1 and "names several ports" in err, err)
         code, _, err = run("read", fleet.path("silent"), "--timeout", "200")
         expect(code == 2 and "The reader did not respond!" in err, err)
         code, _, err = run("find", fleet.path("silent"), "--timeout", "200")
@@ -363,6 +367,8 @@ def _():
             code, _, err = run("apply", path, sim.link)
             expect(code == 1 and err.startswith("%s:%d: " % (path, line)) and words in err,
                    "%r: %d %r" % (text, code, err))
+        code, doc = run_json("apply", path, sim.link)
+        expect(code == 1 and doc["ok"] is False and doc["error"].startswith(path + ":3: "), doc)
         code, _, err = run("apply", fleet.path("missing.ini"), sim.link)
         expect(code == 1 and "cannot read" in err, err)
         expect_eq(sim.rx(), [], "commands the reader got")

@@ -32,13 +32,13 @@ set(CPACK_PACKAGE_VENDOR Vireo)
 set(CPACK_PACKAGE_CONTACT "VireoTool-4 maintainers <vireotool4@example.org>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "command-line configurator for Vireo-4 proximity card readers")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "command-line configurator for Vireo-4 proximity card readers
- vireo4 finds Vireo-4KRU, Vireo-4KRM and Vireo-4-USB readers on the serial ports,
- reads and writes their settings by name, applies a profile file to several readers
- at once and reads the barcode number and cipher ID of cards held to a reader.
- .
- A udev rule lets members of the group dialout use the Vireo-4-USB reader and gives
- it the stable names /dev/vireo4-usb and /dev/vireo4-usb-SERIAL.")
+# The extended description (CPack puts the summary first and indents these lines).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "vireo4 finds Vireo-4KRU, Vireo-4KRM and Vireo-4-USB readers on the serial ports,
+reads and writes their settings by name, applies a profile file to several readers
+at once and reads the barcode number and cipher ID of cards held to a reader.
+.
+A udev rule lets members of the group dialout use the Vireo-4-USB reader and gives
+it the stable names /dev/vireo4-usb and /dev/vireo4-usb-SERIAL.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS udev)

@@ -1,7 +1,7 @@
 ; VireoTool-4 installer (NSIS 3, makensis). Built by the cross build:
-;   makensis -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] VireoTool-4.nsi
+;   makensis -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] [-DCLI_EXE=...] VireoTool-4.nsi
 ;
-; Installs VireoTool-4.exe and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
+; Installs VireoTool-4.exe, the command-line tool vireo4.exe (when CLI_EXE is given) and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
 ; help hint names), outside Program Files, because the program writes appconfig.ini into its
 ; working folder and the shortcuts make the install folder that working folder.
 ; Silent use: setup.exe /S [/D=C:\Other Folder]; Uninstall.exe /S.
@@ -122,6 +122,10 @@ Section "!$(SecProgram)" SEC_PROGRAM
   SectionIn RO
   SetOutPath "$INSTDIR"
   File "/oname=${PRODUCT}.exe" "${PROGRAM_EXE}"
+!ifdef CLI_EXE
+  ; The command-line tool, beside the program: "$INSTDIR\vireo4.exe" find
+  File "/oname=vireo4.exe" "${CLI_EXE}"
+!endif
   SetOutPath "$INSTDIR\help"
   File "/oname=${HELP_FILE}" "${MANUAL}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -159,6 +163,7 @@ SectionEnd
 ; it stays, and with it the folder.
 Section "Uninstall"
   Delete "$INSTDIR\${PRODUCT}.exe"
+  Delete "$INSTDIR\vireo4.exe"
   Delete "$INSTDIR\help\${HELP_FILE}"
   RMDir "$INSTDIR\help"
   Delete "$INSTDIR\Uninstall.exe"

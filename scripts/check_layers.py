@@ -5,8 +5,8 @@ Usage: check_layers.py SRC_DIR [CORE_LIBRARY]
 
 Fails when a file under core includes windows.h (or another Windows header) or anything outside
 core; when port includes gui or cli; when gui and cli include each other; and, given the native
-core library, when its objects define a mutable global (nm symbol types B, D, b, d, G, g, S, s,
-C, u: data that lives for the whole process).
+core library, when its objects define a mutable global (a data object in .data, .bss or their
+thread-local and common forms: state that lives for the whole process).
 """
 import pathlib
 import re
@@ -17,7 +17,6 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 WINDOWS_HEADERS = {"windows.h", "winbase.h", "commctrl.h", "setupapi.h", "dbt.h", "shellapi.h", "winreg.h"}
 # What each layer may include from src/ (the standard library is always allowed).
 ALLOWED = {"core": {"core"}, "port": {"core", "port"}, "gui": {"core", "port", "gui"}, "cli": {"core", "port", "cli"}}
-MUTABLE_DATA = set("BbDdGgSsCu")
 
 
 def include_faults(src):
@@ -38,19 +37,26 @@ def include_faults(src):
 
 
 def global_faults(library):
-    out = subprocess.run(["nm", "-C", library], capture_output=True, text=True, check=True).stdout
+    """Data objects the core's objects keep in writable sections: .data and .bss (and their
+    thread-local and common forms). Tables of pointers in .data.rel.ro are read-only once
+    relocated, so they are not state."""
+    out = subprocess.run(["objdump", "-t", "-C", library], capture_output=True, text=True, check=True).stdout
     faults = []
     obj = "?"
     for line in out.splitlines():
-        if line.endswith(":") and not line.startswith(" "):
-            obj = line[:-1]
+        member = re.match(r"^(\S+):\s+file format", line)
+        if member:
+            obj = member.group(1)
             continue
-        parts = line.split(maxsplit=2)
-        if len(parts) == 3 and parts[1] in MUTABLE_DATA:
-            name = parts[2]
-            if name.startswith(("__asan", "__ubsan", "__sancov", "___asan")):
-                continue  # sanitizer runtime bookkeeping
-            faults.append(f"{obj}: mutable global {name} ({parts[1]})")
+        fields = line.split()
+        if len(fields) < 5 or "O" not in fields[1:3] and fields[-3:-2] != ["*COM*"]:
+            continue
+        section = next((f for f in fields if f.startswith((".", "*"))), "")
+        writable = section.startswith((".data", ".bss", ".tdata", ".tbss", "*COM*")) and not section.startswith(
+            ".data.rel.ro")
+        name = line.split("\t")[-1].split(None, 1)[-1] if "\t" in line else fields[-1]
+        if writable and not name.startswith(("__asan", "__ubsan", "__sancov", "___asan")):
+            faults.append(f"{obj}: mutable global {name} ({section})")
     return faults
 
 

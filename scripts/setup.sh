@@ -11,6 +11,7 @@ packages=(
   nsis
   python3-reportlab fonts-dejavu-core
   clang libclang-rt-14-dev
+  dpkg-dev groff-base man-db
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -14,6 +14,19 @@ namespace {
 
 constexpr int kPortTextSize = 16;  // "COM" + any int in decimal + terminator
 
+// The list is emptied once the key is open, right before its first entry.
+struct PortFill {
+    HWND combo;
+    bool emptied;
+};
+
+void AddPort(const std::uint16_t* text, void* context) {
+    PortFill* fill = static_cast<PortFill*>(context);
+    if (!fill->emptied) SendMessageA(fill->combo, CB_RESETCONTENT, 0, 0);
+    fill->emptied = true;
+    SendMessageW(fill->combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
 int EntryCount(HWND combo) { return static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)); }
 
 }  // namespace
@@ -33,12 +46,10 @@ bool ReadComboEntry(HWND combo, int index, char* out, int size) {
 }
 
 bool FillPortList(HWND combo) {
-    std::vector<std::u16string> ports;
-    unsigned valueCount = 0;
-    if (!ReadSerialCommPorts(&ports, &valueCount)) return false;
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (const std::u16string& port : ports)
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port.c_str()));
+    PortFill fill = {combo, false};
+    const int valueCount = ForEachSerialCommPort(AddPort, &fill);
+    if (valueCount < 0) return false;
+    if (!fill.emptied) SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     if (valueCount == 0) return false;
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
     return true;

@@ -20,10 +20,8 @@ std::string Narrow(const std::uint16_t* text) {
     return out;
 }
 
-std::string Narrow(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out.push_back(static_cast<char>(c & 0xFF));
-    return out;
+void CollectName(const std::uint16_t* text, void* context) {
+    static_cast<std::vector<std::string>*>(context)->push_back(Narrow(text));
 }
 
 std::string Upper(std::string text) {
@@ -62,16 +60,15 @@ void CollectUsbPort(const std::uint16_t* hardwareId, const std::uint16_t* portNa
 }  // namespace
 
 std::vector<PortInfo> ListSerialPorts() {
-    std::vector<std::u16string> names;
-    unsigned valueCount = 0;
-    ReadSerialCommPorts(&names, &valueCount);
+    std::vector<std::string> names;
+    ForEachSerialCommPort(CollectName, &names);
     std::vector<UsbPort> usb;
     WalkUsbSerialDevices(CollectUsbPort, &usb);
 
     std::vector<PortInfo> ports;
-    for (const std::u16string& wide : names) {
+    for (const std::string& name : names) {
         PortInfo info;
-        info.name = Narrow(wide);
+        info.name = name;
         info.path = info.name;
         info.isUsbReader = false;
         for (const UsbPort& device : usb) {

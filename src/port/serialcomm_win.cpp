@@ -68,16 +68,14 @@ bool ReadPortValue(SerialCommKey* k, DWORD index) {
 
 }  // namespace
 
-bool ReadSerialCommPorts(std::vector<std::u16string>* ports, unsigned* valueCount) {
-    ports->clear();
-    *valueCount = 0;
+int ForEachSerialCommPort(SerialCommPortFn each, void* context) {
     SerialCommKey k;
-    if (!OpenSerialCommKey(&k)) return false;
+    if (!OpenSerialCommKey(&k)) return -1;
     for (DWORD i = 0; i < k.valueCount; ++i)
-        if (ReadPortValue(&k, i)) ports->push_back(reinterpret_cast<const char16_t*>(k.data));
-    *valueCount = k.valueCount;
+        if (ReadPortValue(&k, i)) each(k.data, context);
+    const int valueCount = static_cast<int>(k.valueCount);
     CloseSerialCommKey(&k);
-    return true;
+    return valueCount;
 }
 
 bool SerialCommPortPresent(const char* name) {

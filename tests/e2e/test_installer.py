@@ -1,8 +1,9 @@
 """The installer under Wine: a silent install into a fresh prefix puts the program and its manual
 into "C:\\VireoTool-4 v.2.00" with shortcuts whose working folder is that folder and an entry in
 Add/Remove Programs (64-bit registry view); the program started there finds its help file and
-writes appconfig.ini there; a silent uninstall removes everything it installed but the user's
-appconfig.ini."""
+writes appconfig.ini there; the command-line tool vireo4.exe, when the build bundles it, is
+installed beside the program and runs there; a silent uninstall removes everything it installed
+but the user's appconfig.ini."""
 import filecmp
 import os
 import sys
@@ -20,6 +21,20 @@ START_MENU = "ProgramData/Microsoft/Windows/Start Menu/Programs/VireoTool-4"
 DESKTOP_LINK = "users/Public/Desktop/VireoTool-4.lnk"
 INSTALL_TIMEOUT = 120.0
 DEFAULT_CONFIG = b"Language = RU;\r\nTabCtrl = KRU_KRM;\r\n"
+# What the installer carries, as the cross build wrote it: "NAME<TAB>built file" per line.
+BUNDLED_LIST = os.path.join(h.WIN_BUILD_DIR, "installer-build", "bundled.txt")
+
+
+def bundled():
+    """{installed name: built file} of the programs the installer carries."""
+    if not os.path.exists(BUNDLED_LIST):
+        return {"VireoTool-4.exe": h.APP_EXE}
+    with open(BUNDLED_LIST, encoding="utf-8") as f:
+        return dict(line.rstrip("\n").split("\t", 1) for line in f if line.strip())
+
+
+BUNDLED = bundled()
+CLI_BUNDLED = "vireo4.exe" in BUNDLED
 
 
 def run_windows(env, exe, arguments, cwd):
@@ -40,7 +55,7 @@ def registry_text(env, key, name):
 
 def installed(env, folder):
     return {name: os.path.exists(os.path.join(s.unix_path(env, folder), name))
-            for name in ("VireoTool-4.exe", "Uninstall.exe", "help/" + s.MANUAL_NAME)}
+            for name in sorted(BUNDLED) + ["Uninstall.exe", "help/" + s.MANUAL_NAME]}
 
 
 def uninstall(env, folder):
@@ -67,8 +82,13 @@ def _():
         h.expect_eq(code, 0, "installer exit code")
         folder = s.unix_path(env, DEFAULT_DIR)
         h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
-        h.expect(filecmp.cmp(os.path.join(folder, "VireoTool-4.exe"), h.APP_EXE, shallow=False),
-                 "the installed program is the built one")
+        for name, built in sorted(BUNDLED.items()):
+            h.expect(filecmp.cmp(os.path.join(folder, name), built, shallow=False),
+                     "the installed %s is the built one" % name)
+        if CLI_BUNDLED:
+            # The tool runs where it was installed: statically linked, no DLL beside it needed.
+            code = run_windows(env, DEFAULT_DIR + "\\vireo4.exe", "--version", h.windows_path(env.tmp))
+            h.expect_eq(code, 0, "vireo4.exe --version exit code in the install folder")
         h.expect(filecmp.cmp(os.path.join(folder, "help", s.MANUAL_NAME), s.BUILT_MANUAL, shallow=False),
                  "the installed manual is the built one")
 

@@ -12,7 +12,7 @@ import harness as h  # noqa: E402
 import shellfiles as s  # noqa: E402
 
 T = h.Tests(__file__)
-TEXT_TABLE = os.path.join(h.SOURCE_DIR, "src", "config", "uitext.cpp")
+TEXT_TABLE = os.path.join(h.SOURCE_DIR, "src", "core", "ui_text.cpp")
 ROW = re.compile(r'^\s*\{("(?:[^"\\]|\\.)*"),\s*("(?:[^"\\]|\\.)*")\},\s*//\s*(Text\w+)\s*$')
 # The window title is not quoted: the manual names the program and its version on every page.
 NOT_QUOTED = {"TextTitle"}

@@ -326,3 +326,46 @@ TEST_CASE("firmware labels each family accepts") {
     CHECK_FALSE(CheckFirmwareVersion(g_readerFamily, "1.10TMX1DO"));
     g_readerFamily = saved;
 }
+
+TEST_CASE("classification changes nothing; the payload is where the value says") {
+    Received r = Receive(kUsbReply);
+    const Received before = r;
+    const ReplyInfo info = ClassifyReply(r.bytes, r.count);
+    CHECK(std::memcmp(r.bytes, before.bytes, sizeof r.bytes) == 0);
+    CHECK(info.kind == SettingsReply);
+    CHECK(info.modelLetter == 'B');
+    CHECK(info.firmwareVersion == 110);
+    CHECK(info.payloadStart == 24);
+    CHECK(info.payloadLength == 11);
+    CHECK(std::string(reinterpret_cast<const char*>(r.bytes) + info.payloadStart, 11) == "1.10WHDH5EM");
+    const ReplyInfo ack = ClassifyReply(Receive("\n\rAT+W441SO - OK!").bytes, 17);
+    CHECK(ack.kind == WriteAck);
+    CHECK(ack.modelLetter == 'X');
+    CHECK(ack.payloadLength == 0);
+}
+
+// A tool that reads until the reply is whole: every prefix of a reply is incomplete, the whole
+// reply (or a refusal) complete; garbage never completes.
+TEST_CASE("a reply is complete once its framing says so") {
+    struct Case {
+        std::string reply;
+        AwaitedReply awaited;
+        int family;
+    } cases[] = {
+        {kKruReply, AwaitedReply::Settings, kKruKrm},
+        {kUsbReply, AwaitedReply::Settings, kUsb},
+        {"\n\rAT+W441SO - OK!", AwaitedReply::WriteAck, kKruKrm},
+        {"\n\rAT+READS_USB - UNKNOWN CMD!", AwaitedReply::Settings, kKruKrm},
+        {"\n\rAT+IDS - OK! >> 0001234567 0000054321.", AwaitedReply::CardId, kKruKrm},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.reply);
+        for (size_t n = 0; n < c.reply.size(); ++n)
+            CHECK_FALSE(ReplyComplete(c.awaited, c.family, Receive(c.reply.substr(0, n)).bytes, static_cast<int>(n)));
+        CHECK(ReplyComplete(c.awaited, c.family, Receive(c.reply).bytes, static_cast<int>(c.reply.size())));
+    }
+    // A KRU/KRM payload is short of what a USB reply needs.
+    CHECK_FALSE(ReplyComplete(AwaitedReply::Settings, kUsb, Receive(kKruReply).bytes, 34));
+    const std::string noise = "\x01garbage without a verdict\xff";
+    CHECK_FALSE(ReplyComplete(AwaitedReply::WriteAck, kKruKrm, Receive(noise).bytes, static_cast<int>(noise.size())));
+}

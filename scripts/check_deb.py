@@ -1,0 +1,358 @@
+#!/usr/bin/python3
+"""The vireo4 Debian package as built: cpack makes it into a scratch folder, then its control
+fields and files (dpkg-deb -I / -c), the packaged program (it runs), the man page (renders
+without warnings and documents every command, option, setting and exit code) and the udev rule
+(udevadm verify where there is one; otherwise a syntax check, and in both cases the rule is run
+against model devices: the reader, a second reader, another serial adapter, a removal).
+
+  scripts/check_deb.py --build build/native --source .
+"""
+import argparse
+import fnmatch
+import gzip
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+PACKAGE = "vireo4"
+VERSION = "2.0.0"
+BINARY = "usr/bin/vireo4"
+MAN_PAGE = "usr/share/man/man1/vireo4.1.gz"
+UDEV_RULE = "usr/lib/udev/rules.d/60-vireo4.rules"
+EXPECTED_FILES = {BINARY: "-rwxr-xr-x", MAN_PAGE: "-rw-r--r--", UDEV_RULE: "-rw-r--r--"}
+# What the man page must name: the whole command set.
+COMMANDS = ["ports", "find", "read", "write", "apply", "card"]
+OPTIONS = ["--json", "--timeout", "--lang", "--help", "--version", "--raw", "--profile",
+           "--dry-run", "--watch", "--csv"]
+SETTINGS = {
+    "interface": ["touch-memory", "wiegand-26", "wiegand-44", "wiegand-58"],
+    "indication": ["direct", "inverse"],
+    "standby": ["dynamic", "static", "off"],
+    "touch-poll": ["on", "off"],
+    "mode": ["windows", "all"],
+    "format": ["hex-or-dec", "touch-memory"],
+    "type": ["hex", "dec"],
+    "bytes": ["7", "5", "4", "3", "2"],
+    "cards": ["all", "em-hid", "mifare"],
+}
+EXIT_CODES = ["0", "1", "2", "3", "4", "130"]
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def run(command, timeout=120, **kw):
+    return subprocess.run(command, capture_output=True, text=True, timeout=timeout, **kw)
+
+
+# ---------------------------------------------------------------- udev rules, as udev reads them
+
+TOKEN = re.compile(r'\s*([A-Z_]+)(?:\{([^}]*)\})?\s*(==|!=|\+=|-=|:=|=)\s*"((?:[^"\\]|\\.)*)"\s*(?:,|$)')
+MATCH_ONLY = {"ACTION", "DEVPATH", "KERNEL", "KERNELS", "SUBSYSTEM", "SUBSYSTEMS", "DRIVER",
+              "DRIVERS", "ATTRS", "TAGS", "TEST", "PROGRAM", "RESULT", "CONST"}
+ASSIGN_ONLY = {"OWNER", "GROUP", "MODE", "LABEL", "GOTO", "OPTIONS", "RUN", "IMPORT", "SECLABEL"}
+BOTH = {"NAME", "SYMLINK", "ATTR", "SYSCTL", "ENV", "TAG"}
+WITH_ATTRIBUTE = {"ATTR", "ATTRS", "ENV", "SYSCTL", "TEST", "IMPORT", "RUN", "SECLABEL", "CONST"}
+PARENT_KEYS = {"KERNELS", "SUBSYSTEMS", "DRIVERS", "ATTRS"}
+OPTION = re.compile(r"^(link_priority=-?\d+|string_escape=(none|replace)|watch|nowatch|"
+                    r"db_persist|static_node=\S+|log_level=\S+)$")
+
+
+def parse_rules(text):
+    """[(line number, [(key, attribute, operator, value)])]; raises Failure on what udev rejects."""
+    rules = []
+    for number, line in enumerate(text.splitlines(), 1):
+        stripped = line.strip()
+        if not stripped or stripped.startswith("#"):
+            continue
+        expect(not line.endswith("\\"), "line %d: continued lines are not used here" % number)
+        tokens, at = [], 0
+        while at < len(line):
+            match = TOKEN.match(line, at)
+            expect(match is not None, "line %d: not KEY op \"value\" at %r" % (number, line[at:]))
+            key, attribute, op, value = match.groups()
+            where = "line %d, %s" % (number, key)
+            expect(key in MATCH_ONLY | ASSIGN_ONLY | BOTH, where + ": unknown key")
+            expect((attribute is not None) == (key in WITH_ATTRIBUTE) or key in {"IMPORT", "RUN", "TEST"},
+                   where + ": attribute braces wrong")
+            if key in MATCH_ONLY:
+                expect(op in ("==", "!="), where + ": a match key takes == or !=")
+            if key in ASSIGN_ONLY:
+                expect(op not in ("==", "!="), where + ": an assignment key takes =, += or :=")
+            if key in ("LABEL", "GOTO"):
+                expect(op == "=", where + ": takes =")
+            if key == "MODE":
+                expect(re.fullmatch(r"0[0-7]{3}", value), where + ": not an octal mode")
+            if key == "OPTIONS":
+                for option in value.split(","):
+                    expect(OPTION.match(option.strip()), where + ": unknown option %r" % option)
+            tokens.append((key, attribute, op, value))
+            at = match.end()
+        rules.append((number, tokens))
+    labels = {}
+    for index, (number, tokens) in enumerate(rules):
+        for key, _, _, value in tokens:
+            if key == "LABEL":
+                labels[value] = index
+    for index, (number, tokens) in enumerate(rules):
+        for key, _, _, value in tokens:
+            if key == "GOTO":
+                expect(labels.get(value, -1) > index, "line %d: GOTO %s has no label after it" % (number, value))
+    return rules
+
+
+def pattern_matches(pattern, text):
+    return text is not None and any(fnmatch.fnmatchcase(text, p) for p in pattern.split("|"))
+
+
+def evaluate(rules, device):
+    """What the rules do to a device: {"mode", "group", "links", "priority", "env"}.
+    device: {"action", "subsystem", "kernel", "attrs", "parents": [{"subsystem", "kernel", "attrs"}]}."""
+    chain = [device] + device.get("parents", [])
+    result = {"mode": None, "group": None, "links": [], "priority": 0, "env": {}}
+    escape = None
+    labels = {value: i for i, (_, tokens) in enumerate(rules)
+              for key, _, _, value in tokens if key == "LABEL"}
+    index = 0
+    while index < len(rules):
+        _, tokens = rules[index]
+        index += 1
+        # udev's parent keys must all match on one device of the chain, the first that does.
+        parent_tokens = [t for t in tokens if t[0] in PARENT_KEYS]
+        parent = device
+        if parent_tokens:
+            parent = next((d for d in chain if all(parent_match(d, t) for t in parent_tokens)), None)
+            if parent is None:
+                continue
+        matched = True
+        for key, attribute, op, value in tokens:
+            if key in PARENT_KEYS or op not in ("==", "!="):
+                continue
+            actual = {"ACTION": device.get("action"), "SUBSYSTEM": device.get("subsystem"),
+                      "KERNEL": device.get("kernel"),
+                      "ATTR": device.get("attrs", {}).get(attribute),
+                      "ENV": result["env"].get(attribute)}.get(key)
+            expect(key in ("ACTION", "SUBSYSTEM", "KERNEL", "ATTR", "ENV"),
+                   "the model does not know the match key %s" % key)
+            if pattern_matches(value, actual) != (op == "=="):
+                matched = False
+                break
+        if not matched:
+            continue
+        for key, attribute, op, value in tokens:
+            if op in ("==", "!="):
+                continue
+            if key == "GOTO":
+                index = labels[value]
+                break
+            if key == "MODE":
+                result["mode"] = value
+            elif key == "GROUP":
+                result["group"] = value
+            elif key == "ENV":
+                result["env"][attribute] = value
+            elif key == "OPTIONS":
+                for option in value.split(","):
+                    if option.startswith("link_priority="):
+                        result["priority"] = int(option.split("=")[1])
+                    elif option.startswith("string_escape="):
+                        escape = option.split("=")[1]
+            elif key == "SYMLINK":
+                text = re.sub(r"\$attr\{([^}]+)\}",
+                              lambda m: (device.get("attrs", {}).get(m.group(1))
+                                         or parent.get("attrs", {}).get(m.group(1), "")).strip(),
+                              value)
+                # By default a blank separates links; string_escape=replace makes it "_".
+                if escape == "replace":
+                    text = re.sub(r"\s", "_", text)
+                links = text.split()
+                result["links"] = links if op in ("=", ":=") else result["links"] + links
+    return result
+
+
+def parent_match(candidate, token):
+    key, attribute, op, value = token
+    actual = {"KERNELS": candidate.get("kernel"), "SUBSYSTEMS": candidate.get("subsystem"),
+              "DRIVERS": candidate.get("driver"),
+              "ATTRS": candidate.get("attrs", {}).get(attribute)}[key]
+    return pattern_matches(value, actual) == (op == "==")
+
+
+def reader_port(kernel, serial=None, vendor="2e3c", product="5750", action="add"):
+    usb_attrs = {"idVendor": vendor, "idProduct": product}
+    if serial is not None:
+        usb_attrs["serial"] = serial
+    return {"action": action, "subsystem": "tty", "kernel": kernel, "attrs": {"dev": "166:0"},
+            "parents": [{"subsystem": "usb", "kernel": "1-1:1.0", "attrs": {"bInterfaceClass": "02"}},
+                        {"subsystem": "usb", "kernel": "1-1", "attrs": usb_attrs}]}
+
+
+# ---------------------------------------------------------------- the checks
+
+class Package:
+    def __init__(self, build_dir, work):
+        self.work = work
+        out = os.path.join(work, "out")
+        made = run(["cpack", "-G", "DEB", "--config", os.path.join(build_dir, "CPackConfig.cmake"),
+                    "-B", out], timeout=240)
+        expect(made.returncode == 0, "cpack failed:\n" + made.stdout + made.stderr)
+        debs = [name for name in os.listdir(out) if name.endswith(".deb")]
+        expect(len(debs) == 1, "cpack made %r" % debs)
+        self.deb = os.path.join(out, debs[0])
+        self.root = os.path.join(work, "root")
+        extracted = run(["dpkg-deb", "-x", self.deb, self.root])
+        expect(extracted.returncode == 0, "dpkg-deb -x: " + extracted.stderr)
+        self.control = os.path.join(work, "control")
+        extracted = run(["dpkg-deb", "-e", self.deb, self.control])
+        expect(extracted.returncode == 0, "dpkg-deb -e: " + extracted.stderr)
+
+
+def check_control(package):
+    arch = run(["dpkg", "--print-architecture"]).stdout.strip()
+    expect(os.path.basename(package.deb) == "%s_%s_%s.deb" % (PACKAGE, VERSION, arch),
+           "file name %s" % os.path.basename(package.deb))
+    info = run(["dpkg-deb", "-I", package.deb])
+    expect(info.returncode == 0, "dpkg-deb -I: " + info.stderr)
+    fields = dict(re.findall(r"^ ([A-Za-z-]+): (.*)$", info.stdout, re.M))
+    expect(fields.get("Package") == PACKAGE, "Package: %r" % fields.get("Package"))
+    expect(fields.get("Version") == VERSION, "Version: %r" % fields.get("Version"))
+    expect(fields.get("Architecture") == arch, "Architecture: %r" % fields.get("Architecture"))
+    expect(fields.get("Maintainer"), "no Maintainer")
+    depends = fields.get("Depends", "")
+    expect(re.search(r"\blibc6\b", depends), "Depends lacks libc6: %r" % depends)
+    # A sanitizer build must not be what ships.
+    expect(not re.search(r"lib(asan|ubsan|tsan|lsan)", depends), "Depends on a sanitizer runtime: %r" % depends)
+    for script in ("postinst", "postrm"):
+        expect(re.search(r"^\s+\d+ bytes,\s+\d+ lines\s+\*\s+%s\b" % script, info.stdout, re.M),
+               "%s missing or not executable:\n%s" % (script, info.stdout))
+        checked = run(["sh", "-n", os.path.join(package.control, script)])
+        expect(checked.returncode == 0, "%s: %s" % (script, checked.stderr))
+
+
+def check_files(package):
+    listing = run(["dpkg-deb", "-c", package.deb])
+    expect(listing.returncode == 0, "dpkg-deb -c: " + listing.stderr)
+    files = {}
+    for line in listing.stdout.splitlines():
+        fields = line.split()
+        mode, owner, path = fields[0], fields[1], fields[-1]
+        path = path[2:] if path.startswith("./") else path
+        if not mode.startswith("d"):
+            files[path] = mode
+        expect(owner == "root/root", "%s owned by %s" % (path, owner))
+    expect(files == EXPECTED_FILES, "package files %r, expected %r" % (files, EXPECTED_FILES))
+    binary = os.path.join(package.root, BINARY)
+    version = run([binary, "--version"], timeout=20)
+    expect(version.returncode == 0 and version.stdout.strip(),
+           "packaged vireo4 --version: exit %d, %r %r" % (version.returncode, version.stdout, version.stderr))
+
+
+def check_man_page(package, source_dir):
+    packaged = os.path.join(package.root, MAN_PAGE)
+    with gzip.open(packaged, "rb") as f:
+        page = f.read()
+    with open(os.path.join(source_dir, "packaging", "vireo4.1"), "rb") as f:
+        expect(page == f.read(), "the packaged man page is not packaging/vireo4.1")
+    env = dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="200")
+    env.pop("MANPAGER", None)
+    env.pop("PAGER", None)
+    groff = run(["groff", "-man", "-ww", "-z"], input=page.decode("utf-8"), env=env)
+    expect(groff.returncode == 0 and not groff.stderr, "groff -man -ww: " + groff.stderr)
+    shown = run(["man", "--warnings", "--nh", "--nj", "-P", "cat", "-l", packaged], env=env)
+    expect(shown.returncode == 0 and not shown.stderr.strip(), "man -l: " + shown.stderr)
+    text = re.sub(r".\x08", "", shown.stdout).replace("\u2010", "-").replace("\u2212", "-")
+    expect("NAME" in text and "vireo4" in text, "man -l shows no page")
+    words = set(re.findall(r"[\w/.-]+", text))
+    absent = [c for c in COMMANDS if "vireo4 " + c not in text]
+    absent += [o for o in OPTIONS if o not in words]
+    for name, values in SETTINGS.items():
+        absent += [name] if name not in words else []
+        absent += ["%s value %s" % (name, v) for v in values if v not in words]
+    status = text.split("EXIT STATUS", 1)[-1].split("FILES", 1)[0]
+    absent += ["exit code " + c for c in EXIT_CODES if not re.search(r"^\s+%s\s+\S" % c, status, re.M)]
+    absent += [p for p in ("/dev/vireo4-usb", "dialout", "[kru-krm]", "[usb]") if p not in text]
+    expect(not absent, "the man page does not document: " + ", ".join(absent))
+
+
+def check_udev_rule(package):
+    path = os.path.join(package.root, UDEV_RULE)
+    udevadm = shutil.which("udevadm")
+    if udevadm and run([udevadm, "verify", "--help"]).returncode == 0:
+        verified = run([udevadm, "verify", path])
+        expect(verified.returncode == 0, "udevadm verify: " + verified.stdout + verified.stderr)
+    with open(path, encoding="utf-8") as f:
+        rules = parse_rules(f.read())
+
+    first = evaluate(rules, reader_port("ttyACM0", serial="VR4U0012"))
+    expect(first["mode"] == "0660" and first["group"] == "dialout",
+           "reader: mode %r group %r" % (first["mode"], first["group"]))
+    expect(sorted(first["links"]) == ["vireo4-usb", "vireo4-usb-VR4U0012"], "reader links %r" % first["links"])
+    expect(first["env"].get("ID_MM_DEVICE_IGNORE") == "1", "ModemManager not told to keep off")
+
+    no_serial = evaluate(rules, reader_port("ttyACM1"))
+    expect(no_serial["links"] == ["vireo4-usb"] and no_serial["group"] == "dialout",
+           "reader without a serial number: %r" % no_serial)
+    spaced = evaluate(rules, reader_port("ttyACM2", serial="AB 12"))
+    expect(sorted(spaced["links"]) == ["vireo4-usb", "vireo4-usb-AB_12"], "a serial with a blank: %r" % spaced["links"])
+
+    # /dev/vireo4-usb goes to the highest link priority: the lowest port number wins, always.
+    priorities = [evaluate(rules, reader_port("ttyACM%d" % n, serial="S%d" % n))["priority"] for n in range(12)]
+    expect(all(a > b for a, b in zip(priorities[:10], priorities[1:11])),
+           "link priorities by port number not falling: %r" % priorities)
+    expect(priorities[10] == priorities[11], "ports 10 and up: %r" % priorities[10:])
+    expect(evaluate(rules, reader_port("ttyUSB0"))["priority"] == priorities[0], "ttyUSB0 ranks as ttyACM0")
+
+    for name, device in (("another adapter", reader_port("ttyUSB0", serial="X", vendor="0403", product="6001")),
+                         ("same vendor, other product", reader_port("ttyACM0", product="5751")),
+                         ("removal", reader_port("ttyACM0", serial="VR4U0012", action="remove"))):
+        other = evaluate(rules, device)
+        expect(other["links"] == [] and other["mode"] is None and other["group"] is None,
+               "%s touched: %r" % (name, other))
+    usb_node = reader_port("ttyACM0")["parents"][1]
+    usb_node = dict(usb_node, action="add", parents=[])
+    expect(evaluate(rules, usb_node)["links"] == [], "the USB device node itself got a link")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True, help="the native build tree")
+    parser.add_argument("--source", required=True, help="the source tree")
+    args = parser.parse_args()
+    work = tempfile.mkdtemp(prefix="vireo4-deb-")
+    passed = failed = 0
+    try:
+        try:
+            package = Package(os.path.abspath(args.build), work)
+        except Failure as failure:
+            print("FAIL building the package: %s" % failure)
+            print("0 passed, 1 failed")
+            return 1
+        for name, check in (("control fields and maintainer scripts", lambda: check_control(package)),
+                            ("files, modes, and the program runs", lambda: check_files(package)),
+                            ("man page renders and documents the command set",
+                             lambda: check_man_page(package, args.source)),
+                            ("udev rule: syntax and effect on model devices", lambda: check_udev_rule(package))):
+            try:
+                check()
+                print("ok   %s" % name)
+                passed += 1
+            except (Failure, subprocess.TimeoutExpired, OSError) as failure:
+                print("FAIL %s: %s" % (name, failure))
+                failed += 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

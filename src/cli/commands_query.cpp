@@ -122,7 +122,10 @@ int RunFind(const Options& options) {
     for (const PortOutcome& outcome : outcomes) {
         if (IsReader(outcome)) readers.push_back(outcome);
         if (WorthReporting(outcome)) failures.push_back(outcome);
-        if (IsReader(outcome) || outcome.explicitlyNamed || outcome.status == Status::Interrupted) counted.push_back(outcome);
+        // A reader found by a walk or glob whose firmware the tool refuses is still a finding;
+        // on a port the user named it counts as a refusal.
+        bool found = outcome.status == Status::Ok;
+        if (found || outcome.explicitlyNamed || outcome.status == Status::Interrupted) counted.push_back(outcome);
     }
 
     if (options.json) {
@@ -155,10 +158,6 @@ int RunFind(const Options& options) {
     }
     if (InterruptFlag().load()) return kExitInterrupted;
     int code = WorstExitCode(counted);
-    // A found reader whose firmware the tool refuses is still a finding of find.
-    for (const PortOutcome& reader : readers) {
-        if (reader.status == Status::FirmwareUnsupported && code == kExitRefused && !reader.explicitlyNamed) code = kExitOk;
-    }
     if (readers.empty() && code == kExitOk) code = kExitNoReader;
     return code;
 }

@@ -3,7 +3,9 @@ only, and ports, find, read and write under Wine against simulated readers on CO
 
 import json
 import os
+import pty
 import re
+import select
 import subprocess
 import time
 
@@ -79,6 +81,46 @@ def _():
         h.expect(code == 3 and "above 1.10" in err, err)
         code, _, err = vireo4(env, "read", "COM9")
         h.expect(code == 2 and "порт не найден" in err, err)
+
+
+def on_console(env, *args):
+    """Runs vireo4.exe with a terminal as its standard output and error: Wine makes that a
+    console, so the tool writes wide text (WriteConsoleW), as on a Windows console whose code
+    page (866) cannot show every letter. Returns everything the terminal received."""
+    master, slave = pty.openpty()
+    # Wine writes console text to the terminal in the terminal's character set: a UTF-8 locale
+    # that this machine has (the prefix's Russian locale name is not installed here).
+    terminal_env = dict(env.wine_env, LC_ALL="C.UTF-8")
+    try:
+        proc = subprocess.Popen(["wine", CLI_EXE, *args], env=terminal_env, cwd=env.workdir, stdin=slave,
+                                stdout=slave, stderr=slave)
+        os.close(slave)
+        received = b""
+        deadline = time.monotonic() + RUN_TIMEOUT_S
+        while time.monotonic() < deadline:
+            ready, _, _ = select.select([master], [], [], 0.1)
+            if ready:
+                try:
+                    chunk = os.read(master, 4096)
+                except OSError:  # the terminal's other side closed
+                    break
+                if not chunk:
+                    break
+                received += chunk
+            elif proc.poll() is not None:
+                break
+        proc.wait(timeout=RUN_TIMEOUT_S)
+        return proc.returncode, received.decode("utf-8", "replace")
+    finally:
+        os.close(master)
+
+
+@T.case("Russian messages read correctly on a console")
+def _():
+    with h.Env() as env:
+        env.boot()
+        code, shown = on_console(env, "fnd", "--lang", "ru")
+        h.expect(code == 1 and "неизвестная команда 'fnd'" in shown, repr(shown))
 
 
 T.main()

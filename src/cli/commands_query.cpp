@@ -94,7 +94,7 @@ int RunPorts(const Options& options) {
         for (const PortInfo& port : ports) {
             std::string line = Pad(port.name, nameWidth) + Pad(port.path, pathWidth) + UsbIdentity(port);
             if (port.isUsbReader) line += std::string("  <- ") + MessageText(options.language, Msg::UsbReaderMark);
-            text += line + "\n";
+            text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
         }
         WriteOut(text);
     }

@@ -2,6 +2,22 @@
 
 #include "app/app.h"
 #include "config/uitext.h"
+#include "session/hotplug.h"
+
+namespace {
+
+// Boxes up now: a box's loop may run a timer whose handler shows another.
+int g_openBoxes = 0;
+
+}  // namespace
+
+bool MessageBoxShowing() { return g_openBoxes > 0; }
+
+MessageBoxScope::MessageBoxScope() { ++g_openBoxes; }
+
+MessageBoxScope::~MessageBoxScope() {
+    if (--g_openBoxes == 0) ResumeSettleStepAfterMessages();
+}
 
 int ShowMessage(HWND owner, const char* text, const char* caption, UINT style, unsigned iconId) {
     MSGBOXPARAMSA params = {};
@@ -15,6 +31,7 @@ int ShowMessage(HWND owner, const char* text, const char* caption, UINT style, u
     params.dwContextHelpId = 0;
     params.lpfnMsgBoxCallback = nullptr;
     params.dwLanguageId = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
+    MessageBoxScope open;
     return MessageBoxIndirectA(&params);
 }
 

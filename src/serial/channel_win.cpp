@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/message.h"
 #include "config/uitext.h"
 #include "session/session.h"
 
@@ -36,6 +37,7 @@ bool HoldsHandle() {
 void ShowIoError(const char* what, DWORD error) {
     char text[kErrorTextSize];
     std::snprintf(text, sizeof text, "%s [%d] %s", UiText[TextError], static_cast<int>(error), what);
+    MessageBoxScope open;
     MessageBoxA(g_mainWindow, text, UiText[TextCaption], MB_ICONERROR | MB_OK);
 }
 

@@ -129,6 +129,18 @@ bool MoveRange(FILE* file, long from, long to, long length) {
     return true;
 }
 
+// Makes the file size bytes long when it is shorter, before anything in it is changed, so
+// that a full disk or a size limit stops a save while the file is still as it was.
+bool GrowFile(FILE* file, long oldSize, long size) {
+    static const char kFiller[kContentBufferSize] = {};
+    if (size <= oldSize) return true;
+    // The file only ever grows by the two lines' surplus, which fits the filler.
+    const long missing = size - oldSize;
+    if (missing > kContentBufferSize) return false;
+    return std::fseek(file, oldSize, SEEK_SET) == 0 &&
+           std::fwrite(kFiller, 1, missing, file) == static_cast<size_t>(missing) && std::fflush(file) == 0;
+}
+
 bool TruncateFile(FILE* file, long size) {
     if (std::fflush(file) != 0) return false;
 #ifdef _WIN32
@@ -172,6 +184,9 @@ bool WriteConfigFile(const char* path, const AppConfig& config) {
     // the two lines stays, moved to just after the new ones.
     FILE* file = std::fopen(path, "r+b");
     if (!file) return false;
+    // Unbuffered: a write that fails says so at once, and no buffered bytes are left to be
+    // written at some other place when the file is closed.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     char content[kContentBufferSize];
     const long contentSize = BuildContent(config.language, config.family, content);
     const long tailStart = EndOfSecondLine(file);
@@ -181,11 +196,16 @@ bool WriteConfigFile(const char* path, const AppConfig& config) {
         return false;
     }
     const long tailLength = oldSize - tailStart;
-    if (MoveRange(file, tailStart, contentSize, tailLength) && std::fseek(file, 0, SEEK_SET) == 0 &&
-        std::fwrite(content, 1, contentSize, file) == static_cast<size_t>(contentSize) &&
-        contentSize + tailLength < oldSize) {
-        TruncateFile(file, contentSize + tailLength);
+    const long newSize = contentSize + tailLength;
+    bool saved = GrowFile(file, oldSize, newSize);
+    if (!saved) {
+        TruncateFile(file, oldSize);  // whatever part of the growth was written goes again
+    } else {
+        // The two lines are written only once the text after them has been moved.
+        saved = MoveRange(file, tailStart, contentSize, tailLength) && std::fseek(file, 0, SEEK_SET) == 0 &&
+                std::fwrite(content, 1, contentSize, file) == static_cast<size_t>(contentSize) &&
+                (newSize >= oldSize || TruncateFile(file, newSize));
     }
-    std::fclose(file);
-    return true;
+    if (std::fclose(file) != 0) saved = false;
+    return saved;
 }

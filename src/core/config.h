@@ -17,6 +17,7 @@ struct AppConfig {
 AppConfig LoadConfigFile(const char* path);
 
 // Writes both lines to the start of the file at path, keeping every byte that followed
-// its second line. Returns false, writing nothing, when the file cannot be opened for
-// update (or its content cannot be read).
+// its second line. Returns false when any step fails; nothing is written when the file
+// cannot be opened for update, cannot be read or cannot grow to its new size, and the two
+// lines are written only after the bytes that follow them have been moved into place.
 bool WriteConfigFile(const char* path, const AppConfig& config);

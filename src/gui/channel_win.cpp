@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "gui/app.h"
+#include "gui/message.h"
 #include "gui/session.h"
 #include "gui/texts.h"
 
@@ -21,7 +22,9 @@ void ShowIoError(const PortError& error) {
     const char* what = UiText[error.what == PortFailure::Read ? TextReadFailed : TextWriteFailed];
     char text[kErrorTextSize];
     std::snprintf(text, sizeof text, "%s [%d] %s", UiText[TextError], static_cast<int>(error.code), what);
+    BeginMessageBox();
     MessageBoxA(g_mainWindow, text, UiText[TextCaption], MB_ICONERROR | MB_OK);
+    EndMessageBox();
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 constexpr UINT kSettleDelayMs = 2000;
 constexpr DWORD kReopenPauseMs = 1000;
+// A held-back settle step is resumed through the settle timer at its shortest interval.
+constexpr UINT kResumeSettleDelayMs = USER_TIMER_MINIMUM;
 
 // WM_DEVICECHANGE: the first DBT_DEVNODES_CHANGED arms the settle timer; later ones wait for it.
 void OnDeviceChange(WPARAM event);
@@ -18,3 +20,7 @@ void BeginProgressTick();
 void EndProgressTick();
 // Runs a settle step that was held back, once nothing is under way any more.
 void RunDeferredSettleStep();
+// The program's last message box has closed. A settle step held back by it runs from the
+// message loop, once the handler that showed the box has returned: that handler may go on to
+// start a search (a tab change does), and the step then waits for that search too.
+void ResumeSettleStepAfterMessages();

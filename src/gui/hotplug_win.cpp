@@ -23,7 +23,7 @@ int g_busyDepth = 0;
 // A settle step fell due while something was under way and waits for it to end.
 bool g_settleDeferred = false;
 
-bool OperationUnderWay() { return g_busyDepth > 0 || ProgressShowing(); }
+bool OperationUnderWay() { return g_busyDepth > 0 || ProgressShowing() || MessageBoxShowing(); }
 
 struct PortListShape {
     LRESULT count;
@@ -83,6 +83,7 @@ void RecheckUsbReader() {
 }
 
 void RunSettleStep() {
+    g_settleDeferred = false;  // this step also serves one that was held back
     ++g_busyDepth;
     if (g_session.portOpen) RecheckOpenPort();
     else if (g_readerFamily == kKruKrm) RecheckKruKrmPorts();
@@ -120,4 +121,11 @@ void RunDeferredSettleStep() {
     if (!g_settleDeferred || OperationUnderWay()) return;
     g_settleDeferred = false;
     RunSettleStep();
+}
+
+void ResumeSettleStepAfterMessages() {
+    if (!g_settleDeferred || OperationUnderWay()) return;
+    // A pending notification's timer is already armed and its step serves this one too.
+    if (g_session.deviceChangePending) return;
+    SetTimer(g_mainWindow, kSettleTimerId, kResumeSettleDelayMs, nullptr);
 }

@@ -1,7 +1,23 @@
 #include "gui/message.h"
 
 #include "gui/app.h"
+#include "gui/hotplug.h"
 #include "gui/texts.h"
+
+namespace {
+
+// Boxes up now: a box's loop may run a timer whose handler shows another.
+int g_openBoxes = 0;
+
+}  // namespace
+
+bool MessageBoxShowing() { return g_openBoxes > 0; }
+
+void BeginMessageBox() { ++g_openBoxes; }
+
+void EndMessageBox() {
+    if (--g_openBoxes == 0) ResumeSettleStepAfterMessages();
+}
 
 int ShowMessage(HWND owner, const char* text, const char* caption, UINT style, unsigned iconId) {
     MSGBOXPARAMSA params = {};
@@ -15,7 +31,10 @@ int ShowMessage(HWND owner, const char* text, const char* caption, UINT style, u
     params.dwContextHelpId = 0;
     params.lpfnMsgBoxCallback = nullptr;
     params.dwLanguageId = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
-    return MessageBoxIndirectA(&params);
+    BeginMessageBox();
+    const int answer = MessageBoxIndirectA(&params);
+    EndMessageBox();
+    return answer;
 }
 
 int Report(const char* text, MessageIcon icon) {

@@ -1,7 +1,7 @@
 """Devices coming and going while the program runs: the settle timer after a device-change
 broadcast, the quiet reopen of a port that is still there, the broken connection of one that
 went, the search when a reader may have appeared, and the settle step held back while a
-search or a read is under way."""
+search, a read or a message box is under way."""
 
 import os
 import time
@@ -13,9 +13,10 @@ T = h.Tests(__file__)
 EN_KRU = h.config_file("EN", "KRU_KRM")
 EN_USB = h.config_file("EN", "USB_USB")
 PROGRESS_CLASS = b"msctls_progress32"
-ID_COMBO, ID_READ, ID_VERSION = 1, 14, 34
+ID_COMBO, ID_READ, ID_ENGLISH, ID_VERSION = 1, 14, 18, 34
 KRU_RADIOS = range(3, 14)
 ICON_SUCCESS, ICON_WARNING, ICON_ERROR, ICON_QUESTION = 3, 4, 5, 6
+SAVE_FAILED = h.ui("Failed to save settings!\nRestart the program.")
 HINT = h.ui("If you are sure that the reader is connected to the PC,\nselect a COM port from the list!")
 
 
@@ -241,6 +242,69 @@ def _():
         h.expect_eq(queries(sim), [b"AT+READS_KRX"] * 2, "the read's query, nothing more")
         h.expect_eq(version(app), b"1.10", "the read's result stays")
         expect_quiet(app, 0.5, "after the read")
+        h.expect_eq(app.close(), 0, "exit code")
+
+
+def settle_counting_popups(app, quiet=1.5, timeout=40):
+    """Presses OK on every box until the program is idle; returns the box texts in order and
+    the most progress popups seen at once on the way."""
+    texts, most = [], 0
+    deadline = time.monotonic() + timeout
+    calm_since = time.monotonic()
+    while time.monotonic() - calm_since < quiet:
+        h.expect(time.monotonic() < deadline, "the program did not become idle; boxes: %r" % texts)
+        popups = len(progress_popups(app))
+        most = max(most, popups)
+        if app.boxes():
+            box = app.wait_box(5.0)
+            texts.append(app.box_log[-1][1])
+            box.press_ok_and_wait()
+            calm_since = time.monotonic()
+        elif popups or not app.main.enabled:
+            calm_since = time.monotonic()
+        time.sleep(0.02)
+    return texts, most
+
+
+@T.case("USB: a reader arriving while the tab change's save warning is up is searched for once, after it")
+def _():
+    with h.Env() as env:
+        os.mkdir(os.path.join(env.workdir, "appconfig.ini"))  # every save fails
+        app = env.start_app()
+        app.wait_main_window()
+        app.settle()
+        app.main.command(ID_ENGLISH)
+        app.expect_box(SAVE_FAILED, icon=ICON_WARNING)
+        app.settle()
+
+        tabs = [c for c in app.main.children() if c.cls == b"SysTabControl32"][0]
+        tabs.tab_click(1)
+        warning = app.expect_box(SAVE_FAILED, icon=ICON_WARNING, press=False)
+        sim = env.sim(model="B", com=7)
+        env.add_usb("VIREO01", "COM7")
+        notified = time.monotonic()
+        env.device_change()
+        # The settle step falls due 2 s later, inside the warning's loop: it waits, so neither
+        # a popup nor the reader's port is touched while the warning is up.
+        while time.monotonic() < notified + 3.0:
+            h.expect(not progress_popups(app), "a progress popup appeared while the save warning is up")
+            h.expect_eq([b.message for b in app.boxes()], [SAVE_FAILED], "the boxes while the warning is up")
+            time.sleep(0.05)
+        h.expect_eq(queries(sim), [], "the reader not asked while the warning is up")
+        start = len(port_events(sim))
+
+        # OK: the tab change's own search finds the reader and reads it, one popup at a time;
+        # then the held-back settle step reopens the reader's port quietly.
+        warning.press_ok_and_wait()
+        texts, most = settle_counting_popups(app)
+        h.expect_eq(texts, [h.ui("Vireo-4-USB reader found!\n\r->[COM7]"), h.ui("Settings read!")],
+                    "the boxes after the warning")
+        h.expect_eq(most, 1, "progress popups at once")
+        h.expect_eq(queries(sim), [b"AT+READS_USB"], "the reader was asked once")
+        h.wait_until(lambda: [e[1] for e in port_events(sim)[start:]] == ["OPEN", "CLOSE", "OPEN"], 8,
+                     "the held-back settle step to reopen the port")
+        expect_quiet(app, 1.0, "after the held-back step")
+        h.expect_eq(version(app), b"1.10", "the reader's firmware shown")
         h.expect_eq(app.close(), 0, "exit code")
 
 

@@ -1,13 +1,16 @@
 #include <doctest/doctest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "gui/texts.h"
+#include "unit/child_process.h"
 #include "unit/file_bytes.h"
 
 namespace {
@@ -60,6 +63,39 @@ std::string SaveEnglishUsbOver(const std::string& content) {
     return ReadBytes(dir.File());
 }
 
+constexpr int kNotDropped = 99;  // the child could not give up root
+
+// The file is handed to the user the unprivileged child runs as, with the given mode; its
+// folder lets that user reach it.
+void HandToUnprivilegedUser(const TempDir& dir, mode_t mode) {
+    if (geteuid() == 0) {
+        REQUIRE(chmod(dir.path.c_str(), 0711) == 0);
+        REQUIRE(chown(dir.File().c_str(), kUnprivilegedId, kUnprivilegedId) == 0);
+    }
+    REQUIRE(chmod(dir.File().c_str(), mode) == 0);
+}
+
+struct SaveOutcome {
+    int saved;  // WriteConfigFile's result (1 or 0), or kNotDropped, -1 when the child died
+    std::string bytes;
+};
+
+// Saves English/USB over content in a child whose files may not grow beyond limit bytes, as
+// on a full disk (SIGXFSZ ignored: the write fails with EFBIG instead).
+SaveOutcome SaveEnglishUsbWithinLimit(const std::string& content, rlim_t limit) {
+    TempDir dir;
+    WriteBytes(dir.File(), content);
+    const int saved = RunInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit cap = {limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &cap) != 0) return kNotDropped;
+        g_uiLanguage = kEnglish;
+        g_readerFamily = kUsb;
+        return WriteConfigFile(dir.File().c_str()) ? 1 : 0;
+    });
+    return {saved, ReadBytes(dir.File())};
+}
+
 }  // namespace
 
 TEST_CASE("a missing file is created with the default 36 bytes") {
@@ -84,17 +120,20 @@ TEST_CASE("a file that can be neither read nor created leaves the defaults and w
     CHECK_FALSE(Exists(dir.path + "/no-such-folder"));
 }
 
-TEST_CASE("an unreadable but writable file is emptied and rewritten with the defaults") {
-    if (geteuid() == 0) {
-        MESSAGE("skipped: permissions do not stop root");
-        return;
-    }
+TEST_CASE("an unreadable but writable file is emptied and rewritten with the defaults" *
+          doctest::skip(!CanRunUnprivileged())) {
     TempDir dir;
     WriteBytes(dir.File(), kEnglishUsbFile + "kept?\r\n");
-    chmod(dir.File().c_str(), 0200);
-    LoadInto(dir.File().c_str());
-    CHECK(g_uiLanguage == kRussian);
-    chmod(dir.File().c_str(), 0600);
+    HandToUnprivilegedUser(dir, 0200);
+    const int loaded = RunInChild([&] {
+        if (!DropRoot()) return kNotDropped;
+        g_uiLanguage = kEnglish;
+        g_readerFamily = kUsb;
+        LoadInto(dir.File().c_str());
+        return 10 * g_uiLanguage + g_readerFamily;
+    });
+    CHECK(loaded == 10 * kRussian + kKruKrm);
+    REQUIRE(chmod(dir.File().c_str(), 0600) == 0);
     CHECK(ReadBytes(dir.File()) == kDefaultFile);
 }
 
@@ -205,15 +244,43 @@ TEST_CASE("saving never creates the file and reports that it could not") {
     CHECK_FALSE(WriteConfigFile(dir.File().c_str()));
 }
 
-TEST_CASE("a read-only file is left untouched") {
-    if (geteuid() == 0) {
-        MESSAGE("skipped: permissions do not stop root");
-        return;
-    }
+TEST_CASE("a read-only file is left untouched" * doctest::skip(!CanRunUnprivileged())) {
     TempDir dir;
-    WriteBytes(dir.File(), kDefaultFile);
-    chmod(dir.File().c_str(), 0400);
-    g_uiLanguage = kEnglish;
-    CHECK_FALSE(WriteConfigFile(dir.File().c_str()));
-    CHECK(ReadBytes(dir.File()) == kDefaultFile);
+    WriteBytes(dir.File(), kDefaultFile + "third\r\n");
+    HandToUnprivilegedUser(dir, 0400);
+    const int saved = RunInChild([&] {
+        if (!DropRoot()) return kNotDropped;
+        g_uiLanguage = kEnglish;
+        return WriteConfigFile(dir.File().c_str()) ? 1 : 0;
+    });
+    CHECK(saved == 0);
+    CHECK(ReadBytes(dir.File()) == kDefaultFile + "third\r\n");
+}
+
+TEST_CASE("a save that cannot make the file longer fails and leaves it as it was") {
+    // LF-only lines are two bytes shorter than the new ones: the text after them moves down
+    // and the file grows. No room for that (a full disk, a size limit): nothing is written.
+    const std::string lfOnly = "Language = RU;\nTabCtrl = KRU_KRM;\n";
+    std::string longTail;  // moved in several chunks
+    std::srand(11);
+    for (int i = 0; i < 10000; ++i) longTail += static_cast<char>(std::rand());
+    for (const std::string& tail : {std::string("third line\n"), longTail}) {
+        const std::string content = lfOnly + tail;
+        CAPTURE(tail.size());
+        for (rlim_t room : {content.size(), content.size() + 1}) {
+            CAPTURE(room);
+            const SaveOutcome outcome = SaveEnglishUsbWithinLimit(content, room);
+            CHECK(outcome.saved == 0);
+            CHECK(outcome.bytes.size() == content.size());
+            CHECK((outcome.bytes == content));
+        }
+        // Room for exactly the new size is enough.
+        const SaveOutcome outcome = SaveEnglishUsbWithinLimit(content, content.size() + 2);
+        CHECK(outcome.saved == 1);
+        CHECK((outcome.bytes == kEnglishUsbFile + tail));
+    }
+    // An empty file that cannot grow stays empty.
+    const SaveOutcome outcome = SaveEnglishUsbWithinLimit("", 20);
+    CHECK(outcome.saved == 0);
+    CHECK(outcome.bytes.empty());
 }

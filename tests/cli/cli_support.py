@@ -18,27 +18,13 @@ SIM = os.environ.get("VIREO_SIM", "vireo-sim")
 BASE_ENV = dict(os.environ, LC_ALL="C", LANG="C")
 
 
-class Failure(Exception):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def expect_eq(actual, expected, what):
-    if actual != expected:
-        raise Failure("%s: expected %r, got %r" % (what, expected, actual))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import Failure, expect, expect_eq  # noqa: E402
+from harness import wait_until as _wait_until  # noqa: E402
 
 
 def wait_until(condition, timeout, what):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.005)
-    raise Failure("timed out waiting for " + what)
+    return _wait_until(condition, timeout, what, 0.005)
 
 
 class Sim:

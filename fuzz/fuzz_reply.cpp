@@ -8,7 +8,6 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "window_view.h"
 #include "core/commands.h"
 #include "core/reply.h"
 #include "gui/session.h"
@@ -81,7 +80,7 @@ Outcome Classify(const unsigned char* received, int count) {
     g_session.modelLetter = '?';
     g_session.firmwareVersion = -1;
     Outcome outcome;
-    outcome.kind = ClassifyAsWindow(buffer.get(), count);
+    outcome.kind = ClassifyIntoSession(buffer.get(), count);
     outcome.modelLetter = g_session.modelLetter;
     outcome.firmwareVersion = g_session.firmwareVersion;
     std::memcpy(outcome.bytes, buffer.get(), kReplyBufferSize);

@@ -9,7 +9,6 @@
 
 #include "control.h"
 #include "fuzz_check.h"
-#include "window_view.h"
 #include "core/card_id.h"
 #include "core/commands.h"
 #include "core/reply.h"
@@ -34,7 +33,7 @@ ReplyKind ClassifyAsProgram(const std::string& reply, unsigned char* buffer) {
     std::memset(buffer, 0, kReplyBufferSize);
     const int count = static_cast<int>(reply.size() < kReplyBufferSize ? reply.size() : kReplyBufferSize);
     std::memcpy(buffer, reply.data(), count);
-    return ClassifyAsWindow(buffer, count);
+    return ClassifyIntoSession(buffer, count);
 }
 
 std::uint32_t Saturated(const std::string& digits) {

@@ -1,20 +1,7 @@
 #pragma once
-// What the window makes of the core's answers: a classified settings reply gives the session
-// its model letter and firmware number and moves its payload to the buffer start; the
-// configuration file fills and saves the window's two values.
-#include "core/reply.h"
-#include "gui/session.h"
+// The configuration file as the window uses it: loading fills and saving writes the window's
+// two values.
 #include "gui/texts.h"
-
-inline ReplyKind ClassifyAsWindow(unsigned char* buffer, int count) {
-    const ReplyInfo info = ClassifyReply(buffer, count);
-    if (info.kind == SettingsReply) {
-        g_session.modelLetter = info.modelLetter;
-        g_session.firmwareVersion = info.firmwareVersion;
-        MovePayloadToStart(buffer, count, info);
-    }
-    return info.kind;
-}
 
 inline void LoadInto(const char* path) {
     const AppConfig config = LoadConfigFile(path);

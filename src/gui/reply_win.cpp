@@ -41,14 +41,7 @@ ReplyKind ReadReply() {
         return Unrecognized;
     }
 
-    const ReplyInfo info = ClassifyReply(reply, count);
-    const ReplyKind kind = info.kind;
-    if (kind == SettingsReply) {
-        // The codec reads the payload from the buffer start.
-        g_session.modelLetter = info.modelLetter;
-        g_session.firmwareVersion = info.firmwareVersion;
-        MovePayloadToStart(reply, count, info);
-    }
+    const ReplyKind kind = ClassifyIntoSession(reply, count);
     switch (kind) {
         case Unrecognized:
         case UnknownCommand:

@@ -2,6 +2,7 @@
 // The reader session: one process-wide record, used on the GUI thread only.
 
 #include "core/port_names.h"
+#include "core/reply.h"
 
 constexpr int kCachedSettingsSize = 12; // 11 characters of payload layout + terminator
 
@@ -25,3 +26,8 @@ extern SessionState g_session;
 
 // Puts every field back to its start value (no I/O, no window calls).
 void InitSessionState();
+
+// Classifies count received bytes of the reply buffer as the window takes a reply: a settings
+// reply gives the session its model letter and firmware number, and its payload moves to the
+// buffer start for the codec.
+ReplyKind ClassifyIntoSession(unsigned char* buffer, int count);

@@ -19,18 +19,6 @@ struct Received {
     int count;
 };
 
-// What the window makes of a classified reply: a settings reply gives the session its model
-// letter and firmware number, and its payload moves to the buffer start.
-ReplyKind ClassifyAsWindow(unsigned char* bytes, int count) {
-    const ReplyInfo info = ClassifyReply(bytes, count);
-    if (info.kind == SettingsReply) {
-        g_session.modelLetter = info.modelLetter;
-        g_session.firmwareVersion = info.firmwareVersion;
-        MovePayloadToStart(bytes, count, info);
-    }
-    return info.kind;
-}
-
 Received Receive(const std::string& wire) {
     Received r;
     std::memset(r.bytes, 0, sizeof r.bytes);
@@ -40,7 +28,7 @@ Received Receive(const std::string& wire) {
 }
 
 ReplyKind Classify(Received& r) {
-    ReplyKind kind = ClassifyAsWindow(r.bytes, r.count);
+    ReplyKind kind = ClassifyIntoSession(r.bytes, r.count);
     CHECK(r.bytes[kReplyBufferSize] == 0);
     return kind;
 }
@@ -228,13 +216,13 @@ TEST_CASE("firmware number: white space skipped, digits up to the first non-digi
 
 TEST_CASE("bad input never reads or writes past the received bytes") {
     FreshSession();
-    CHECK(ClassifyAsWindow(nullptr, 10) == Unrecognized);
+    CHECK(ClassifyIntoSession(nullptr, 10) == Unrecognized);
     CHECK(Classify("") == Unrecognized);
     CHECK(Classify(" ") == Unrecognized);
     CHECK(Classify(std::string(1, '\0')) == Unrecognized);
     Received negative = Receive(kKruReply);
-    CHECK(ClassifyAsWindow(negative.bytes, -5) == Unrecognized);
-    CHECK(ClassifyAsWindow(negative.bytes, 0) == Unrecognized);
+    CHECK(ClassifyIntoSession(negative.bytes, -5) == Unrecognized);
+    CHECK(ClassifyIntoSession(negative.bytes, 0) == Unrecognized);
     CHECK(g_session.modelLetter == 'X');
 
     // 64 bytes of garbage, including every byte value the search looks for.
@@ -258,7 +246,7 @@ TEST_CASE("bad input never reads or writes past the received bytes") {
 
     // A count larger than the buffer is taken as the full buffer.
     Received big = Receive(std::string(kReplyBufferSize, 'a'));
-    CHECK(ClassifyAsWindow(big.bytes, 1000) == Unrecognized);
+    CHECK(ClassifyIntoSession(big.bytes, 1000) == Unrecognized);
     CHECK(big.bytes[kReplyBufferSize] == 0);
 }
 
@@ -286,10 +274,10 @@ TEST_CASE("verdicts at the very end of the 64 bytes") {
     // not zero do not make a verdict.
     Received stale = Receive("\n\rAT+W441SO - OK");
     stale.bytes[stale.count] = '!';
-    CHECK(ClassifyAsWindow(stale.bytes, stale.count) == Unrecognized);
+    CHECK(ClassifyIntoSession(stale.bytes, stale.count) == Unrecognized);
     Received staleMarker = Receive("\n\rAT+READS_KRU - OK! >");
     std::memcpy(staleMarker.bytes + staleMarker.count, "> 1.10", 6);
-    CHECK(ClassifyAsWindow(staleMarker.bytes, staleMarker.count) == WriteAck);
+    CHECK(ClassifyIntoSession(staleMarker.bytes, staleMarker.count) == WriteAck);
 }
 
 TEST_CASE("a reply longer than the buffer is judged from its first 64 bytes") {

@@ -12,6 +12,10 @@ packages=(
   python3-reportlab fonts-dejavu-core
   clang libclang-rt-14-dev
   dpkg-dev groff-base man-db
+  nlohmann-json3-dev
+  emscripten node-acorn
+  chromium chromium-driver python3-selenium python3-websockets
+  ansible-core ansible-lint
 )
 missing=()
 for p in "${packages[@]}"; do

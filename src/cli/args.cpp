@@ -31,6 +31,7 @@ const std::vector<CommandEntry>& Commands() {
     return commands;
 }
 
+constexpr const char kWindowsHelpSwitch[] = "/?";
 constexpr int kMaxTimeoutMs = 60000;
 constexpr int kMinTimeoutMs = 1;
 
@@ -125,6 +126,11 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
         std::string arg = argv[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+            continue;
+        }
+        // Windows console tools answer "/?" with their help.
+        if (!optionsEnded && arg == kWindowsHelpSwitch) {
+            options->help = true;
             continue;
         }
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';

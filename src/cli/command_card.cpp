@@ -49,7 +49,7 @@ nlohmann::json CardJson(const CardForms& forms) {
 
 // Appends one row; the header goes first into an empty file.
 bool AppendCsv(const std::string& path, const std::string& port, const CardForms& forms) {
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::FILE* file = OpenFile(path, "ab");
     if (file == nullptr) return false;
     std::fseek(file, 0, SEEK_END);
     if (std::ftell(file) == 0) std::fputs(kCsvHeader, file);
@@ -145,7 +145,7 @@ int RunCard(const Options& options) {
         json["card"] = CardJson(forms);
         WriteOut(JsonLine(json));
     } else {
-        WriteOut(outcome.port + ": " + ModelName(outcome.before) + " " + outcome.before.firmware + "\n" +
+        WriteOut(outcome.port + ": " + ModelText(options.language, outcome.before) + " " + outcome.before.firmware + "\n" +
                  CardBlock(options.language, forms));
     }
     return kExitOk;

@@ -34,8 +34,15 @@ void WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
+int main(int argc, char** argv) { return Vireo4Main(argc, argv); }
+
 void WriteOut(const std::string& utf8) { WriteAll(STDOUT_FILENO, utf8); }
 void WriteErr(const std::string& utf8) { WriteAll(STDERR_FILENO, utf8); }
+
+// The terminal and every file take UTF-8 here.
+void SetJsonOutput(bool) {}
+
+std::FILE* OpenFile(const std::string& utf8Path, const char* mode) { return std::fopen(utf8Path.c_str(), mode); }
 
 void InstallInterruptHandler() {
     struct sigaction action {};

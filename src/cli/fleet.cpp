@@ -12,6 +12,7 @@
 #endif
 
 #include "cli/messages.h"
+#include "core/port_names.h"
 #include "port/port_list.h"
 
 namespace {
@@ -35,14 +36,15 @@ bool Matches(const char* pattern, const char* text) {
 std::vector<std::string> Expand(const std::string& pattern, const std::vector<PortInfo>& known) {
     std::vector<std::string> paths;
     for (const PortInfo& port : known) {
-        if (Matches(Upper(pattern).c_str(), Upper(port.name).c_str())) paths.push_back(port.path);
+        if (Matches(Upper(pattern).c_str(), Upper(port.name).c_str())) paths.push_back(CanonicalPortName(port.path));
     }
     return paths;
 }
 
-std::string PathOf(const std::string& name) { return name; }
+// "com3", "\\.\COM3" and "COM3:" are COM3: one port, probed once.
+std::string PathOf(const std::string& name) { return CanonicalPortName(name); }
 
-bool SamePort(const std::string& path, const PortInfo& port) { return Upper(path) == Upper(port.path); }
+bool SamePort(const std::string& path, const PortInfo& port) { return path == CanonicalPortName(port.path); }
 #else
 std::vector<std::string> Expand(const std::string& pattern, const std::vector<PortInfo>&) {
     std::vector<std::string> paths;

@@ -15,11 +15,13 @@ int UsageFailure(const Options& options, const std::string& message) {
     return kExitUsage;
 }
 
-int main(int argc, char** argv) {
+int Vireo4Main(int argc, char** argv) {
     InstallInterruptHandler();
     Options options;
     std::string error;
-    if (!ParseArguments(argc, argv, LanguageFromLocale(), &options, &error)) return UsageFailure(options, error);
+    const bool parsed = ParseArguments(argc, argv, LanguageFromLocale(), &options, &error);
+    SetJsonOutput(options.json);
+    if (!parsed) return UsageFailure(options, error);
     if (options.version) {
         WriteOut(kVersionText);
         return kExitOk;

@@ -78,7 +78,7 @@ constexpr TextPair kTexts[] = {
     {"USB (VID:PID SERIAL)", "USB (VID:PID СЕРИЙНЫЙ)"},
     {"RESULT", "РЕЗУЛЬТАТ"},
     {"Vireo-4-USB reader", "считыватель Vireo-4-USB"},
-    {"serial-line reader", "serial-line reader"},
+    {"serial-line reader", "считыватель KRU/KRM"},
     {"Settings of KRU/KRM readers ([%1]):", "Настройки считывателей KRU/KRM ([%1]):"},
     {"Settings of the USB reader ([%1]):", "Настройки считывателя USB ([%1]):"},
     {"%1 with %2", "%1 при %2"},

@@ -98,15 +98,13 @@ int Fail(const Options& options, const PortOutcome& outcome) {
     return ExitCodeOf(outcome.status);
 }
 
-// The CSV file could not be opened or written: the system's reason, in JSON too.
+// The CSV file could not be opened or written: the system's reason on stderr, as a usage error
+// is told, and as a JSON document too for a program that asked for one.
 int CsvFailure(const Options& options, PortOutcome outcome, Msg what, const std::string& reason, bool watching) {
     outcome.status = Status::IoError;
     outcome.detail = Format(MessageText(options.language, what), options.csv, reason);
-    if (options.json) {
-        ReportFailure(options, outcome, watching);
-    } else {
-        WriteErr("vireo4: " + outcome.detail + "\n");
-    }
+    WriteErr("vireo4: " + outcome.detail + "\n");
+    if (options.json) ReportFailure(options, outcome, watching);
     return ExitCodeOf(outcome.status);
 }
 

@@ -14,6 +14,7 @@ import queue
 import resource
 import select
 import signal
+import stat
 import struct
 import subprocess
 import termios
@@ -229,7 +230,7 @@ def _():
 def _():
     with Fleet() as fleet:
         watchdog = fleet.path("watchdog")
-        os.mknod(watchdog, 0o600 | 0o020000, os.makedev(1, 3))  # a character device, not a tty
+        os.mknod(watchdog, 0o600 | stat.S_IFCHR, os.makedev(1, 3))  # a character device, not a tty
         fifo = fleet.path("fifo")
         os.mkfifo(fifo)
         plain = fleet.path("plain.txt")
@@ -238,7 +239,8 @@ def _():
         sim = fleet.sim("krm", "M")
         watch = OpenWatch([watchdog, fifo, plain])
         try:
-            for path in [watchdog, fifo, plain, fleet.folder]:
+            # Also tty devices that are no port: the caller's terminal and the pty multiplexer.
+            for path in [watchdog, fifo, plain, fleet.folder, "/dev/tty", "/dev/ptmx"]:
                 code, _, err = run("read", path)
                 expect(code == 2 and "not a serial port" in err, "%s: %d %r" % (path, code, err))
             code, doc = run_json("read", watchdog)

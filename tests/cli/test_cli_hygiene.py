@@ -408,15 +408,6 @@ def _():
         rows = list(csv.reader(open(shared, newline="")))
         expect_eq([r[1] for r in rows], ["port", "other", odd.link], "the shared table")
 
-        # Writers started together: one header, every row whole.
-        readers = fleet.many(["r%d" % n for n in range(6)])
-        together = fleet.path("together.csv")
-        procs = [launch(fleet, ["card", r.link, "--csv", together]) for r in readers]
-        expect_eq([p.wait(timeout=10) for p in procs], [0] * len(readers), "exit codes")
-        rows = list(csv.reader(open(together, newline="")))
-        expect_eq(rows[0], CSV_HEADER, "header")
-        expect_eq(sorted(r[1] for r in rows[1:]), sorted(r.link for r in readers), "rows")
-
 
 @T.case("--version after a command; SIGINT 130, SIGTERM 143")
 def _():

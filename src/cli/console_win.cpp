@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "cli/console.h"
+#include "cli/reader.h"
 #include "cli/text_fallback.h"
 #include "core/family.h"
 
 namespace {
 
 std::atomic<bool> g_interrupted{false};
+// The first failed write of stdout and of stderr, as GetLastError (0: none).
+std::atomic<unsigned long> g_outputError[2] = {{0}, {0}};
 // Set once, before any output: standard output carries JSON documents.
 bool g_jsonOut = false;
 
@@ -86,19 +89,29 @@ BOOL WINAPI OnControl(DWORD event) {
 // A console gets wide text (its code page, 866 by default, cannot show every character we
 // write); a file or pipe gets text in the console's code page, as "type" and "more" read it,
 // and JSON the UTF-8 bytes.
+bool IsClosedPipe(unsigned long code) { return code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE; }
+
 void WriteTo(DWORD which, const std::string& utf8, bool json) {
+    std::atomic<unsigned long>& failure = g_outputError[which == STD_ERROR_HANDLE ? 1 : 0];
     HANDLE handle = GetStdHandle(which);
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr || utf8.empty()) return;
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr || utf8.empty() || failure.load() != 0) return;
+    unsigned long none = 0;
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
         const std::wstring wide = Wide(utf8);
         DWORD written = 0;
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        if (!WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
+            failure.compare_exchange_strong(none, GetLastError());
+        }
         return;
     }
     const std::string bytes = json ? utf8 : ToCodePage(utf8, TextCodePage());
     DWORD written = 0;
-    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        failure.compare_exchange_strong(none, GetLastError());
+    } else if (written != bytes.size()) {
+        failure.compare_exchange_strong(none, static_cast<unsigned long>(ERROR_HANDLE_DISK_FULL));
+    }
 }
 
 }  // namespace
@@ -122,6 +135,43 @@ void SetJsonOutput(bool json) { g_jsonOut = json; }
 std::FILE* OpenFile(const std::string& utf8Path, const char* mode) {
     return _wfopen(Wide(utf8Path).c_str(), Wide(mode).c_str());
 }
+
+OutputFault OutputFaultOf() {
+    OutputFault fault = OutputFault::None;
+    for (const std::atomic<unsigned long>& error : g_outputError) {
+        unsigned long code = error.load();
+        if (code != 0 && !IsClosedPipe(code)) return OutputFault::Failed;
+        if (code != 0) fault = OutputFault::Closed;
+    }
+    return fault;
+}
+
+std::string OutputFaultReason() {
+    unsigned long code = 0;
+    for (const std::atomic<unsigned long>& error : g_outputError) {
+        unsigned long each = error.load();
+        if (each != 0 && (code == 0 || IsClosedPipe(code))) code = each;
+    }
+    return SystemErrorText(code);
+}
+
+std::string SystemErrorText(unsigned long code) {
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L'.')) --length;
+    int size = length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr) : 0;
+    std::string reason(static_cast<std::size_t>(size), '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &reason[0], size, nullptr, nullptr);
+    if (text != nullptr) LocalFree(text);
+    return reason.empty() ? "error " + std::to_string(code) : reason;
+}
+
+// A broken pipe shows only when written to; the next card's line ends the watch.
+bool OutputGone() { return false; }
+
+int InterruptedExitCode() { return kExitInterrupted; }
 
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnControl, TRUE); }
 

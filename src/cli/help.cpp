@@ -60,9 +60,9 @@ constexpr const char kOverviewEn[] =
 
 constexpr const char kExitCodesEn[] =
     "\n"
-    "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused or verification "
-    "mismatch, 4 port or I/O error, 130 interrupted (Ctrl-C). With several readers the worst one "
-    "counts.\n";
+    "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a serial port, "
+    "3 refused or verification mismatch, 4 port busy, port, I/O or output error, 130 interrupted "
+    "(Ctrl-C; SIGTERM 143), 141 output closed (| head). With several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -88,9 +88,10 @@ constexpr const char kOverviewRu[] =
 
 constexpr const char kExitCodesRu[] =
     "\n"
-    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта, 3 отказ или несовпадение "
-    "при проверке, 4 ошибка порта или ввода-вывода, 130 прервано (Ctrl-C). При нескольких "
-    "считывателях учитывается худший результат.\n";
+    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не "
+    "последовательный порт, 3 отказ или несовпадение при проверке, 4 порт занят, ошибка порта, "
+    "ввода-вывода или вывода результата, 130 прервано (Ctrl-C; SIGTERM 143), 141 вывод закрыт "
+    "(| head). При нескольких считывателях учитывается худший результат.\n";
 
 struct CommandHelp {
     Command command;
@@ -160,14 +161,20 @@ constexpr CommandHelp kCommandHelp[] = {
      "таблицу, код 130.\n"},
     {Command::Card,
      "Usage: vireo4 card PORT [--watch] [--csv FILE] [--json] [--timeout MS]\n"
-     "Prints the card's barcode number and cipher ID in decimal, hexadecimal and dotted form. "
-     "--watch keeps asking and prints each new card once; --csv FILE appends each card to a CSV "
-     "file (header once). Ctrl-C ends a watch.\n"
+     "Prints the card's barcode number and cipher ID in decimal, hexadecimal and dotted form.\n"
+     "--watch keeps asking and prints each new card once (a card is new again after it was taken "
+     "away). A reader that is silent, refuses or sends noise is reported once and asked on; a port "
+     "that fails (unplugged) ends the watch, exit 4. Ctrl-C ends it (exit 130), as does closing its "
+     "output (| head -1). --csv FILE appends each card to a CSV file, created with its header before "
+     "the reader is asked; several watches may share one file.\n"
      "Example: vireo4 card {PORT} --watch --csv cards.csv\n",
      "Использование: vireo4 card ПОРТ [--watch] [--csv ФАЙЛ] [--json] [--timeout МС]\n"
-     "Печатает штрих-код и ID шифра карты в десятичном, шестнадцатеричном и точечном виде. "
-     "--watch опрашивает непрерывно и печатает каждую новую карту один раз; --csv ФАЙЛ "
-     "дописывает каждую карту в файл CSV (заголовок один раз). Ctrl-C завершает.\n"
+     "Печатает штрих-код и ID шифра карты в десятичном, шестнадцатеричном и точечном виде.\n"
+     "--watch опрашивает непрерывно и печатает каждую новую карту один раз (карта снова новая, "
+     "когда её убрали). О молчащем, отказывающем или шумящем считывателе сообщается один раз, опрос "
+     "продолжается; сбой порта (отключение) завершает опрос с кодом 4. Ctrl-C завершает его "
+     "(код 130), как и закрытие вывода (| head -1). --csv ФАЙЛ дописывает каждую карту в файл CSV, "
+     "созданный с заголовком до опроса; один файл могут вести несколько опросов.\n"
      "Пример: vireo4 card {PORT} --watch --csv cards.csv\n"},
 };
 

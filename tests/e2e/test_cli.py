@@ -281,5 +281,18 @@ def _():
             code, doc = vireo4_json(env, "apply", name, "COM3", "--dry-run")
             h.expect(code == 0 and doc["readers"][0]["changes"][0]["after"] == "wiegand-44", (name, doc))
 
+@T.case("--version after a command; output that cannot be written is exit 4 with the reason")
+def _():
+    with h.Env() as env:
+        env.boot()
+        code, out, _ = vireo4(env, "read", "--version")
+        h.expect(code == 0 and out.startswith("vireo4 "), out)
+        with open("/dev/full", "w") as full:
+            done = subprocess.run(["wine", CLI_EXE, "--help", "--lang", "en"], env=env.wine_env, cwd=env.workdir,
+                                  stdout=full, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                  timeout=RUN_TIMEOUT_S)
+        err = done.stderr.decode("utf-8", "replace")
+        h.expect(done.returncode == 4 and "cannot write the output" in err, "%d %r" % (done.returncode, err))
+
 
 T.main()

@@ -96,7 +96,8 @@ int Watch(const Options& options, Link* link, PortOutcome outcome) {
         if (present && !(holding && SameCard(card, last))) {
             CardForms forms = FormsOf(card);
             if (options.json) {
-                nlohmann::json line = {{"time", LocalTime()}, {"port", outcome.port}, {"card", CardJson(forms)}};
+                nlohmann::json line = {{"time", LocalTime()}, {"port", outcome.port}, {"card", CardJson(forms)},
+                                       {"ok", true}, {"status", StatusWord(Status::Ok)}};
                 WriteOut(JsonLine(line));
             } else {
                 WriteOut(LocalTime() + "  " + forms.barcode + "  " + forms.barcodeHex + "  " + forms.cipher + "  " +
@@ -134,8 +135,14 @@ int RunCard(const Options& options) {
         return code;
     }
     CardIdResult card{};
-    outcome.status = QueryCard(&link, outcome.before.family, &card);
+    CardIdField tooLarge = CardIdField::None;
+    outcome.status = QueryCard(&link, outcome.before.family, &card, &tooLarge);
     CloseLink(&link);
+    if (tooLarge != CardIdField::None) {
+        // A number that does not fit is reported, never shown as another number.
+        outcome.detail = Format(MessageText(options.language, Msg::CardNumberTooLarge),
+                                WindowText(options.language, tooLarge == CardIdField::Barcode ? TextBarcode : TextCipherId));
+    }
     if (outcome.status != Status::Ok) return Fail(options, outcome);
     CardForms forms = FormsOf(card);
     if (!options.csv.empty() && !AppendCsv(options.csv, outcome.port, forms)) {

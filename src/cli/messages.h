@@ -48,6 +48,7 @@ enum class Msg : int {
     ReaderRefused,
     NoAnswer,
     Mismatch,                 // %1 expected, %2 read back
+    Unconfirmed,
     SettingNotRecognized,     // %1 name
     Wiegand58NotAllowed,
     Bytes7NotAllowed,
@@ -59,6 +60,9 @@ enum class Msg : int {
     WouldChange,
     NotWritten,
     Failed,
+    Skipped,
+    ProfileSettingLeftOut,    // %1 name
+    CardNumberTooLarge,       // %1 the field's label
     CsvCannotOpen,            // %1 file
     WatchHint,
     NoCard,

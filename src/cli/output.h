@@ -24,7 +24,9 @@ std::string SettingsLine(const Reader& reader);
 // ok, error; with write: changed, changes, after.
 nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWrite);
 
-// The worst exit code of several outcomes.
+// The status that weighs most among several outcomes (Ok when there are none): the highest exit
+// code, an interruption above all. WorstExitCode is its exit code.
+Status WorstStatus(const std::vector<PortOutcome>& outcomes);
 int WorstExitCode(const std::vector<PortOutcome>& outcomes);
 
 // Pads text to width display columns (UTF-8 letters count one column each).

@@ -37,8 +37,9 @@ class Sim:
             args += ["--settings", settings]
         self.log_path = self.fifo = None
         if logged:
-            self.log_path = os.path.join(folder, name + ".log")
-            self.fifo = os.path.join(folder, name + ".ctl")
+            # Hidden names, so that a glob over the fleet's folder names the readers only.
+            self.log_path = os.path.join(folder, "." + name + ".log")
+            self.fifo = os.path.join(folder, "." + name + ".ctl")
             args += ["--log", self.log_path, "--control", self.fifo]
         self.proc = subprocess.Popen(args + list(extra), stdout=subprocess.PIPE, text=True)
 

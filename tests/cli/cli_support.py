@@ -124,6 +124,22 @@ class Fleet:
         return proc
 
 
+def arm_after_query(sim, *lines):
+    """The simulator was started with --split: once the first half of the query's reply went out,
+    give it control lines that act on the tool's next command (the write)."""
+    wait_until(lambda: sim.events("TX"), 5, "the query's reply")
+    sim.control("split off")
+    for line in lines:
+        sim.control(line)
+
+
+def write_file(fleet, name, text):
+    path = fleet.path(name)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
+    return path
+
+
 def run(*args, timeout=15, env=None, user=None):
     """Runs the tool; returns (exit code, stdout, stderr) as text."""
     preexec = (lambda: os.setuid(user)) if user is not None else None

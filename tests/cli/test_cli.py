@@ -10,8 +10,8 @@ import os
 import signal
 import time
 
-from cli_support import (BASE_ENV, Failure, Fleet, Tests, expect, expect_eq, run, run_json,
-                         wait_until)
+from cli_support import (BASE_ENV, Failure, Fleet, Tests, arm_after_query, expect, expect_eq, run,
+                         run_json, wait_until, write_file)
 
 T = Tests()
 
@@ -26,22 +26,6 @@ format = touch-memory
 type = none         ; touch-memory output has no type
 bytes = 4
 """
-
-
-def write_file(fleet, name, text):
-    path = fleet.path(name)
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text)
-    return path
-
-
-def arm_after_query(sim, *lines):
-    """The simulator was started with --split: once the first half of the query's reply went out,
-    give it control lines that act on the tool's next command (the write)."""
-    wait_until(lambda: sim.events("TX"), 5, "the query's reply")
-    sim.control("split off")
-    for line in lines:
-        sim.control(line)
 
 
 # --- the command line ---------------------------------------------------------------------

@@ -40,9 +40,9 @@ constexpr const char kOverviewEn[] =
     "Firmware rules: wiegand-58 needs a KRM reader with firmware 1.10 or later; bytes=7 needs\n"
     "the USB reader with firmware 1.10 or later, and with format touch-memory above 1.10.\n"
     "\n"
-    "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused or\n"
-    "verification mismatch, 4 port or I/O error, 130 interrupted (Ctrl-C). With several\n"
-    "readers the worst one counts.\n";
+    "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused,\n"
+    "verification mismatch or write not confirmed, 4 port or I/O error, 130 interrupted\n"
+    "(Ctrl-C). With several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -80,9 +80,10 @@ constexpr const char kOverviewRu[] =
     "Правила прошивки: wiegand-58 требует KRM с прошивкой 1.10 или новее; bytes=7 требует\n"
     "считыватель USB с прошивкой 1.10 или новее, а с format touch-memory новее 1.10.\n"
     "\n"
-    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта, 3 отказ или\n"
-    "несовпадение при проверке, 4 ошибка порта или ввода-вывода, 130 прервано (Ctrl-C).\n"
-    "При нескольких считывателях учитывается худший результат.\n";
+    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта, 3 отказ,\n"
+    "несовпадение при проверке или запись не подтверждена, 4 ошибка порта или\n"
+    "ввода-вывода, 130 прервано (Ctrl-C). При нескольких считывателях учитывается\n"
+    "худший результат.\n";
 
 struct CommandHelp {
     Command command;

@@ -41,8 +41,8 @@ constexpr const char kOverviewEn[] =
     "the USB reader with firmware 1.10 or later, and with format touch-memory above 1.10.\n"
     "\n"
     "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused,\n"
-    "verification mismatch or write not confirmed, 4 port or I/O error, 130 interrupted\n"
-    "(Ctrl-C). With several readers the worst one counts.\n";
+    "verification mismatch or write not confirmed, 4 port or I/O error, 130\n"
+    "interrupted (Ctrl-C). With several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"

@@ -13,12 +13,14 @@ namespace {
 
 // Reads wait in slices so that Ctrl-C is seen within this time.
 constexpr int kSliceMs = 50;
-// A port is quiet once no byte has come for this long: a few byte times at 19200 baud, far
-// more than the spacing of bytes within a reply, so a reader still talking is noticed.
-constexpr std::chrono::milliseconds kQuietGap{2};
-// Once a reader was found talking out of turn, its line must have been silent this long: it
-// rides out a USB converter's packet latency and a busy machine's scheduling.
-constexpr std::chrono::milliseconds kTalkingGap{20};
+// Once a reader was found talking out of turn, its line must have been silent this long before
+// a command goes out: it rides out a USB converter's packet latency and a busy machine's
+// scheduling (the window takes 60 ms of silence as the end of a reply).
+constexpr std::chrono::milliseconds kTalkingGap{50};
+// A command whose reply was foreign goes out once more: every command is idempotent (a query,
+// or a write of the same settings), and a tail of the reader's earlier reply that came in after
+// the drain's look spoils only the first try.
+constexpr int kTries = 2;
 
 struct ReplyBuffer {
     unsigned char bytes[kReplyBufferSize];
@@ -46,22 +48,21 @@ int MsLeft(Clock::time_point deadline) {
 bool Stopped(const Link& link) { return link.stop != nullptr && link.stop->load(); }
 
 void NoteBytes(Link* link, int got) {
-    if (got <= 0) return;
-    link->heardAny = true;
-    link->lastByte = Clock::now();
+    if (got > 0) link->lastByte = Clock::now();
 }
 
 // Drops what the port still holds from earlier (the tail of a reply, a late or flooding reader)
-// until nothing has come for a gap after the last byte heard. A port that has been quiet that
-// long costs one look; one that never falls quiet within the deadline is noise.
-Heard Drain(Link* link, bool interruptible) {
+// until nothing has come for kTalkingGap after the last byte heard. A port that holds nothing
+// costs one look, unless patient: then the gap runs from the last byte heard in any case.
+// A port that never falls quiet within the deadline is noise.
+Heard Drain(Link* link, bool interruptible, bool patient) {
     const Clock::time_point limit = Clock::now() + std::chrono::milliseconds(link->timeoutMs);
-    bool talking = false;
+    bool talking = patient;
     for (;;) {
         if (interruptible && Stopped(*link)) return Heard::Interrupted;
         int waitMs = 0;
-        if (link->heardAny) {
-            const auto left = (talking ? kTalkingGap : kQuietGap) - (Clock::now() - link->lastByte);
+        if (talking) {
+            const auto left = kTalkingGap - (Clock::now() - link->lastByte);
             if (left.count() > 0) waitMs = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
         }
         unsigned char scrap[kReplyBufferSize];
@@ -92,19 +93,19 @@ Heard HeardOf(ReplyFit fit) {
 
 // Writes a command and reads its reply until it is whole, refused, plainly foreign or out of
 // time. A command whose write went out is waited for even after Ctrl-C, so the reader is never
-// left half-told. *sent (when given) tells whether the command went out.
-Heard Exchange(Link* link, const char* command, int length, ReplyBuffer* reply, bool interruptible,
-               bool* sent = nullptr) {
+// left half-told. *sent tells whether the command went out.
+Heard ExchangeOnce(Link* link, const char* command, int length, ReplyBuffer* reply, bool interruptible,
+                   bool patient, bool* sent) {
     std::memset(reply->bytes, 0, sizeof reply->bytes);
     reply->count = 0;
-    if (sent != nullptr) *sent = false;
+    *sent = false;
     if (interruptible && Stopped(*link)) return Heard::Interrupted;
-    const Heard drained = Drain(link, interruptible);
+    const Heard drained = Drain(link, interruptible, patient);
     if (drained != Heard::Quiet) return drained;
     PortError error{};
     const bool written = WriteSerialBytes(&link->port, command, length, &error);
     // A failed write sent nothing; a short one sent part of the command.
-    if (sent != nullptr) *sent = written || error.what == PortFailure::None;
+    *sent = written || error.what == PortFailure::None;
     if (!written) return Heard::PortError;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(link->timeoutMs);
     for (;;) {
@@ -125,6 +126,21 @@ Heard Exchange(Link* link, const char* command, int length, ReplyBuffer* reply, 
         if (reply->count >= kReplyBufferSize) return Heard::Noise;
     }
     return reply->count == 0 ? Heard::Nothing : Heard::Partial;
+}
+
+// The exchange, tried again after a foreign reply once the line has been silent a while.
+Heard Exchange(Link* link, const char* command, int length, ReplyBuffer* reply, bool interruptible,
+               bool* sent = nullptr) {
+    bool anySent = false;
+    Heard heard = Heard::Nothing;
+    for (int tryNumber = 0; tryNumber < kTries; ++tryNumber) {
+        bool thisSent = false;
+        heard = ExchangeOnce(link, command, length, reply, interruptible, tryNumber > 0, &thisSent);
+        anySent = anySent || thisSent;
+        if (heard != Heard::Noise) break;
+    }
+    if (sent != nullptr) *sent = anySent;
+    return heard;
 }
 
 Status StatusOf(Heard heard) {

@@ -16,8 +16,7 @@ struct Link {
     std::string name;
     int timeoutMs = 0;
     const std::atomic<bool>* stop = nullptr;  // Ctrl-C: reads end early, nothing new is sent
-    bool heardAny = false;                     // a byte has come in since the port was opened
-    std::chrono::steady_clock::time_point lastByte{};
+    std::chrono::steady_clock::time_point lastByte{};  // when the last byte came in
 };
 
 // Opens the port; a failure is PortNotFound, PortBusy, PortDenied or PortError.

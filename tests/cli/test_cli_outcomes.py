@@ -120,25 +120,31 @@ def _():
         expect(elapsed < 1.0, "noise judged after %.2f s" % elapsed)
 
 
-@T.case("card: cut short, trailing bytes, another echo, numbers that do not fit their field")
+@T.case("card: cut short, noise, trailing bytes, another echo, numbers that do not fit their field")
 def _():
     with Fleet() as fleet:
         short = fleet.sim("short", "U", extra=["--split", "150"])
         half = fleet.sim("half", "U", extra=["--split", "150"])
         other = fleet.sim("other", "U", extra=["--split", "150"])
+        noisy = fleet.sim("noisy", "U", extra=["--split", "150"])
         refusing = fleet.sim("refusing", "U", extra=["--split", "150"])
         flood = fleet.sim("flood", "B", extra=["--flood", "20"])
         big = fleet.sim("big", "M", extra=["--barcode", "99999999999"])
         bigcipher = fleet.sim("bigcipher", "U", extra=["--cipher", "9999999999"])
         eleven = fleet.sim("eleven", "U", extra=["--barcode", "01234567890", "--cipher", "54321"])
 
-        for sim, line in [(short, "cut 10"), (half, "cut 30"),
-                          (other, "raw " + b"\n\rAT+READS_KRU - OK! >> 1.10TMX1DO".hex())]:
+        for sim, line in [(short, "cut 10"), (half, "cut 30"), (noisy, "garbage on")]:
             proc = fleet.start("card", sim.link, "--timeout", "300")
             arm_after_query(sim, line)
             expect_eq(proc.wait(timeout=5), 4, "exit code of " + line)
             err = proc.stderr.read()
             expect("could not be recognized" in err and "Invalid command" not in err, err)
+        # Another command's reply is never taken for the ID: the query goes out again.
+        proc = fleet.start("card", other.link, "--json")
+        arm_after_query(other, "raw " + b"\n\rAT+READS_KRU - OK! >> 1.10TMX1DO".hex())
+        expect_eq(proc.wait(timeout=5), 0, "exit code after a foreign reply")
+        expect_eq(json_of(proc.stdout.read())["card"]["barcode"], "0001234567", "the card")
+        expect_eq(other.rx()[1:], ["AT+READS_IDS", "AT+READS_IDS"], "card queries")
         proc = fleet.start("card", refusing.link)
         arm_after_query(refusing, "raw " + b"\n\rAT+READS_IDS - UNKNOWN CMD!".hex())
         expect_eq(proc.wait(timeout=5), 3, "exit code of a refused card query")

@@ -160,8 +160,6 @@ Status WorstStatus(const std::vector<PortOutcome>& outcomes) {
     return worst;
 }
 
-int WorstExitCode(const std::vector<PortOutcome>& outcomes) { return ExitCodeOf(WorstStatus(outcomes)); }
-
 std::size_t DisplayWidth(const std::string& text) {
     std::size_t width = 0;
     for (unsigned char c : text) {

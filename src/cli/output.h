@@ -25,9 +25,8 @@ std::string SettingsLine(const Reader& reader);
 nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWrite);
 
 // The status that weighs most among several outcomes (Ok when there are none): the highest exit
-// code, an interruption above all. WorstExitCode is its exit code.
+// code, an interruption above all.
 Status WorstStatus(const std::vector<PortOutcome>& outcomes);
-int WorstExitCode(const std::vector<PortOutcome>& outcomes);
 
 // Pads text to width display columns (UTF-8 letters count one column each).
 std::string Pad(const std::string& text, std::size_t width);

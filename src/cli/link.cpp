@@ -17,10 +17,10 @@ constexpr int kSliceMs = 50;
 // a command goes out: it rides out a USB converter's packet latency and a busy machine's
 // scheduling (the window takes 60 ms of silence as the end of a reply).
 constexpr std::chrono::milliseconds kTalkingGap{50};
-// A command whose reply was foreign goes out once more: every command is idempotent (a query,
-// or a write of the same settings), and a tail of the reader's earlier reply that came in after
-// the drain's look spoils only the first try.
-constexpr int kTries = 2;
+// A command whose reply was foreign goes out again: every command is idempotent (a query, or a
+// write of the same settings), and a tail of the reader's earlier reply that came in after the
+// drain's look spoils only that try. Noise on every try is noise.
+constexpr int kTries = 3;
 
 struct ReplyBuffer {
     unsigned char bytes[kReplyBufferSize];

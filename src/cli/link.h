@@ -1,8 +1,9 @@
 #pragma once
 // Talking to one reader on one port: each command is written once and its reply read until the
 // reply framing says it is complete or the deadline passes; no fixed waits. Only the reply to
-// the command sent is taken: what the port still holds from before is drained first, and bytes
-// that are no reply to this command are noise (Garbage), never a reader.
+// the command sent is taken: what the port still holds from before is drained first, a command
+// whose reply was foreign goes out again once the line is silent, and bytes that are no reply to
+// the command are noise (Garbage), never a reader.
 #include <atomic>
 #include <chrono>
 #include <string>

@@ -12,9 +12,8 @@ namespace {
 
 // Help texts are written one logical line per '\n' and fitted to the terminal by FitLines: a
 // long line wraps, its continuation indented under its description (after a gap of two blanks)
-// or under its first word. {PORT}, {GLOB} and {PORTS} stand for the platform's own examples.
-// Below 80 columns, since a console 80 wide wraps a full line by itself.
-constexpr std::size_t kHelpWidth = 79;
+// or under its first word, within kTextWidth. {PORT}, {GLOB} and {PORTS} stand for the
+// platform's own examples.
 constexpr std::size_t kSettingNameColumn = 12;
 
 #ifdef _WIN32
@@ -61,8 +60,9 @@ constexpr const char kOverviewEn[] =
 constexpr const char kExitCodesEn[] =
     "\n"
     "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a serial port, "
-    "3 refused or verification mismatch, 4 port busy, port, I/O or output error, 130 interrupted "
-    "(Ctrl-C; SIGTERM 143), 141 output closed (| head). With several readers the worst one counts.\n";
+    "3 refused, verification mismatch or write not confirmed, 4 port busy, port, I/O or output "
+    "error, 130 interrupted (Ctrl-C; SIGTERM 143), 141 output closed (| head). With several readers "
+    "the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -89,9 +89,10 @@ constexpr const char kOverviewRu[] =
 constexpr const char kExitCodesRu[] =
     "\n"
     "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не "
-    "последовательный порт, 3 отказ или несовпадение при проверке, 4 порт занят, ошибка порта, "
-    "ввода-вывода или вывода результата, 130 прервано (Ctrl-C; SIGTERM 143), 141 вывод закрыт "
-    "(| head). При нескольких считывателях учитывается худший результат.\n";
+    "последовательный порт, 3 отказ, несовпадение при проверке или запись не подтверждена, "
+    "4 порт занят, ошибка порта, ввода-вывода или вывода результата, 130 прервано (Ctrl-C; "
+    "SIGTERM 143), 141 вывод закрыт (| head). При нескольких считывателях учитывается худший "
+    "результат.\n";
 
 struct CommandHelp {
     Command command;
@@ -274,10 +275,10 @@ std::string FitLines(const std::string& text, std::size_t width) {
 std::string HelpText(int language, Command command) {
     const bool russian = language == kRussian;
     for (const CommandHelp& help : kCommandHelp) {
-        if (help.command == command) return FitLines(WithExamples(language, russian ? help.russian : help.english), kHelpWidth);
+        if (help.command == command) return FitLines(WithExamples(language, russian ? help.russian : help.english), kTextWidth);
     }
     const std::string overview = std::string(russian ? kOverviewRu : kOverviewEn) + SettingsTable(language, kKruKrm) +
                                  SettingsTable(language, kUsb) + RulesParagraph(language) +
                                  (russian ? kExitCodesRu : kExitCodesEn);
-    return FitLines(WithExamples(language, overview), kHelpWidth);
+    return FitLines(WithExamples(language, overview), kTextWidth);
 }

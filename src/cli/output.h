@@ -27,16 +27,23 @@ std::string SettingsLine(const Reader& reader);
 // ok, error; with write: changed, changes, after.
 nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWrite);
 
-// The worst exit code of several outcomes.
-int WorstExitCode(const std::vector<PortOutcome>& outcomes);
+// The status that weighs most among several outcomes (Ok when there are none): the highest exit
+// code, an interruption above all.
+Status WorstStatus(const std::vector<PortOutcome>& outcomes);
 
 // lead, then the words of text (split at blanks) on as many lines of at most width display
 // columns as they need, each line after the first starting with indent blanks; every line ends
 // with a line end. A word wider than the room left stands alone.
 std::string Wrap(const std::string& lead, const std::string& text, std::size_t indent, std::size_t width);
-// Text lines (tables, messages) are kept below this many columns: a console 80 wide wraps a
-// full line by itself.
+// Help text is kept below this many columns: a console 80 wide wraps a full line by itself.
 constexpr std::size_t kTextWidth = 79;
+// Table rows too, where consoles are 80 columns wide by custom (Windows); elsewhere a row
+// stays one line however long, as scripts that grep it expect.
+#ifdef _WIN32
+constexpr std::size_t kTableWidth = kTextWidth;
+#else
+constexpr std::size_t kTableWidth = static_cast<std::size_t>(-1);
+#endif
 
 // Pads text to width display columns (UTF-8 letters count one column each).
 std::string Pad(const std::string& text, std::size_t width);

@@ -47,7 +47,7 @@ struct ChangePlan {
 };
 
 // Named choices (a profile section's, or LookUpSetting's). A profile's parser has already
-// dropped a type that stands beside "format = touch-memory" in its own section.
+// refused a type that stands beside "format = touch-memory" in its own section.
 ChangePlan PlanChoices(const ReaderFacts& reader, const std::vector<SettingChoice>& choices);
 // NAME=VALUE pairs as a person gives them (any letter case; the USB type may be "none").
 ChangePlan PlanAssignments(const ReaderFacts& reader,

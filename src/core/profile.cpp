@@ -53,20 +53,16 @@ bool Fail(ProfileError* error, ProfileProblem problem, int line, int family, con
     return false;
 }
 
-// Drops a type that stands beside Touch Memory output: the reader keeps no type then.
-void DropTypeBesideTouchMemory(ProfileSection* section) {
+// A type other than "none" beside Touch Memory output: the reader keeps no type then, so the
+// profile asks for something no reader can hold. Returns the type's line, or 0.
+int TypeBesideTouchMemoryLine(const ProfileSection& section) {
     bool touchMemory = false;
-    for (const SettingChoice& choice : section->choices) {
-        if (choice.index == kFormatIndex && choice.value == static_cast<int>(OutputFormat::TouchMemory)) {
-            touchMemory = true;
-        }
+    int typeLine = 0;
+    for (const SettingChoice& choice : section.choices) {
+        if (choice.index == kFormatIndex && choice.value == static_cast<int>(OutputFormat::TouchMemory)) touchMemory = true;
+        if (choice.index == kTypeIndex && choice.value != 0) typeLine = choice.line;
     }
-    if (!touchMemory) return;
-    std::vector<SettingChoice> kept;
-    for (const SettingChoice& choice : section->choices) {
-        if (choice.index != kTypeIndex) kept.push_back(choice);
-    }
-    section->choices.swap(kept);
+    return touchMemory ? typeLine : 0;
 }
 
 void AppendUtf8(char32_t code, std::string* out) {
@@ -195,6 +191,9 @@ bool ParseProfile(const char* text, std::size_t length, Profile* profile, Profil
         }
         profile->sections[family].choices.push_back(choice);
     }
-    if (profile->sections[kUsb].present) DropTypeBesideTouchMemory(&profile->sections[kUsb]);
+    const int typeLine = TypeBesideTouchMemoryLine(profile->sections[kUsb]);
+    std::size_t count = 0;
+    const char* typeName = SettingNamesOf(kUsb, &count)[kTypeIndex].name;
+    if (typeLine > 0) return Fail(error, ProfileProblem::TypeBesideTouchMemory, typeLine, kUsb, typeName);
     return true;
 }

@@ -69,9 +69,9 @@ bool IsComplete(const UsbSettings& settings);
 // exactly four characters. False for any other family value.
 bool CheckFirmwareVersion(int family, const char* payload);
 
-// Firmware rules, read from the table in firmware_rules.h. "Wiegand 58" needs a KRM reader ('M') with firmware 1.10 or later; 7 ID bytes
-// need the USB reader ('B') with firmware 1.10 or later, and with Touch Memory output firmware
-// above 1.10.
+// Firmware rules, read from the table in firmware_rules.h. "Wiegand 58" needs a KRM reader
+// ('M') with firmware 1.10 or later; 7 ID bytes need the USB reader ('B') with firmware 1.10
+// or later, and with Touch Memory output firmware above 1.10.
 bool Wiegand58Allowed(int firmwareVersion, char modelLetter);
 bool Bytes7Allowed(int firmwareVersion, char modelLetter, OutputFormat format);
 

@@ -6,7 +6,7 @@
 from __future__ import absolute_import, division, print_function
 __metaclass__ = type
 
-from ansible.errors import AnsibleError
+from ansible.errors import AnsibleError, AnsibleFileNotFound
 from ansible.module_utils.common.text.converters import to_text
 from ansible.plugins.action import ActionBase
 
@@ -30,6 +30,11 @@ class ActionModule(ActionBase):
                 source = self._find_needle('files', profile)
                 with open(source, 'rb') as handle:
                     data = handle.read(LARGEST_PROFILE + 1)
+            except AnsibleFileNotFound as error:
+                # Ansible's own text goes on about remote_src, which this module does not have.
+                searched = ', '.join(error.paths or [])
+                result.update(failed=True, msg='profile %s is not on the controller (searched: %s)' % (profile, searched))
+                return result
             except (AnsibleError, IOError, OSError) as error:
                 result.update(failed=True, msg='profile %s cannot be read on the controller: %s'
                               % (profile, to_text(error)))

@@ -84,7 +84,7 @@ def _():
         expect_eq(kru.writes(), ["AT+W441SO"], "writes after the bad profiles")
 
 
-@T.case("bad input fails before any reader is written, with vireo4's message; no vireo4 names the package")
+@T.case("bad input fails before any reader is written, with vireo4's message; no vireo4 names the package; no ports")
 def _():
     with Fleet() as fleet:
         kru = fleet.sim("kru", "U")
@@ -112,6 +112,8 @@ def _():
         expect(no_path["failed"] and "install the Debian package vireo4" in no_path["msg"], no_path["msg"])
         no_ports = run.result("desk", "Every port of a host without serial ports")
         expect(no_ports["failed"] and no_ports["msg"] == "no reader found on any serial port of the host", no_ports["msg"])
+        listed = run.result("desk", "List the readers of a host without serial ports")
+        expect(not listed["failed"] and listed["readers"] == [] and listed["ports_probed"] == 0, listed)
 
 
 @T.case("a reader vanishing mid-write fails its own item as unconfirmed; its host's other reader and the other host are set")

@@ -41,8 +41,8 @@ options:
         C(/dev/vireo4-usb)), a name under C(/dev) (C(ttyUSB0)) or a glob
         (C(/dev/ttyUSB*)) that C(vireo4) expands on the host.
       - Left out, every serial port of the host is probed and every reader found is set.
-      - A port named without a glob that has no reader fails the task; a glob that matches no
-        reader at all does too.
+      - A port named without a glob that has no reader fails the task, and so does a glob that
+        matches no port; a host on which no reader is found at all fails too.
     type: list
     elements: str
     aliases: [ports]
@@ -351,6 +351,9 @@ def main():
     written = {}
     if to_write and not module.check_mode:
         second = apply(module, vireo4, path, to_write, dry_run=False)
+        problem = usage_error(second)
+        if problem is not None:  # refused as a whole: nothing was sent
+            module.fail_json(msg=profile_problem(problem, path, origins, shown_name), readers=rows)
         written = dict((row.get('port'), row) for row in second.get('readers') or [])
         for port in to_write:
             written.setdefault(port, dict(port=port, ok=False, status='unconfirmed', changed=None,

@@ -39,7 +39,7 @@ def ansible_env(folder, **extra):
     if not os.path.exists(config):
         open(config, "w").close()
     env = dict(os.environ, LC_ALL="C.UTF-8", LANG="C.UTF-8", ANSIBLE_CONFIG=config,
-               ANSIBLE_COLLECTIONS_PATH=collections_path(folder),
+               ANSIBLE_COLLECTIONS_PATH=collections_path(folder), ANSIBLE_HOME=os.path.join(folder, "ansible-home"),
                ANSIBLE_LOCAL_TEMP=os.path.join(folder, "ansible-local"),
                ANSIBLE_REMOTE_TMP=os.path.join(folder, "ansible-remote"),
                ANSIBLE_NOCOLOR="1", ANSIBLE_FORCE_COLOR="0", ANSIBLE_RETRY_FILES_ENABLED="0",

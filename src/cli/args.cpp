@@ -156,15 +156,16 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             hasValue = true;
         }
         if (name == "-h") name = "--help";
-        if (name == "-V" && command == nullptr) name = "--version";
-        if (name == "--version" && command == nullptr) {
+        // As the help says, --version is an option of every command too.
+        if (name == "-V") name = "--version";
+        if (name == "--version" && !hasValue) {
             options->version = true;
             continue;
         }
 
         std::vector<std::string> valid = SharedOptions();
         if (command != nullptr) valid.insert(valid.end(), command->options.begin(), command->options.end());
-        if (command == nullptr) valid.push_back("--version");
+        valid.push_back("--version");
         if (std::find(valid.begin(), valid.end(), name) == valid.end()) {
             return parser.FailSuggesting(Msg::UsageUnknownOption, name, valid);
         }

@@ -108,7 +108,7 @@ int RunPorts(const Options& options) {
 int RunFind(const Options& options) {
     std::vector<PortOutcome> unmatched;
     std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
-    std::vector<PortOutcome> outcomes = RunOnEach(targets, [&](const PortTarget& target) {
+    std::vector<PortOutcome> outcomes = RunOnEach(options.language, targets, [&](const PortTarget& target) {
         Link link;
         PortOutcome outcome = OpenAndIdentify(target, options, &link);
         CloseLink(&link);

@@ -224,7 +224,7 @@ int RunApply(const Options& options) {
 
     std::vector<PortOutcome> unmatched;
     std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
-    std::vector<PortOutcome> outcomes = RunOnEach(targets, [&](const PortTarget& target) {
+    std::vector<PortOutcome> outcomes = RunOnEach(options.language, targets, [&](const PortTarget& target) {
         Link link;
         PortOutcome outcome = OpenAndIdentify(target, options, &link);
         if (outcome.status != Status::Ok) return outcome;
@@ -247,7 +247,8 @@ int RunApply(const Options& options) {
     std::vector<PortOutcome> rows;
     for (const PortOutcome& outcome : outcomes) {
         bool silent = outcome.status == Status::NoAnswer || outcome.status == Status::Refused ||
-                      outcome.status == Status::Garbage || outcome.status == Status::PortNotFound;
+                      outcome.status == Status::Garbage || outcome.status == Status::PortNotFound ||
+                      outcome.status == Status::NotSerial;
         if (outcome.before.Known() || outcome.explicitlyNamed || !silent) rows.push_back(outcome);
     }
     bool anyReader = false;

@@ -7,10 +7,24 @@
 void WriteOut(const std::string& utf8);
 void WriteErr(const std::string& utf8);
 
-// Ctrl-C (and SIGTERM on Linux) sets the flag instead of ending the process, so ports are
-// closed and the partial results printed.
+// A write to stdout or stderr that did not get through (a full disk, /dev/full, a closed pipe)
+// is remembered, and that stream is not written again: output cut short is an error, never
+// an exit 0 behind a truncated file.
+enum class OutputFault { None, Closed, Failed };  // Closed: the reader went away (| head)
+OutputFault OutputFaultOf();
+std::string OutputFaultReason();  // the system's words for a Failed write
+// The system's words for an error number (errno; GetLastError on Windows), in UTF-8.
+std::string SystemErrorText(unsigned long code);
+// Whether the reader of stdout has gone (a pipe closed by head) without writing to it, so a
+// watch that prints nothing for a while still ends; the fault is then Closed.
+bool OutputGone();
+
+// Ctrl-C (and SIGTERM, SIGHUP on Linux) sets the flag instead of ending the process, so ports
+// are closed, their settings given back and the partial results printed.
 void InstallInterruptHandler();
 const std::atomic<bool>& InterruptFlag();
+// The exit code of a run the user stopped: 128 + the signal (130 Ctrl-C, 143 SIGTERM).
+int InterruptedExitCode();
 
 // kRussian when the user's locale is Russian, else kEnglish.
 int LanguageFromLocale();

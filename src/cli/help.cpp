@@ -40,9 +40,10 @@ constexpr const char kOverviewEn[] =
     "Firmware rules: wiegand-58 needs a KRM reader with firmware 1.10 or later; bytes=7 needs\n"
     "the USB reader with firmware 1.10 or later, and with format touch-memory above 1.10.\n"
     "\n"
-    "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused or\n"
-    "verification mismatch, 4 port or I/O error, 130 interrupted (Ctrl-C). With several\n"
-    "readers the worst one counts.\n";
+    "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a\n"
+    "serial port, 3 refused or verification mismatch, 4 port busy, port, I/O or\n"
+    "output error, 130 interrupted (Ctrl-C; SIGTERM 143), 141 output closed\n"
+    "(| head). With several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -80,9 +81,11 @@ constexpr const char kOverviewRu[] =
     "Правила прошивки: wiegand-58 требует KRM с прошивкой 1.10 или новее; bytes=7 требует\n"
     "считыватель USB с прошивкой 1.10 или новее, а с format touch-memory новее 1.10.\n"
     "\n"
-    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта, 3 отказ или\n"
-    "несовпадение при проверке, 4 ошибка порта или ввода-вывода, 130 прервано (Ctrl-C).\n"
-    "При нескольких считывателях учитывается худший результат.\n";
+    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не\n"
+    "последовательный порт, 3 отказ или несовпадение при проверке, 4 порт занят,\n"
+    "ошибка порта, ввода-вывода или вывода результата, 130 прервано (Ctrl-C; SIGTERM\n"
+    "143), 141 вывод закрыт (| head). При нескольких считывателях учитывается худший\n"
+    "результат.\n";
 
 struct CommandHelp {
     Command command;
@@ -145,12 +148,20 @@ constexpr CommandHelp kCommandHelp[] = {
     {Command::Card,
      "Usage: vireo4 card PORT [--watch] [--csv FILE] [--json] [--timeout MS]\n"
      "Prints the card's barcode number and cipher ID in decimal, hexadecimal and dotted form.\n"
-     "--watch keeps asking and prints each new card once; --csv FILE appends each card to a\n"
-     "CSV file (header once). Ctrl-C ends a watch.\n",
+     "--watch keeps asking and prints each new card once (a card is new again after\n"
+     "it was taken away). A reader that is silent, refuses or sends noise is reported\n"
+     "once and asked on; a port that fails (unplugged) ends the watch, exit 4. Ctrl-C\n"
+     "ends it (exit 130), as does closing its output (| head -1). --csv FILE appends\n"
+     "each card to a CSV file, created with its header before the reader is asked;\n"
+     "several watches may share one file.\n",
      "Использование: vireo4 card ПОРТ [--watch] [--csv ФАЙЛ] [--json] [--timeout МС]\n"
      "Печатает штрих-код и ID шифра карты в десятичном, шестнадцатеричном и точечном виде.\n"
-     "--watch опрашивает непрерывно и печатает каждую новую карту один раз; --csv ФАЙЛ\n"
-     "дописывает каждую карту в файл CSV (заголовок один раз). Ctrl-C завершает.\n"},
+     "--watch опрашивает непрерывно и печатает каждую новую карту один раз (карта\n"
+     "снова новая, когда её убрали). О молчащем, отказывающем или шумящем считывателе\n"
+     "сообщается один раз, опрос продолжается; сбой порта (отключение) завершает\n"
+     "опрос с кодом 4. Ctrl-C завершает его (код 130), как и закрытие вывода\n"
+     "(| head -1). --csv ФАЙЛ дописывает каждую карту в файл CSV, созданный\n"
+     "с заголовком до опроса; один файл могут вести несколько опросов.\n"},
 };
 
 }  // namespace

@@ -40,6 +40,7 @@ std::string StatusText(int language, Status status) {
         case Status::Skipped: return MessageText(language, Msg::NotWritten);
         case Status::NoAnswer: return FirstLine(WindowText(language, TextNoResponse));
         case Status::PortNotFound: return MessageText(language, Msg::PortNotFound);
+        case Status::NotSerial: return MessageText(language, Msg::NotSerialPort);
         case Status::Refused: return WindowText(language, TextInvalidCommand);
         case Status::FirmwareUnsupported: return WindowText(language, TextFirmwareUnsupported);
         case Status::RuleViolation: return MessageText(language, Msg::Failed);
@@ -67,6 +68,7 @@ const char* StatusWord(Status status) {
         case Status::Skipped: return "skipped";
         case Status::NoAnswer: return "no-answer";
         case Status::PortNotFound: return "not-found";
+        case Status::NotSerial: return "not-serial";
         case Status::Refused: return "refused";
         case Status::FirmwareUnsupported: return "firmware-unsupported";
         case Status::RuleViolation: return "not-allowed";
@@ -93,6 +95,7 @@ int ExitCodeOf(Status status) {
             return kExitUsage;
         case Status::NoAnswer:
         case Status::PortNotFound:
+        case Status::NotSerial:
             return kExitNoReader;
         case Status::Refused:
         case Status::FirmwareUnsupported:

@@ -123,4 +123,19 @@ def _():
         h.expect(code == 1 and "неизвестная команда 'fnd'" in shown, repr(shown))
 
 
+
+@T.case("--version after a command; output that cannot be written is exit 4 with the reason")
+def _():
+    with h.Env() as env:
+        env.boot()
+        code, out, _ = vireo4(env, "read", "--version")
+        h.expect(code == 0 and out.startswith("vireo4 "), out)
+        with open("/dev/full", "w") as full:
+            done = subprocess.run(["wine", CLI_EXE, "--help", "--lang", "en"], env=env.wine_env, cwd=env.workdir,
+                                  stdout=full, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                  timeout=RUN_TIMEOUT_S)
+        err = done.stderr.decode("utf-8", "replace")
+        h.expect(done.returncode == 4 and "cannot write the output" in err, "%d %r" % (done.returncode, err))
+
+
 T.main()

@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kMaxDelayMs = 600000;       // ten minutes: anything longer is a typo
 constexpr int kMaxReplyBytes = 4096;      // cut, flood and split positions
+constexpr int kMaxReplyCount = 100000;    // silent after N
 constexpr size_t kMaxBarcodeDigits = 11;  // ten digits and a space, or eleven digits
 constexpr size_t kMaxCipherDigits = 10;
 constexpr size_t kMaxLabelLength = 16;    // firmware label and settings string
@@ -101,11 +102,20 @@ ControlAction ApplyControlLine(ReaderState* reader, const std::string& line, std
     const std::string& verb = words[0];
     const std::string usage = "bad arguments for '" + verb + "'";
 
+    if (verb == "silent" && words.size() == 3 && words[1] == "after") {
+        int replies = 0;
+        if (!ParseNumber(words[2], kMaxReplyCount, &replies)) return Fail(error, usage + " (silent after N)");
+        reader->silentAfter = replies;
+        return ControlDone;
+    }
     if (verb == "silent" || verb == "refuse" || verb == "garbage" || verb == "lower" ||
         verb == "nodot" || verb == "noddot") {
         bool on = false;
         if (!ParseSwitch(words, &on)) return Fail(error, usage + " (on or off)");
-        if (verb == "silent") reader->silent = on;
+        if (verb == "silent") {
+            reader->silent = on;
+            reader->silentAfter = -1;
+        }
         if (verb == "refuse") reader->refuse = on;
         if (verb == "garbage") reader->garbage = on;
         if (verb == "lower") reader->lowerCase = on;

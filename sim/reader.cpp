@@ -90,6 +90,7 @@ bool IsUsbModel(char model) { return model == kModelUsb; }
 
 void ClearMisbehaviour(ReaderState* reader) {
     reader->silent = false;
+    reader->silentAfter = -1;
     reader->refuse = false;
     reader->garbage = false;
     reader->lowerCase = false;
@@ -158,6 +159,13 @@ ReplyPlan PlanReply(ReaderState* reader, const std::string& command) {
         if (reader->cutBytes >= 0 && static_cast<size_t>(reader->cutBytes) < plan.bytes.size()) {
             plan.bytes.resize(static_cast<size_t>(reader->cutBytes));
         }
+    }
+    // "silent after N": the reader answers N more commands, then falls silent.
+    if (reader->silentAfter == 0) {
+        reader->silent = true;
+        reader->silentAfter = -1;
+    } else if (reader->silentAfter > 0) {
+        --reader->silentAfter;
     }
     if (reader->silent) plan.bytes.clear();
 

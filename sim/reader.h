@@ -22,6 +22,7 @@ struct ReaderState {
 
     // Misbehaviour.
     bool silent;                // commands are processed, nothing is sent
+    int silentAfter;            // < 0: off; else replies still sent before silent turns on
     bool refuse;                // every command answered " - UNKNOWN CMD!", nothing changes
     bool garbage;               // every reply replaced by line noise
     bool lowerCase;             // setting characters of settings replies in lower case

@@ -128,6 +128,17 @@ TEST_CASE("misbehaviour: silent, refuse, garbage, lower, firmware") {
     CHECK(Reply(&reader, "AT+W261DO").empty());
     Control(&reader, "silent off");
     CHECK(Reply(&reader, "AT+READS_KRX") == "\n\rAT+READS_KRU - OK! >> 1.10W261DO");
+    // One more reply, then silence until it is switched off: a write acknowledged, its
+    // read-back never answered.
+    Control(&reader, "silent after 1");
+    CHECK(Reply(&reader, "AT+W261DO") == "\n\rAT+W261DO - OK!");
+    CHECK(Reply(&reader, "AT+READS_KRX").empty());
+    CHECK(Reply(&reader, "AT+READS_KRX").empty());
+    Control(&reader, "silent off");
+    CHECK_FALSE(Reply(&reader, "AT+READS_KRX").empty());
+    Control(&reader, "silent after 0");
+    CHECK(Reply(&reader, "AT+READS_KRX").empty());
+    Control(&reader, "normal");
 
     Control(&reader, "refuse on");
     CHECK(Reply(&reader, "AT+READS_KRX") == "\n\rAT+READS_KRX - UNKNOWN CMD!");
@@ -209,7 +220,7 @@ TEST_CASE("misbehaviour: cut, flood, split, late, raw") {
 TEST_CASE("control lines that are not understood change nothing") {
     ReaderState reader = Reader('U');
     ReaderState before = reader;
-    for (const char* line : {"", "   ", "bogus", "silent maybe", "cut", "cut -1", "cut x", "cut 99999",
+    for (const char* line : {"", "   ", "bogus", "silent maybe", "silent after", "silent after x", "cut", "cut -1", "cut x", "cut 99999",
                              "split", "split x", "late 1e3", "raw", "raw 4", "raw zz", "firmware",
                              "firmware a b", "model Q", "model UU", "card 1", "card 1 x",
                              "card 123456789012 1", "card 1 12345678901", "vanish now",

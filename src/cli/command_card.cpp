@@ -76,6 +76,13 @@ std::string CardBlock(int language, const CardForms& forms) {
            Pad(WindowText(language, TextCipherIdDotted), kLabelColumn) + forms.cipherDotted + "\n";
 }
 
+// A number that does not fit its field is reported, never shown as another number.
+std::string TooLargeText(int language, CardIdField tooLarge) {
+    if (tooLarge == CardIdField::None) return std::string();
+    return Format(MessageText(language, Msg::CardNumberTooLarge),
+                  WindowText(language, tooLarge == CardIdField::Barcode ? TextBarcode : TextCipherId));
+}
+
 bool SameCard(const CardIdResult& a, const CardIdResult& b) { return a.barcode == b.barcode && a.cipherId == b.cipherId; }
 
 // A failure of the port: with --json a document (one JSON line in a watch, with its time),
@@ -119,12 +126,14 @@ int Watch(const Options& options, Link* link, PortOutcome outcome, CsvOutput* cs
     Status reported = Status::Ok;
     while (!InterruptFlag().load() && !OutputGone() && OutputFaultOf() == OutputFault::None) {
         CardIdResult card{};
-        Status status = QueryCard(link, outcome.before.family, &card);
+        CardIdField tooLarge = CardIdField::None;
+        Status status = QueryCard(link, outcome.before.family, &card, &tooLarge);
         if (status == Status::Interrupted) break;
         if (status != Status::Ok) {
             // Whether the card was taken away meanwhile is unknown: the one held stays held.
             if (status != reported) {
                 outcome.status = status;
+                outcome.detail = TooLargeText(options.language, tooLarge);
                 ReportFailure(options, outcome, true);
                 reported = status;
             }
@@ -184,8 +193,10 @@ int RunCard(const Options& options) {
         return code;
     }
     CardIdResult card{};
-    outcome.status = QueryCard(&link, outcome.before.family, &card);
+    CardIdField tooLarge = CardIdField::None;
+    outcome.status = QueryCard(&link, outcome.before.family, &card, &tooLarge);
     CloseLink(&link);
+    outcome.detail = TooLargeText(options.language, tooLarge);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
     CardForms forms = FormsOf(card);
     if (!options.csv.empty() && !AppendToFile(&csv.file, CsvRow(LocalTime(), outcome.port, forms), &reason)) {

@@ -20,14 +20,16 @@ bool IsReader(const PortOutcome& outcome) {
     return outcome.status == Status::Ok || outcome.status == Status::FirmwareUnsupported;
 }
 
-// Which failures of find deserve a line: those of ports the user named, and ports that could
-// not even be opened (busy: perhaps the window holds the reader).
-bool WorthReporting(const PortOutcome& outcome) {
-    if (IsReader(outcome)) return false;
-    if (outcome.explicitlyNamed) return true;
-    return outcome.status == Status::PortBusy || outcome.status == Status::PortDenied ||
-           outcome.status == Status::PortError;
+// A port without a reader: it stayed silent, refused both queries or answered noise. That is no
+// failure of find, however the port was named.
+bool HoldsNoReader(Status status) {
+    return status == Status::NoAnswer || status == Status::Refused || status == Status::Garbage;
 }
+
+// What find reports and counts: a port it could not probe (not there, busy, no permission, open
+// or read failed) and an interruption. The same for a list of names as for a glob or the walk
+// of every port, so each gives the same output and exit code.
+bool IsFailure(const PortOutcome& outcome) { return !IsReader(outcome) && !HoldsNoReader(outcome.status); }
 
 std::string UsbIdentity(const PortInfo& port) {
     if (port.usbVendor.empty()) return std::string();
@@ -81,7 +83,8 @@ int RunPorts(const Options& options) {
             }
             list.push_back({{"name", port.name}, {"path", port.path}, {"usb", usb}, {"usb_reader", port.isUsbReader}});
         }
-        WriteOut(JsonLine({{"ports", list}}));
+        const Status status = ports.empty() ? Status::PortNotFound : Status::Ok;
+        WriteOut(JsonLine({{"ports", list}, {"ok", status == Status::Ok}, {"status", StatusWord(status)}}));
     } else if (!ports.empty()) {
         std::size_t nameWidth = DisplayWidth(MessageText(options.language, Msg::HeaderPort)) + 2;
         std::size_t pathWidth = 6;
@@ -118,22 +121,26 @@ int RunFind(const Options& options) {
 
     std::vector<PortOutcome> readers;
     std::vector<PortOutcome> failures;
-    std::vector<PortOutcome> counted;  // what decides the exit code
     for (const PortOutcome& outcome : outcomes) {
         if (IsReader(outcome)) readers.push_back(outcome);
-        if (WorthReporting(outcome)) failures.push_back(outcome);
-        // A reader found by a walk or glob whose firmware the tool refuses is still a finding;
-        // on a port the user named it counts as a refusal.
-        bool found = outcome.status == Status::Ok;
-        if (found || outcome.explicitlyNamed || outcome.status == Status::Interrupted) counted.push_back(outcome);
+        if (IsFailure(outcome)) failures.push_back(outcome);
     }
+    // A reader whose firmware the tool refuses is still a finding; the failures decide, and with
+    // none, whether any reader answered.
+    Status verdict = WorstStatus(failures);
+    if (verdict == Status::Ok && readers.empty()) verdict = Status::NoAnswer;
+    if (InterruptFlag().load()) verdict = Status::Interrupted;
 
     if (options.json) {
         nlohmann::json list = nlohmann::json::array();
         for (const PortOutcome& reader : readers) list.push_back(ReaderJson(options.language, reader, false));
         nlohmann::json errors = nlohmann::json::array();
         for (const PortOutcome& failure : failures) errors.push_back(ReaderJson(options.language, failure, false));
-        WriteOut(JsonLine({{"readers", list}, {"failures", errors}, {"ports_probed", targets.size()}}));
+        WriteOut(JsonLine({{"readers", list},
+                           {"failures", errors},
+                           {"ports_probed", targets.size()},
+                           {"ok", verdict == Status::Ok},
+                           {"status", StatusWord(verdict)}}));
     } else {
         std::string text;
         if (!readers.empty()) {
@@ -156,10 +163,7 @@ int RunFind(const Options& options) {
         if (readers.empty()) errors += std::string("vireo4: ") + MessageText(options.language, Msg::NoReaderFound) + "\n";
         WriteErr(errors);
     }
-    if (InterruptFlag().load()) return kExitInterrupted;
-    int code = WorstExitCode(counted);
-    if (readers.empty() && code == kExitOk) code = kExitNoReader;
-    return code;
+    return ExitCodeOf(verdict);
 }
 
 int RunRead(const Options& options) {
@@ -179,8 +183,18 @@ int RunRead(const Options& options) {
     } else if (options.profileOut) {
         std::string text = "# " + outcome.port + ": " + ModelName(reader) + ", " + reader.firmware + "\n";
         text += std::string("[") + ProfileSectionName(reader.family) + "]\n";
-        for (const auto& named : NamedSettings(reader)) text += named.first + " = " + named.second + "\n";
+        std::string warnings;
+        for (const auto& named : NamedSettings(reader)) {
+            // Only what apply takes back goes into the profile: an unrecognised setting stays out.
+            SettingChoice choice{};
+            if (LookUpSetting(reader.family, named.first, named.second, &choice) != ProfileProblem::None) {
+                warnings += std::string("vireo4: ") + Format(MessageText(options.language, Msg::ProfileSettingLeftOut), named.first) + "\n";
+                continue;
+            }
+            text += named.first + " = " + named.second + "\n";
+        }
         WriteOut(text);
+        WriteErr(warnings);
     } else {
         std::string text = outcome.port + ": " + ModelName(reader) + " " + reader.firmware + "\n";
         for (const auto& named : NamedSettings(reader)) text += "  " + Pad(named.first, kSettingColumn) + named.second + "\n";

@@ -47,24 +47,38 @@ void ChangeReader(const Options& options, const Wanted& wanted, Link* link, Port
         outcome->status = Status::Interrupted;
         return;
     }
-    outcome->status = WriteSettings(link, reader.family, target.chars);
-    if (outcome->status == Status::NoAnswer || outcome->status == Status::IoError) {
-        outcome->detail = StatusText(options.language, outcome->status);
-    }
-    if (outcome->status != Status::Ok) return;
-    outcome->status = QuerySettings(link, reader.family, &outcome->after);
-    if (outcome->status != Status::Ok) return;
-    if (outcome->after.chars != target.chars) {
-        outcome->status = Status::Mismatch;
-        outcome->detail = Format(MessageText(options.language, Msg::Mismatch), target.chars, outcome->after.chars);
+    Status status = WriteSettings(link, target.chars, &outcome->written);
+    // A reader that refused took nothing; a command that never went out changed nothing.
+    if (status == Status::Refused || !outcome->written) {
+        outcome->status = status;
         return;
     }
-    outcome->changed = true;
+    if (status == Status::Ok) {
+        status = QuerySettings(link, reader.family, &outcome->after);
+        if (status == Status::Ok && outcome->after.chars != target.chars) {
+            outcome->status = Status::Mismatch;
+            outcome->detail = Format(MessageText(options.language, Msg::Mismatch), target.chars, outcome->after.chars);
+            return;
+        }
+        if (status == Status::Ok) {
+            outcome->changed = true;
+            return;
+        }
+        outcome->after = Reader{};
+    }
+    // The command went out, and no acknowledgement with a read-back tells what the reader holds.
+    outcome->status = Status::Unconfirmed;
+    outcome->detail = std::string(MessageText(options.language, Msg::Unconfirmed)) + " (" +
+                      StatusText(options.language, status) + ")";
 }
 
 std::string ResultText(int language, const PortOutcome& outcome) {
-    if (outcome.status != Status::Ok) {
-        return std::string(MessageText(language, Msg::Failed)) + ": " + ReasonOf(language, outcome);
+    switch (outcome.status) {
+        case Status::Ok: break;
+        case Status::Unconfirmed: return ReasonOf(language, outcome);
+        case Status::Skipped:
+            return std::string(MessageText(language, Msg::Skipped)) + ": " + ReasonOf(language, outcome);
+        default: return std::string(MessageText(language, Msg::Failed)) + ": " + ReasonOf(language, outcome);
     }
     if (outcome.changed) return MessageText(language, Msg::Changed);
     if (outcome.wouldChange) return MessageText(language, Msg::WouldChange);
@@ -131,6 +145,7 @@ std::string ProfileErrorText(int language, const ProfileError& error) {
         case ProfileProblem::DuplicateSection: return Format(MessageText(language, Msg::ProfileDuplicateSection), error.word);
         case ProfileProblem::OutsideSection: return MessageText(language, Msg::ProfileOutsideSection);
         case ProfileProblem::DuplicateName: return Format(MessageText(language, Msg::ProfileDuplicateName), error.word);
+        case ProfileProblem::TypeBesideTouchMemory: return MessageText(language, Msg::UsageTypeWithTouchMemory);
         case ProfileProblem::UnknownName:
             return Format(MessageText(language, Msg::UsageUnknownSetting), error.word) + " (" +
                    Format(MessageText(language, Msg::UsageAllowedNames), SettingNamesList(error.family)) + ")";
@@ -157,12 +172,18 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
     return ok;
 }
 
-std::string Report(const Options& options, const std::vector<PortOutcome>& outcomes) {
+// The blocks of write and apply in one set of columns: results (done, unchanged, skipped) on
+// stdout, failures on stderr, as every command keeps them.
+void PrintReport(const Options& options, const std::vector<PortOutcome>& outcomes) {
     std::size_t portWidth = kPortColumn;
     for (const PortOutcome& outcome : outcomes) portWidth = std::max(portWidth, DisplayWidth(outcome.port) + 2);
-    std::string text;
-    for (const PortOutcome& outcome : outcomes) text += OutcomeBlock(options.language, outcome, portWidth);
-    return text;
+    std::string results;
+    std::string failures;
+    for (const PortOutcome& outcome : outcomes) {
+        (ExitCodeOf(outcome.status) == kExitOk ? results : failures) += OutcomeBlock(options.language, outcome, portWidth);
+    }
+    WriteOut(results);
+    WriteErr(failures);
 }
 
 }  // namespace
@@ -196,13 +217,10 @@ int RunWrite(const Options& options) {
     if (options.json) {
         WriteOut(JsonLine(ReaderJson(options.language, outcome, true)));
     } else {
-        std::string text = Report(options, {outcome});
-        if (outcome.status == Status::Ok) {
-            WriteOut(text);
-        } else {
-            WriteErr(text);
-        }
+        PrintReport(options, {outcome});
     }
+    // Ctrl-C during the read-back leaves the reader unconfirmed, and the run interrupted.
+    if (InterruptFlag().load()) return kExitInterrupted;
     return ExitCodeOf(outcome.status);
 }
 
@@ -218,7 +236,10 @@ int RunApply(const Options& options) {
         std::string message = options.profile + ":" + std::to_string(parseError.line) + ": " +
                               ProfileErrorText(options.language, parseError);
         WriteErr(message + "\n");
-        if (options.json) WriteOut(JsonLine({{"ok", false}, {"error", message}, {"exit_code", kExitUsage}}));
+        if (options.json) {
+            WriteOut(JsonLine({{"ok", false}, {"status", StatusWord(Status::Usage)}, {"error", message},
+                               {"exit_code", kExitUsage}}));
+        }
         return kExitUsage;
     }
 
@@ -254,17 +275,20 @@ int RunApply(const Options& options) {
     bool anyReader = false;
     for (const PortOutcome& row : rows) anyReader = anyReader || row.before.Known();
 
+    Status verdict = WorstStatus(rows);
+    if (verdict == Status::Ok && !anyReader) verdict = Status::NoAnswer;
+    if (InterruptFlag().load()) verdict = Status::Interrupted;
+
     if (options.json) {
         nlohmann::json list = nlohmann::json::array();
         for (const PortOutcome& row : rows) list.push_back(ReaderJson(options.language, row, true));
-        bool ok = WorstExitCode(rows) == kExitOk && anyReader;
-        WriteOut(JsonLine({{"readers", list}, {"dry_run", options.dryRun}, {"ok", ok}}));
+        WriteOut(JsonLine({{"readers", list},
+                           {"dry_run", options.dryRun},
+                           {"ok", verdict == Status::Ok},
+                           {"status", StatusWord(verdict)}}));
     } else {
-        WriteOut(Report(options, rows));
+        PrintReport(options, rows);
         if (!anyReader) WriteErr(std::string("vireo4: ") + MessageText(options.language, Msg::NoReaderFound) + "\n");
     }
-    if (InterruptFlag().load()) return kExitInterrupted;
-    int code = WorstExitCode(rows);
-    if (!anyReader && code == kExitOk) code = kExitNoReader;
-    return code;
+    return ExitCodeOf(verdict);
 }

@@ -41,9 +41,9 @@ constexpr const char kOverviewEn[] =
     "the USB reader with firmware 1.10 or later, and with format touch-memory above 1.10.\n"
     "\n"
     "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a\n"
-    "serial port, 3 refused or verification mismatch, 4 port busy, port, I/O or\n"
-    "output error, 130 interrupted (Ctrl-C; SIGTERM 143), 141 output closed\n"
-    "(| head). With several readers the worst one counts.\n";
+    "serial port, 3 refused, verification mismatch or write not confirmed, 4 port\n"
+    "busy, port, I/O or output error, 130 interrupted (Ctrl-C; SIGTERM 143), 141\n"
+    "output closed (| head). With several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -82,10 +82,10 @@ constexpr const char kOverviewRu[] =
     "считыватель USB с прошивкой 1.10 или новее, а с format touch-memory новее 1.10.\n"
     "\n"
     "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не\n"
-    "последовательный порт, 3 отказ или несовпадение при проверке, 4 порт занят,\n"
-    "ошибка порта, ввода-вывода или вывода результата, 130 прервано (Ctrl-C; SIGTERM\n"
-    "143), 141 вывод закрыт (| head). При нескольких считывателях учитывается худший\n"
-    "результат.\n";
+    "последовательный порт, 3 отказ, несовпадение при проверке или запись не\n"
+    "подтверждена, 4 порт занят, ошибка порта, ввода-вывода или вывода результата,\n"
+    "130 прервано (Ctrl-C; SIGTERM 143), 141 вывод закрыт (| head). При нескольких\n"
+    "считывателях учитывается худший результат.\n";
 
 struct CommandHelp {
     Command command;

@@ -13,13 +13,30 @@ namespace {
 
 // Reads wait in slices so that Ctrl-C is seen within this time.
 constexpr int kSliceMs = 50;
+// Once a reader was found talking out of turn, its line must have been silent this long before
+// a command goes out: it rides out a USB converter's packet latency and a busy machine's
+// scheduling (the window takes 60 ms of silence as the end of a reply).
+constexpr std::chrono::milliseconds kTalkingGap{50};
+// A command whose reply was foreign goes out again: every command is idempotent (a query, or a
+// write of the same settings), and a tail of the reader's earlier reply that came in after the
+// drain's look spoils only that try. Noise on every try is noise.
+constexpr int kTries = 3;
 
 struct ReplyBuffer {
     unsigned char bytes[kReplyBufferSize];
     int count;
 };
 
-enum class Heard { Complete, Nothing, Incomplete, PortError, Interrupted };
+enum class Heard {
+    Reply,        // the whole reply to this command
+    Refusal,      // " - UNKNOWN CMD!" echoing this command
+    Noise,        // bytes that are no reply to this command
+    Partial,      // the start of this command's reply, the rest late or missing
+    Nothing,
+    PortError,
+    Interrupted,
+    Quiet,        // the drain's verdict: the port holds nothing more
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -30,26 +47,66 @@ int MsLeft(Clock::time_point deadline) {
 
 bool Stopped(const Link& link) { return link.stop != nullptr && link.stop->load(); }
 
-// Bytes left over from an earlier late reply must not be taken for this command's reply.
-bool DropStaleBytes(Link* link, PortError* error) {
-    unsigned char scrap[kReplyBufferSize];
-    int got = 0;
-    do {
-        if (!ReadAvailable(&link->port, scrap, sizeof scrap, 0, &got, error)) return false;
-    } while (got > 0);
-    return true;
+void NoteBytes(Link* link, int got) {
+    if (got > 0) link->lastByte = Clock::now();
 }
 
-// Writes a command and reads its reply until complete, full or out of time. A command whose
-// write went out is waited for even after Ctrl-C, so the reader is never left half-told.
-Heard Exchange(Link* link, const char* command, int length, AwaitedReply awaited, int family,
-               ReplyBuffer* reply, bool interruptible) {
+// Drops what the port still holds from earlier (the tail of a reply, a late or flooding reader)
+// until nothing has come for kTalkingGap after the last byte heard. A port that holds nothing
+// costs one look, unless patient: then the gap runs from the last byte heard in any case.
+// A port that never falls quiet within the deadline is noise.
+Heard Drain(Link* link, bool interruptible, bool patient) {
+    const Clock::time_point limit = Clock::now() + std::chrono::milliseconds(link->timeoutMs);
+    bool talking = patient;
+    for (;;) {
+        if (interruptible && Stopped(*link)) return Heard::Interrupted;
+        int waitMs = 0;
+        if (talking) {
+            const auto left = kTalkingGap - (Clock::now() - link->lastByte);
+            if (left.count() > 0) waitMs = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+        }
+        unsigned char scrap[kReplyBufferSize];
+        int got = 0;
+        PortError error{};
+        if (!ReadAvailable(&link->port, scrap, sizeof scrap, waitMs < kSliceMs ? waitMs : kSliceMs, &got, &error)) {
+            return Heard::PortError;
+        }
+        if (got > 0) {
+            NoteBytes(link, got);
+            talking = true;
+            if (Clock::now() >= limit) return Heard::Noise;
+        } else if (waitMs == 0) {
+            return Heard::Quiet;
+        }
+    }
+}
+
+Heard HeardOf(ReplyFit fit) {
+    switch (fit) {
+        case ReplyFit::Whole: return Heard::Reply;
+        case ReplyFit::Refusal: return Heard::Refusal;
+        case ReplyFit::Foreign: return Heard::Noise;
+        case ReplyFit::Partial: break;
+    }
+    return Heard::Partial;
+}
+
+// Writes a command and reads its reply until it is whole, refused, plainly foreign or out of
+// time. A command whose write went out is waited for even after Ctrl-C, so the reader is never
+// left half-told. *sent tells whether the command went out.
+Heard ExchangeOnce(Link* link, const char* command, int length, ReplyBuffer* reply, bool interruptible,
+                   bool patient, bool* sent) {
     std::memset(reply->bytes, 0, sizeof reply->bytes);
     reply->count = 0;
-    PortError error{};
+    *sent = false;
     if (interruptible && Stopped(*link)) return Heard::Interrupted;
-    if (!DropStaleBytes(link, &error)) return Heard::PortError;
-    if (!WriteSerialBytes(&link->port, command, length, &error)) return Heard::PortError;
+    const Heard drained = Drain(link, interruptible, patient);
+    if (drained != Heard::Quiet) return drained;
+    PortError error{};
+    const bool written = WriteSerialBytes(&link->port, command, length, &error);
+    // A failed write sent nothing; a short one sent part of the command.
+    *sent = written || error.what == PortFailure::None;
+    if (!written) return Heard::PortError;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(link->timeoutMs);
     for (;;) {
         int left = MsLeft(deadline);
@@ -61,23 +118,65 @@ Heard Exchange(Link* link, const char* command, int length, AwaitedReply awaited
                            &got, &error)) {
             return Heard::PortError;
         }
+        if (got == 0) continue;
+        NoteBytes(link, got);
         reply->count += got;
-        if (got > 0 && ReplyComplete(awaited, family, reply->bytes, reply->count)) return Heard::Complete;
-        if (reply->count >= kReplyBufferSize) return Heard::Incomplete;
+        const Heard heard = HeardOf(FitReply(command, length, reply->bytes, reply->count));
+        if (heard != Heard::Partial) return heard;
+        if (reply->count >= kReplyBufferSize) return Heard::Noise;
     }
-    return reply->count == 0 ? Heard::Nothing : Heard::Incomplete;
+    return reply->count == 0 ? Heard::Nothing : Heard::Partial;
 }
 
-Status StatusOfSilence(Heard heard) {
+// The exchange, tried again after a foreign reply once the line has been silent a while.
+Heard Exchange(Link* link, const char* command, int length, ReplyBuffer* reply, bool interruptible,
+               bool* sent = nullptr) {
+    bool anySent = false;
+    Heard heard = Heard::Nothing;
+    for (int tryNumber = 0; tryNumber < kTries; ++tryNumber) {
+        bool thisSent = false;
+        heard = ExchangeOnce(link, command, length, reply, interruptible, tryNumber > 0, &thisSent);
+        anySent = anySent || thisSent;
+        if (heard != Heard::Noise) break;
+    }
+    if (sent != nullptr) *sent = anySent;
+    return heard;
+}
+
+Status StatusOf(Heard heard) {
     switch (heard) {
+        case Heard::Reply:
+        case Heard::Quiet: return Status::Ok;
+        case Heard::Refusal: return Status::Refused;
         case Heard::Nothing: return Status::NoAnswer;
         case Heard::PortError: return Status::IoError;
         case Heard::Interrupted: return Status::Interrupted;
-        default: return Status::Garbage;
+        case Heard::Noise:
+        case Heard::Partial: break;
     }
+    return Status::Garbage;
 }
 
 int PayloadLengthOf(int family) { return family == kUsb ? kUsbPayloadLength : kKruKrmPayloadLength; }
+
+// One settings query; *heard tells a foreign answer from the start of this query's own reply.
+Status Query(Link* link, int family, Reader* reader, Heard* heard) {
+    const char* query = family == kUsb ? kQueryUsb : kQueryKruKrm;
+    ReplyBuffer reply;
+    *heard = Exchange(link, query, kQueryLength, &reply, true);
+    if (*heard != Heard::Reply) return StatusOf(*heard);
+    const ReplyInfo info = ClassifyReply(reply.bytes, reply.count);
+    const unsigned char* payload = reply.bytes + info.payloadStart;
+    reader->port = link->name;
+    reader->family = family;
+    reader->model = info.modelLetter;
+    reader->firmwareVersion = info.firmwareVersion;
+    reader->firmware.assign(reinterpret_cast<const char*>(payload), kFirmwareLabelLength);
+    reader->chars.assign(reinterpret_cast<const char*>(payload) + kFirmwareLabelLength,
+                         PayloadLengthOf(family) - kFirmwareLabelLength);
+    if (!CheckFirmwareVersion(family, reinterpret_cast<const char*>(payload))) return Status::FirmwareUnsupported;
+    return Status::Ok;
+}
 
 }  // namespace
 
@@ -99,54 +198,39 @@ Status OpenLink(Link* link, const std::string& name, int timeoutMs, const std::a
 void CloseLink(Link* link) { CloseSerialPort(&link->port); }
 
 Status QuerySettings(Link* link, int family, Reader* reader) {
-    const char* query = family == kUsb ? kQueryUsb : kQueryKruKrm;
-    ReplyBuffer reply;
-    Heard heard = Exchange(link, query, kQueryLength, AwaitedReply::Settings, family, &reply, true);
-    if (heard != Heard::Complete && heard != Heard::Incomplete) return StatusOfSilence(heard);
-    ReplyInfo info = ClassifyReply(reply.bytes, reply.count);
-    if (info.kind == UnknownCommand) return Status::Refused;
-    if (info.kind != SettingsReply || info.payloadLength < PayloadLengthOf(family)) return Status::Garbage;
-    const unsigned char* payload = reply.bytes + info.payloadStart;
-    reader->port = link->name;
-    reader->family = family;
-    reader->model = info.modelLetter;
-    reader->firmwareVersion = info.firmwareVersion;
-    reader->firmware.assign(reinterpret_cast<const char*>(payload), kFirmwareLabelLength);
-    reader->chars.assign(reinterpret_cast<const char*>(payload) + kFirmwareLabelLength,
-                         PayloadLengthOf(family) - kFirmwareLabelLength);
-    if (!CheckFirmwareVersion(family, reinterpret_cast<const char*>(payload))) return Status::FirmwareUnsupported;
-    return Status::Ok;
+    Heard heard = Heard::Nothing;
+    return Query(link, family, reader, &heard);
 }
 
 Status IdentifyReader(Link* link, bool usbFirst, Reader* reader) {
     const int first = usbFirst ? kUsb : kKruKrm;
     const int second = usbFirst ? kKruKrm : kUsb;
-    Status status = QuerySettings(link, first, reader);
-    // Only an answer that was not ours (a refusal, noise) makes the other query worth a deadline.
-    if (status != Status::Refused && status != Status::Garbage) return status;
-    Status other = QuerySettings(link, second, reader);
-    return other == Status::NoAnswer ? status : other;
+    Heard heard = Heard::Nothing;
+    Status status = Query(link, first, reader, &heard);
+    // Only an answer that was not this query's (a refusal, noise) makes the other query worth a
+    // deadline; the start of this query's own reply says the family already.
+    if (heard != Heard::Refusal && heard != Heard::Noise) return status;
+    Heard otherHeard = Heard::Nothing;
+    Status other = Query(link, second, reader, &otherHeard);
+    // Silence, or a refusal after noise, says less than what the first query heard.
+    if (other == Status::NoAnswer || (other == Status::Refused && status == Status::Garbage)) return status;
+    return other;
 }
 
-Status WriteSettings(Link* link, int family, const std::string& chars) {
+Status WriteSettings(Link* link, const std::string& chars, bool* sent) {
     std::string command = std::string(kCommandPrefix) + chars;
     ReplyBuffer reply;
-    Heard heard = Exchange(link, command.data(), static_cast<int>(command.size()), AwaitedReply::WriteAck, family,
-                           &reply, false);
-    if (heard != Heard::Complete && heard != Heard::Incomplete) return StatusOfSilence(heard);
-    ReplyInfo info = ClassifyReply(reply.bytes, reply.count);
-    if (info.kind == WriteAck) return Status::Ok;
-    if (info.kind == UnknownCommand) return Status::Refused;
-    return Status::Garbage;
+    return StatusOf(Exchange(link, command.data(), static_cast<int>(command.size()), &reply, false, sent));
 }
 
-Status QueryCard(Link* link, int family, CardIdResult* card) {
+// The card query and its reply are the same for both families.
+Status QueryCard(Link* link, int /*family*/, CardIdResult* card, CardIdField* tooLarge) {
+    *card = CardIdResult{};
+    if (tooLarge != nullptr) *tooLarge = CardIdField::None;
     ReplyBuffer reply;
-    Heard heard = Exchange(link, kQueryCardId, kQueryLength, AwaitedReply::CardId, family, &reply, true);
-    if (heard != Heard::Complete && heard != Heard::Incomplete) return StatusOfSilence(heard);
-    switch (ParseCardIdReply(reply.bytes, sizeof reply.bytes, card)) {
-        case CardIdComplete: return Status::Ok;
-        case CardIdInvalidCommand: return Status::Refused;
-        default: return Status::Garbage;
-    }
+    const Heard heard = Exchange(link, kQueryCardId, kQueryLength, &reply, true);
+    if (heard != Heard::Reply) return StatusOf(heard);
+    const CardIdField field = ReadCardIdNumbers(reply.bytes, static_cast<std::size_t>(reply.count), card);
+    if (tooLarge != nullptr) *tooLarge = field;
+    return field == CardIdField::None ? Status::Ok : Status::NotRecognized;
 }

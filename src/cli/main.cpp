@@ -11,7 +11,10 @@ int UsageFailure(const Options& options, const std::string& message) {
     std::string help = options.commandName.empty() ? "vireo4 --help" : "vireo4 " + options.commandName + " --help";
     WriteErr("vireo4: " + message + "\n" + Format(MessageText(options.language, Msg::UsageSeeHelp), help) + "\n");
     // A program that asked for JSON gets a document on a usage error too.
-    if (options.json) WriteOut(JsonLine({{"ok", false}, {"error", message}, {"exit_code", kExitUsage}}));
+    if (options.json) {
+        WriteOut(JsonLine({{"ok", false}, {"status", StatusWord(Status::Usage)}, {"error", message},
+                           {"exit_code", kExitUsage}}));
+    }
     return kExitUsage;
 }
 

@@ -49,6 +49,7 @@ enum class Msg : int {
     ReaderRefused,
     NoAnswer,
     Mismatch,                 // %1 expected, %2 read back
+    Unconfirmed,
     SettingNotRecognized,     // %1 name
     Wiegand58NotAllowed,
     Bytes7NotAllowed,
@@ -60,6 +61,9 @@ enum class Msg : int {
     WouldChange,
     NotWritten,
     Failed,
+    Skipped,
+    ProfileSettingLeftOut,    // %1 name
+    CardNumberTooLarge,       // %1 the field's label
     CsvCannotOpen,            // %1 file, %2 the system's reason
     CsvCannotWrite,           // %1 file, %2 the system's reason
     OutputFailed,             // %1 the system's reason

@@ -46,6 +46,7 @@ std::string StatusText(int language, Status status) {
         case Status::RuleViolation: return MessageText(language, Msg::Failed);
         case Status::NotRecognized: return MessageText(language, Msg::Failed);
         case Status::Mismatch: return MessageText(language, Msg::Failed);
+        case Status::Unconfirmed: return MessageText(language, Msg::Unconfirmed);
         case Status::Unsupported: return WindowText(language, TextReadIdUnsupported);
         case Status::Usage: return MessageText(language, Msg::Failed);
         case Status::PortBusy: return MessageText(language, Msg::PortBusy);
@@ -74,6 +75,7 @@ const char* StatusWord(Status status) {
         case Status::RuleViolation: return "not-allowed";
         case Status::NotRecognized: return "not-recognized";
         case Status::Mismatch: return "mismatch";
+        case Status::Unconfirmed: return "unconfirmed";
         case Status::Unsupported: return "unsupported";
         case Status::Usage: return "usage";
         case Status::PortBusy: return "busy";
@@ -102,6 +104,7 @@ int ExitCodeOf(Status status) {
         case Status::RuleViolation:
         case Status::NotRecognized:
         case Status::Mismatch:
+        case Status::Unconfirmed:
         case Status::Unsupported:
             return kExitRefused;
         case Status::Interrupted:
@@ -131,7 +134,10 @@ nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWri
     json["ok"] = ok;
     json["error"] = ok ? nlohmann::json(nullptr) : nlohmann::json(ReasonOf(language, outcome));
     if (withWrite) {
-        json["changed"] = outcome.changed;
+        // true: written and verified; false: nothing was sent; null: sent, and the reader's
+        // settings are not known to be the ones wanted (the status says why).
+        json["changed"] = outcome.changed ? nlohmann::json(true)
+                                          : outcome.written ? nlohmann::json(nullptr) : nlohmann::json(false);
         json["would_change"] = outcome.wouldChange;
         nlohmann::json changes = nlohmann::json::array();
         for (const Change& change : outcome.changes) {
@@ -145,16 +151,14 @@ nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWri
     return json;
 }
 
-int WorstExitCode(const std::vector<PortOutcome>& outcomes) {
-    int worst = kExitOk;
+Status WorstStatus(const std::vector<PortOutcome>& outcomes) {
+    Status worst = Status::Ok;
     for (const PortOutcome& outcome : outcomes) {
-        int code = ExitCodeOf(outcome.status);
+        const int code = ExitCodeOf(outcome.status);
+        const int worstCode = ExitCodeOf(worst);
         // An interruption outranks everything: the user stopped the run.
-        if (code == kExitInterrupted || worst == kExitInterrupted) {
-            worst = kExitInterrupted;
-        } else {
-            worst = std::max(worst, code);
-        }
+        if (worstCode == kExitInterrupted) break;
+        if (code == kExitInterrupted || code > worstCode) worst = outcome.status;
     }
     return worst;
 }

@@ -24,8 +24,9 @@ std::string SettingsLine(const Reader& reader);
 // ok, error; with write: changed, changes, after.
 nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWrite);
 
-// The worst exit code of several outcomes.
-int WorstExitCode(const std::vector<PortOutcome>& outcomes);
+// The status that weighs most among several outcomes (Ok when there are none): the highest exit
+// code, an interruption above all.
+Status WorstStatus(const std::vector<PortOutcome>& outcomes);
 
 // Pads text to width display columns (UTF-8 letters count one column each).
 std::string Pad(const std::string& text, std::size_t width);

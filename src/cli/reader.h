@@ -13,8 +13,10 @@ enum class Status : int {
     Refused,              // " - UNKNOWN CMD!"
     FirmwareUnsupported,
     RuleViolation,        // the firmware or model does not allow a value
-    NotRecognized,        // the reader holds a setting the tool cannot name and none was given
+    NotRecognized,        // the reader holds a setting the tool cannot name and none was given,
+                          // or a card number that does not fit in 32 bits
     Mismatch,             // read back differs from what was written
+    Unconfirmed,          // the write went out; its acknowledgement or read-back never came
     Unsupported,          // card query on firmware 1.00 or older
     Usage,                // a name or value that does not fit this reader (wrong family, type
                           // beside touch-memory): a usage error found once the family is known
@@ -62,6 +64,7 @@ struct PortOutcome {
     std::string detail;      // the reason in the user's language, when status is not Ok
     Reader before;           // what the reader held (or its identity)
     Reader after;            // write/apply: read back
+    bool written = false;    // write/apply: the write command went out
     bool changed = false;    // write/apply: a write was made and verified
     bool wouldChange = false;
     std::vector<Change> changes;

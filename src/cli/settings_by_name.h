@@ -23,8 +23,8 @@ struct Target {
 };
 
 // The reader's settings with the choices put in. A type given while the format is (or becomes)
-// touch-memory is refused; a profile's parser has already dropped a type that stands beside
-// "format = touch-memory" in its own section.
+// touch-memory is refused (a profile's parser refuses one beside "format = touch-memory" in
+// its own section already).
 Target TargetOfChoices(int language, const Reader& reader, const std::vector<SettingChoice>& choices);
 // Setting characters given whole (write --raw).
 Target TargetOfRaw(int language, const Reader& reader, const std::string& chars);

@@ -16,25 +16,50 @@ bool IsBlank(unsigned char c) {
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-}  // namespace
-
-std::uint32_t ParseCardNumber(const unsigned char* text, std::size_t size) {
+// The decimal number of ParseCardNumber; false (and the ceiling) when it does not fit.
+bool ParseDecimal(const unsigned char* text, std::size_t size, std::uint32_t* value) {
     std::size_t at = 0;
     while (at < size && IsBlank(text[at])) ++at;
-    std::uint32_t value = 0;
+    *value = 0;
     bool saturated = false;
     // Every digit is consumed even after saturation, as the reader's number may run on.
     for (; at < size && IsDigit(text[at]); ++at) {
         const std::uint32_t digit = text[at] - '0';
         if (saturated) continue;
-        if (value > (kNumberCeiling - digit) / 10) {
+        if (*value > (kNumberCeiling - digit) / 10) {
             saturated = true;
-            value = kNumberCeiling;
+            *value = kNumberCeiling;
             continue;
         }
-        value = value * 10 + digit;
+        *value = *value * 10 + digit;
     }
+    return !saturated;
+}
+
+// The bytes of the field [from, to) that lie within the count received.
+std::size_t FieldSize(std::size_t count, int from, int to) {
+    const std::size_t begin = static_cast<std::size_t>(from);
+    const std::size_t end = static_cast<std::size_t>(to);
+    if (count <= begin) return 0;
+    return (count < end ? count : end) - begin;
+}
+
+}  // namespace
+
+std::uint32_t ParseCardNumber(const unsigned char* text, std::size_t size) {
+    std::uint32_t value = 0;
+    ParseDecimal(text, size, &value);
     return value;
+}
+
+CardIdField ReadCardIdNumbers(const unsigned char* reply, std::size_t count, CardIdResult* result) {
+    result->barcode = 0;
+    result->cipherId = 0;
+    if (!ParseDecimal(reply + kBarcodeOffset, FieldSize(count, kBarcodeOffset, kCipherIdOffset), &result->barcode))
+        return CardIdField::Barcode;
+    if (!ParseDecimal(reply + kCipherIdOffset, FieldSize(count, kCipherIdOffset, kCardIdEndOffset), &result->cipherId))
+        return CardIdField::CipherId;
+    return CardIdField::None;
 }
 
 CardIdVerdict ParseCardIdReply(const unsigned char* buffer, std::size_t size, CardIdResult* result) {

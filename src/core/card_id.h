@@ -27,6 +27,13 @@ enum CardIdVerdict : int {
 // received). Sets result to 0/0 first, then to the two numbers once the prefix matches.
 CardIdVerdict ParseCardIdReply(const unsigned char* buffer, std::size_t size, CardIdResult* result);
 
+// The numbers of a whole ID reply as the command-line tool takes them: the same reading as
+// ParseCardNumber, each number confined to its own field (the barcode number to offsets 18 to
+// 28, the cipher ID to 29 to 38), so an eleven-digit barcode never runs on into the cipher ID.
+// A number that does not fit in 32 bits is no number: the result names that field.
+enum class CardIdField : int { None, Barcode, CipherId };
+CardIdField ReadCardIdNumbers(const unsigned char* reply, std::size_t count, CardIdResult* result);
+
 // An unsigned 32-bit decimal number: leading white space skipped, digits up to the first
 // non-digit or the end of the text, none gives 0, too large gives 4294967295.
 std::uint32_t ParseCardNumber(const unsigned char* text, std::size_t size);

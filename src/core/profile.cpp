@@ -49,23 +49,19 @@ bool Fail(ProfileError* error, ProfileProblem problem, int line, int family, con
     return false;
 }
 
-// Drops a type that stands beside Touch Memory output: the reader keeps no type then.
-void DropTypeBesideTouchMemory(ProfileSection* section) {
+// A type other than "none" beside Touch Memory output: the reader keeps no type then, so the
+// profile asks for something no reader can hold. Returns the type's line, or 0.
+int TypeBesideTouchMemoryLine(const ProfileSection& section) {
     std::size_t count = 0;
     const SettingName* names = SettingNamesOf(kUsb, &count);
     bool touchMemory = false;
-    for (const SettingChoice& choice : section->choices) {
-        if (std::string(names[choice.index].name) == kFormatName &&
-            choice.value == static_cast<int>(OutputFormat::TouchMemory)) {
-            touchMemory = true;
-        }
+    int typeLine = 0;
+    for (const SettingChoice& choice : section.choices) {
+        const std::string name = names[choice.index].name;
+        if (name == kFormatName && choice.value == static_cast<int>(OutputFormat::TouchMemory)) touchMemory = true;
+        if (name == kTypeName && choice.value != 0) typeLine = choice.line;
     }
-    if (!touchMemory) return;
-    std::vector<SettingChoice> kept;
-    for (const SettingChoice& choice : section->choices) {
-        if (std::string(names[choice.index].name) != kTypeName) kept.push_back(choice);
-    }
-    section->choices.swap(kept);
+    return touchMemory ? typeLine : 0;
 }
 
 }  // namespace
@@ -136,6 +132,7 @@ bool ParseProfile(const char* text, std::size_t length, Profile* profile, Profil
         }
         profile->sections[family].choices.push_back(choice);
     }
-    if (profile->sections[kUsb].present) DropTypeBesideTouchMemory(&profile->sections[kUsb]);
+    const int typeLine = TypeBesideTouchMemoryLine(profile->sections[kUsb]);
+    if (typeLine > 0) return Fail(error, ProfileProblem::TypeBesideTouchMemory, typeLine, kUsb, kTypeName);
     return true;
 }

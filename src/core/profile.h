@@ -9,9 +9,10 @@
 //   format = touch-memory
 //
 // Names, values and section names are ASCII and matched without regard to case. The USB
-// type may be "none", which means no type; a type beside "format = touch-memory" in the same
-// section is ignored, since the reader has no output type then. The parser checks every name
-// and value, so a profile that parses can be applied without a usage error.
+// type may be "none", which means no type; any other type beside "format = touch-memory" in
+// the same section is an error, since the reader has no output type then (as on the command
+// line). The parser checks every name and value, so a profile that parses can be applied
+// without a usage error.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ enum class ProfileProblem : int {
     UnknownName,       // word: the name; family: the section's
     UnknownValue,      // word: the value; name: the setting
     DuplicateName,     // word: the name
+    TypeBesideTouchMemory,  // a USB type other than "none" and "format = touch-memory" together;
+                            // line: the type's
 };
 
 // One setting: its index in SettingNamesOf(family) and the value (0 for type "none").

@@ -2,16 +2,14 @@
 
 #include <cstring>
 
+#include "core/card_id.h"
 #include "core/commands.h"
-#include "core/family.h"
 
 namespace {
 
 // The version number is the label without its point: offsets 0, 2 and 3 ("1.10" -> 110).
 constexpr int kVersionDigitOffsets[] = {0, 2, 3};
 constexpr int kVersionDigitCount = 3;
-// The ID reply: prefix, ten digits and a separator, ten digits, the closing '.' at 39.
-constexpr int kCardIdReplyLength = 40;
 
 bool IsWhiteSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -70,6 +68,46 @@ ReplyInfo SettingsInfo(const unsigned char* buffer, int count, int i) {
 
 ReplyInfo Verdict(ReplyKind kind) { return ReplyInfo{kind, kModelNone, 0, 0, 0}; }
 
+// A stretch of an expected reply: bytes that must be there, bytes that may be anything (a
+// payload), or one byte out of a set (the model letter).
+enum class PieceKind { Exact, Any, OneOf };
+struct Piece {
+    PieceKind kind;
+    const char* text;  // Exact: the bytes; OneOf: the set; Any: unused
+    int length;        // bytes of the reply it stands for (OneOf: 0 or 1)
+};
+
+enum class Match { Differs, Prefix, Full };
+
+constexpr int kReplyStartLength = 2;
+constexpr char kKruKrmModelLetters[] = {kModelKru, kModelKrm, kModelNone, '\0'};
+
+bool PieceHolds(const Piece& piece, int k, unsigned char c) {
+    switch (piece.kind) {
+        case PieceKind::Exact: return c == static_cast<unsigned char>(piece.text[k]);
+        case PieceKind::OneOf: return c != 0 && std::strchr(piece.text, c) != nullptr;
+        case PieceKind::Any: return true;
+    }
+    return false;
+}
+
+// How count bytes compare with the pieces laid end to end: a byte that differs, all of them
+// fitting the start (Prefix), or the whole expected reply there (Full).
+Match MatchPieces(const Piece* pieces, std::size_t pieceCount, const unsigned char* bytes, int count) {
+    int at = 0;
+    for (std::size_t p = 0; p < pieceCount; ++p) {
+        for (int k = 0; k < pieces[p].length; ++k, ++at) {
+            if (at >= count) return Match::Prefix;
+            if (!PieceHolds(pieces[p], k, bytes[at])) return Match::Differs;
+        }
+    }
+    return Match::Full;
+}
+
+bool IsQuery(const char* command, int length, const char* query) {
+    return length == kQueryLength && std::memcmp(command, query, kQueryLength) == 0;
+}
+
 }  // namespace
 
 ReplyInfo ClassifyReply(const unsigned char* buffer, int count) {
@@ -110,19 +148,40 @@ void MovePayloadToStart(unsigned char* buffer, int count, const ReplyInfo& info)
     std::memmove(buffer, buffer + info.payloadStart, static_cast<size_t>(count - info.payloadStart));
 }
 
-bool ReplyComplete(AwaitedReply awaited, int family, const unsigned char* buffer, int count) {
-    const ReplyInfo info = ClassifyReply(buffer, count);
-    if (info.kind == UnknownCommand) return true;
-    switch (awaited) {
-        case AwaitedReply::WriteAck:
-            return info.kind == WriteAck || info.kind == SettingsReply;
-        case AwaitedReply::Settings: {
-            if (info.kind != SettingsReply) return false;
-            const int settings = family == kUsb ? kUsbSettingsLength : kKruKrmSettingsLength;
-            return info.payloadLength >= kFirmwareLabelLength + settings;
-        }
-        case AwaitedReply::CardId:
-            return count >= kCardIdReplyLength;
+ReplyFit FitReply(const char* command, int commandLength, const unsigned char* bytes, int count) {
+    if (command == nullptr || commandLength <= 0 || (bytes == nullptr && count > 0)) return ReplyFit::Foreign;
+    const Piece refusal[] = {{PieceKind::Exact, kReplyStart, kReplyStartLength},
+                             {PieceKind::Exact, command, commandLength},
+                             {PieceKind::Exact, kVerdictSeparator, kVerdictSeparatorLength},
+                             {PieceKind::Exact, kVerdictUnknown, kVerdictUnknownLength}};
+    const Match refused = MatchPieces(refusal, sizeof refusal / sizeof refusal[0], bytes, count);
+    Match accepted = Match::Differs;
+    if (IsQuery(command, commandLength, kQueryKruKrm) || IsQuery(command, commandLength, kQueryUsb)) {
+        const bool usb = IsQuery(command, commandLength, kQueryUsb);
+        // The USB reader echoes its query whole; a KRU/KRM reader puts its model letter last.
+        const Piece reply[] = {
+            {PieceKind::Exact, kReplyStart, kReplyStartLength},
+            {PieceKind::Exact, command, usb ? kQueryLength : kQueryLength - 1},
+            {PieceKind::OneOf, kKruKrmModelLetters, usb ? 0 : 1},
+            {PieceKind::Exact, kVerdictSeparator, kVerdictSeparatorLength},
+            {PieceKind::Exact, kVerdictOk, kVerdictOkLength},
+            {PieceKind::Exact, kPayloadMarker, kPayloadMarkerLength},
+            {PieceKind::Any, nullptr, kFirmwareLabelLength + (usb ? kUsbSettingsLength : kKruKrmSettingsLength)}};
+        accepted = MatchPieces(reply, sizeof reply / sizeof reply[0], bytes, count);
+    } else if (IsQuery(command, commandLength, kQueryCardId)) {
+        const Piece reply[] = {{PieceKind::Exact, kCardIdReplyPrefix, kCardIdPrefixLength},
+                               {PieceKind::Any, nullptr, kCardIdEndOffset - kCardIdPrefixLength},
+                               {PieceKind::Exact, &kCardIdEnd, 1}};
+        accepted = MatchPieces(reply, sizeof reply / sizeof reply[0], bytes, count);
+    } else {
+        const Piece reply[] = {{PieceKind::Exact, kReplyStart, kReplyStartLength},
+                               {PieceKind::Exact, command, commandLength},
+                               {PieceKind::Exact, kVerdictSeparator, kVerdictSeparatorLength},
+                               {PieceKind::Exact, kVerdictOk, kVerdictOkLength}};
+        accepted = MatchPieces(reply, sizeof reply / sizeof reply[0], bytes, count);
     }
-    return false;
+    if (accepted == Match::Full) return ReplyFit::Whole;
+    if (refused == Match::Full) return ReplyFit::Refusal;
+    if (accepted == Match::Prefix || refused == Match::Prefix) return ReplyFit::Partial;
+    return ReplyFit::Foreign;
 }

@@ -22,12 +22,16 @@ ReplyInfo ClassifyReply(const unsigned char* buffer, int count);
 // payload.
 void MovePayloadToStart(unsigned char* buffer, int count, const ReplyInfo& info);
 
-// What a tool that reads until the reply is complete waits for after each command.
-enum class AwaitedReply : int {
-    Settings,  // a settings reply with the whole payload of its family, or a refusal
-    WriteAck,  // " - OK!" or a refusal
-    CardId,    // the 40-byte ID reply (its '.' at offset 39), or a refusal
+// How the bytes received after a command stand to that command, for a tool that reads until
+// the reply is whole. A reply fits only from the first byte received on: LF CR, the echo of
+// this command (a settings query's with a model letter of the query's family in its last
+// place; the card query's is "AT+IDS"), then the verdict and, for a query, its payload. Bytes
+// behind a whole reply are not looked at.
+enum class ReplyFit : int {
+    Partial,  // every byte so far fits this command's reply or its refusal; more are due
+    Whole,    // the whole reply: a settings reply to this query with its family's payload, the
+              // acknowledgement echoing this write, the ID reply with its '.' at offset 39
+    Refusal,  // " - UNKNOWN CMD!" echoing this command
+    Foreign,  // no reply to this command: noise, the tail of an earlier reply, another echo
 };
-// True when the count bytes received can be judged: the awaited reply is whole, or the reader
-// has refused. Garbage never completes; the caller's deadline ends the wait.
-bool ReplyComplete(AwaitedReply awaited, int family, const unsigned char* buffer, int count);
+ReplyFit FitReply(const char* command, int commandLength, const unsigned char* bytes, int count);

@@ -37,8 +37,9 @@ class Sim:
             args += ["--settings", settings]
         self.log_path = self.fifo = None
         if logged:
-            self.log_path = os.path.join(folder, name + ".log")
-            self.fifo = os.path.join(folder, name + ".ctl")
+            # Hidden names, so that a glob over the fleet's folder names the readers only.
+            self.log_path = os.path.join(folder, "." + name + ".log")
+            self.fifo = os.path.join(folder, "." + name + ".ctl")
             args += ["--log", self.log_path, "--control", self.fifo]
         self.proc = subprocess.Popen(args + list(extra), stdout=subprocess.PIPE, text=True)
 
@@ -121,6 +122,22 @@ class Fleet:
                                 text=True, env=env or BASE_ENV)
         self.procs.append(proc)
         return proc
+
+
+def arm_after_query(sim, *lines):
+    """The simulator was started with --split: once the first half of the query's reply went out,
+    give it control lines that act on the tool's next command (the write)."""
+    wait_until(lambda: sim.events("TX"), 5, "the query's reply")
+    sim.control("split off")
+    for line in lines:
+        sim.control(line)
+
+
+def write_file(fleet, name, text):
+    path = fleet.path(name)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
+    return path
 
 
 def run(*args, timeout=15, env=None, user=None):

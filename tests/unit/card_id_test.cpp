@@ -98,6 +98,30 @@ TEST_CASE("digits up to the buffer's last byte are read without running past it"
     CHECK(result.cipherId == 4294967295u);
 }
 
+TEST_CASE("the command-line tool reads each number in its own field; one too large is no number") {
+    auto read = [](const std::string& text, CardIdResult* result) {
+        return ReadCardIdNumbers(reinterpret_cast<const unsigned char*>(text.data()), text.size(), result);
+    };
+    CardIdResult result = {7, 7};
+    CHECK(read(kPrefix + "0001234567 0000054321.", &result) == CardIdField::None);
+    CHECK((result.barcode == 1234567u && result.cipherId == 54321u));
+    // Eleven barcode digits fill the separator's place: read alone they fit, and the cipher ID
+    // is not swallowed (the window's reading runs on and saturates).
+    CHECK(read(kPrefix + "00001234567" + "0000054321.", &result) == CardIdField::None);
+    CHECK((result.barcode == 1234567u && result.cipherId == 54321u));
+    CHECK(read(kPrefix + "4294967295 4294967295.", &result) == CardIdField::None);
+    CHECK((result.barcode == 4294967295u && result.cipherId == 4294967295u));
+    CHECK(read(kPrefix + "99999999999" + "0000054321.", &result) == CardIdField::Barcode);
+    CHECK(read(kPrefix + "4294967296 0000054321.", &result) == CardIdField::Barcode);
+    CHECK(read(kPrefix + "0000000001 9999999999.", &result) == CardIdField::CipherId);
+    // The window's own rules within a field: blanks first, digits up to a non-digit, none is 0.
+    CHECK(read(kPrefix + "   42x     ABCDEFGHIJ.", &result) == CardIdField::None);
+    CHECK((result.barcode == 42u && result.cipherId == 0u));
+    // The window's reading of the same replies is unchanged.
+    CHECK(Parse(kPrefix + "99999999999" + "0000054321.", &result) == CardIdComplete);
+    CHECK(result.barcode == 4294967295u);
+}
+
 TEST_CASE("the four value fields") {
     CardIdFields fields;
     FormatCardIdFields({1234567u, 54321u}, &fields);

@@ -47,14 +47,22 @@ TEST_CASE("a profile as editors on both systems save it: BOM, CR LF, comments, a
     CHECK(Choices(p, kUsb) == "3=" + std::to_string(static_cast<int>(ByteCount::Bytes7)) + "@7");
 }
 
-TEST_CASE("the USB type: none means no type; beside touch-memory a type is dropped, else kept") {
-    Parsed dropped = Parse("[usb]\ntype = hex\nformat = touch-memory\n");
-    REQUIRE(dropped.ok);
-    CHECK(Choices(dropped, kUsb) == "1=" + std::to_string(static_cast<int>(OutputFormat::TouchMemory)) + "@3");
+TEST_CASE("the USB type: none means no type; beside touch-memory any other type is an error on its line") {
+    Parsed refused = Parse("[usb]\ntype = hex\nformat = touch-memory\n");
+    CHECK_FALSE(refused.ok);
+    CHECK(refused.error.problem == ProfileProblem::TypeBesideTouchMemory);
+    CHECK(refused.error.line == 2);
+    Parsed after = Parse("[usb]\n# site\nformat = Touch-Memory\nbytes = 4\nTYPE = dec\n");
+    CHECK(after.error.problem == ProfileProblem::TypeBesideTouchMemory);
+    CHECK(after.error.line == 5);
+    Parsed none = Parse("[usb]\nformat = touch-memory\ntype = none\n");
+    REQUIRE(none.ok);
+    CHECK(Choices(none, kUsb) == "1=" + std::to_string(static_cast<int>(OutputFormat::TouchMemory)) + "@2 2=0@3");
     Parsed kept = Parse("[usb]\nformat = hex-or-dec\ntype = dec\n");
     CHECK(Choices(kept, kUsb) == "1=1@2 2=" + std::to_string(static_cast<int>(OutputType::Dec)) + "@3");
-    Parsed none = Parse("[usb]\ntype = none\n");
-    CHECK(Choices(none, kUsb) == "2=0@2");
+    // A type alone is kept: the reader's own format decides when it is applied.
+    Parsed alone = Parse("[usb]\ntype = hex\n");
+    CHECK(alone.ok);
     CHECK_FALSE(Parse("[kru-krm]\nindication = none\n").ok);
 }
 

@@ -332,28 +332,70 @@ TEST_CASE("classification changes nothing; the payload is where the value says")
     CHECK(ack.payloadLength == 0);
 }
 
-// A tool that reads until the reply is whole: every prefix of a reply is incomplete, the whole
-// reply (or a refusal) complete; garbage never completes.
-TEST_CASE("a reply is complete once its framing says so") {
+namespace {
+
+// A tool that reads until the reply is whole takes only the reply to the command it sent.
+ReplyFit Fit(const std::string& command, const std::string& received) {
+    return FitReply(command.data(), static_cast<int>(command.size()),
+                    reinterpret_cast<const unsigned char*>(received.data()), static_cast<int>(received.size()));
+}
+
+}  // namespace
+
+TEST_CASE("a reply fits its command: every start of it is partial, the whole of it whole") {
     struct Case {
+        std::string command;
         std::string reply;
-        AwaitedReply awaited;
-        int family;
+        ReplyFit whole;
     } cases[] = {
-        {kKruReply, AwaitedReply::Settings, kKruKrm},
-        {kUsbReply, AwaitedReply::Settings, kUsb},
-        {"\n\rAT+W441SO - OK!", AwaitedReply::WriteAck, kKruKrm},
-        {"\n\rAT+READS_USB - UNKNOWN CMD!", AwaitedReply::Settings, kKruKrm},
-        {"\n\rAT+IDS - OK! >> 0001234567 0000054321.", AwaitedReply::CardId, kKruKrm},
+        {kQueryKruKrm, kKruReply, ReplyFit::Whole},
+        {kQueryKruKrm, "\n\rAT+READS_KRM - OK! >> 2.00W581DO", ReplyFit::Whole},
+        {kQueryKruKrm, "\n\rAT+READS_KRX - OK! >> 1.10TMX1DO", ReplyFit::Whole},
+        {kQueryUsb, kUsbReply, ReplyFit::Whole},
+        {"AT+W441SO", "\n\rAT+W441SO - OK!", ReplyFit::Whole},
+        {"AT+WTMX7EM", "\n\rAT+WTMX7EM - OK!", ReplyFit::Whole},
+        {kQueryCardId, "\n\rAT+IDS - OK! >> 0001234567 0000054321.", ReplyFit::Whole},
+        {kQueryUsb, "\n\rAT+READS_USB - UNKNOWN CMD!", ReplyFit::Refusal},
+        {kQueryCardId, "\n\rAT+READS_IDS - UNKNOWN CMD!", ReplyFit::Refusal},
+        {"AT+W581DO", "\n\rAT+W581DO - UNKNOWN CMD!", ReplyFit::Refusal},
     };
     for (const Case& c : cases) {
+        CAPTURE(c.command);
         CAPTURE(c.reply);
-        for (size_t n = 0; n < c.reply.size(); ++n)
-            CHECK_FALSE(ReplyComplete(c.awaited, c.family, Receive(c.reply.substr(0, n)).bytes, static_cast<int>(n)));
-        CHECK(ReplyComplete(c.awaited, c.family, Receive(c.reply).bytes, static_cast<int>(c.reply.size())));
+        for (size_t n = 0; n < c.reply.size(); ++n) CHECK(Fit(c.command, c.reply.substr(0, n)) == ReplyFit::Partial);
+        CHECK(Fit(c.command, c.reply) == c.whole);
+        // What follows a whole reply is the next command's business.
+        CHECK(Fit(c.command, c.reply + "0123456789") == c.whole);
     }
-    // A KRU/KRM payload is short of what a USB reply needs.
-    CHECK_FALSE(ReplyComplete(AwaitedReply::Settings, kUsb, Receive(kKruReply).bytes, 34));
-    const std::string noise = "\x01garbage without a verdict\xff";
-    CHECK_FALSE(ReplyComplete(AwaitedReply::WriteAck, kKruKrm, Receive(noise).bytes, static_cast<int>(noise.size())));
+}
+
+TEST_CASE("bytes that are no reply to the command sent are foreign, never a reader") {
+    const std::string kruReply = kKruReply;
+    const std::string usbReply = kUsbReply;
+    // The tail of a KRU reply that came after its deadline, then the refusal of the USB query:
+    // the old window read this as a USB reader.
+    CHECK(Fit(kQueryUsb, kruReply.substr(10) + "\n\rAT+READS_USB - UNKNOWN CMD!") == ReplyFit::Foreign);
+    CHECK(Fit(kQueryUsb, "AT+READS_KRU - OK! >> 1.10TMX1DO") == ReplyFit::Foreign);
+    // A settings reply to the other family's query, or a late acknowledgement.
+    CHECK(Fit(kQueryKruKrm, usbReply) == ReplyFit::Foreign);
+    CHECK(Fit(kQueryUsb, kruReply) == ReplyFit::Foreign);
+    CHECK(Fit(kQueryKruKrm, "\n\rAT+W441SO - OK!") == ReplyFit::Foreign);
+    // A KRU/KRM echo names a model of its family.
+    CHECK(Fit(kQueryKruKrm, "\n\rAT+READS_KRB - OK! >> 1.10TMX1DO") == ReplyFit::Foreign);
+    CHECK(Fit(kQueryKruKrm, std::string("\n\rAT+READS_KR\0 - OK! >> 1.10TMX1DO", 34)) == ReplyFit::Foreign);
+    // An acknowledgement echoes this write, not another one; a settings reply is no acknowledgement.
+    CHECK(Fit("AT+W441SO", "\n\rAT+W261SO - OK!") == ReplyFit::Foreign);
+    CHECK(Fit("AT+W441SO", kruReply) == ReplyFit::Foreign);
+    // A refusal echoes the command it refuses.
+    CHECK(Fit(kQueryKruKrm, "\n\rAT+READS_USB - UNKNOWN CMD!") == ReplyFit::Foreign);
+    // Stale bytes in front of a reply spoil it: the reply starts with the first byte received.
+    CHECK(Fit(kQueryKruKrm, "0123" + kruReply) == ReplyFit::Foreign);
+    CHECK(Fit(kQueryCardId, "9\n\rAT+IDS - OK! >> 0001234567 0000054321.") == ReplyFit::Foreign);
+    // An ID reply without its '.', or a settings reply to the card query.
+    CHECK(Fit(kQueryCardId, "\n\rAT+IDS - OK! >> 0001234567 00000543210") == ReplyFit::Foreign);
+    CHECK(Fit(kQueryCardId, kruReply) == ReplyFit::Foreign);
+    // A lower-case verdict, and noise.
+    CHECK(Fit(kQueryKruKrm, "\n\rAT+READS_KRU - ok! >> 1.10TMX1DO") == ReplyFit::Foreign);
+    CHECK(Fit("AT+W441SO", "\x01garbage without a verdict\xff") == ReplyFit::Foreign);
+    CHECK(Fit(kQueryKruKrm, "") == ReplyFit::Partial);
 }

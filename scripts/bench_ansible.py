@@ -131,7 +131,7 @@ def windows_figures(runs):
     print("  wine vireo4.exe --version                 %5.0f ms" % start_ms)
     print("  apply --dry-run --json, all up to date    %5.0f ms  (%d of %d readers ok, unchanged)"
           % (dry_ms, len(unchanged), len(READERS)))
-    print("  apply --json writing one reader           %5.0f ms  (changed %s, status %s)"
+    print("  apply --json writing one reader, one run  %5.0f ms  (changed %s, status %s)"
           % (write_ms, written["changed"], written["status"]))
     print("  JSON reader fields as on Linux: %s" % ("yes" if same_keys else "NO"))
 

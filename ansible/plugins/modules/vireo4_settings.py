@@ -1,0 +1,379 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+
+from __future__ import absolute_import, division, print_function
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+---
+module: vireo4_settings
+short_description: Set the settings of the Vireo-4 card readers attached to a host
+version_added: 1.0.0
+description:
+  - Brings the Vireo-4 readers on the managed host (Vireo-4KRU, Vireo-4KRM on serial lines,
+    Vireo-4-USB) to the settings given, with the command-line tool C(vireo4) that runs on the
+    host (C(vireo4 apply --json)).
+  - Each reader takes the settings of its family, C(kru-krm) or C(usb), given either in
+    I(settings) or in a profile file (I(profile)). A reader of a family that is not given is left
+    alone (status C(skipped)).
+  - The module first reads every reader and compares (C(vireo4 apply --dry-run)); it then writes
+    only the readers whose settings differ, and only the settings that differ. C(vireo4) reads
+    each written reader back; C(changed) is its verdict.
+  - Bad input fails the task before anything is written to any reader, with the message of
+    C(vireo4), whether it is an unknown setting name, a value the setting does not have, a name
+    of the other family, or a value the reader's firmware does not allow (for example
+    C(interface=wiegand-58) on a Vireo-4KRU).
+  - A reader whose write is refused, fails, or is sent but never confirmed (status
+    C(unconfirmed)) fails the task with the message of C(vireo4) for that reader; the other
+    readers of the host are still written and reported in I(readers).
+  - In check mode nothing is sent to any reader but the queries that read its settings.
+  - With C(--diff), each reader's settings are shown before and after, one block per reader.
+  - Linux hosts. For Windows hosts see the collection's README.
+author:
+  - VireoTool-4 maintainers (@vireotool4)
+requirements:
+  - C(vireo4) on the managed host (Debian package C(vireo4)), version 2.0.0 or later
+  - The remote user may open the readers' ports (group C(dialout) on Debian)
+options:
+  port:
+    description:
+      - The readers to set, by port. Each item is a device path (C(/dev/ttyUSB0),
+        C(/dev/vireo4-usb)), a name under C(/dev) (C(ttyUSB0)) or a glob
+        (C(/dev/ttyUSB*)) that C(vireo4) expands on the host.
+      - Left out, every serial port of the host is probed and every reader found is set.
+      - A port named without a glob that has no reader fails the task, and so does a glob that
+        matches no port; a host on which no reader is found at all fails too.
+    type: list
+    elements: str
+    aliases: [ports]
+  settings:
+    description:
+      - The wanted settings per reader family, C(kru-krm) and C(usb), each a dictionary of
+        setting names and values as C(vireo4 read) shows them (C(man vireo4) lists them).
+      - C(kru-krm) takes C(interface), C(indication), C(standby), C(touch-poll); C(usb) takes
+        C(mode), C(format), C(type), C(bytes), C(cards).
+      - Settings left out keep the reader's value. YAML reads an unquoted C(on) or C(off) as a
+        boolean and C(4) as a number; the module takes them back as the words C(on), C(off), C(4).
+      - Exactly one of I(settings), I(profile) and I(profile_content) is given.
+    type: dict
+  profile:
+    description:
+      - A profile file on the controller (INI sections C([kru-krm]) and C([usb]), as
+        C(vireo4 read PORT --profile) prints it). It is searched like a C(copy) source, in the
+        role's or playbook's C(files/) folder first, read on the controller and sent to the host
+        with the module's arguments; nothing is left on the host.
+      - Errors in it are reported as C(vireo4) reports them, with the file's name and line.
+    type: path
+  profile_content:
+    description:
+      - The text of a profile, given inline instead of a file.
+      - Filled in from I(profile) on the controller; give it yourself only instead of I(profile).
+    type: str
+  executable:
+    description:
+      - The C(vireo4) program on the host. A name is searched on the host's C(PATH).
+      - Left out, C(vireo4) is searched on the host's C(PATH); when it is not there the task fails
+        and names the package to install.
+    type: path
+  timeout_ms:
+    description:
+      - How long C(vireo4) waits for each reply of a reader, in milliseconds (C(--timeout)); 1 to
+        60000. Left out, 700 (the default of C(vireo4)).
+      - A slow USB-serial converter or a long line may need more.
+    type: int
+  lang:
+    description:
+      - The language of the messages of C(vireo4) in the results.
+    type: str
+    choices: [en, ru]
+    default: en
+extends_documentation_fragment:
+  - ansible.builtin.action_common_attributes
+  - ansible.builtin.action_common_attributes.flow
+attributes:
+  action:
+    support: full
+    details: The action plugin reads I(profile) on the controller.
+  async:
+    support: none
+  bypass_host_loop:
+    support: none
+  check_mode:
+    support: full
+    details: C(vireo4 apply --dry-run); the readers are queried, nothing is written.
+  diff_mode:
+    support: full
+  platform:
+    platforms: posix
+notes:
+  - A port held open by another program (for example the VireoTool-4 window) is busy for
+    C(vireo4); that reader fails the task with status C(busy).
+  - All readers of a host are probed and written in parallel by one C(vireo4) run; a host whose
+    readers are all set already costs one C(vireo4) run.
+  - C(man vireo4) on the host lists every setting, value and firmware rule.
+seealso:
+  - module: vireo.readers.vireo4_info
+'''
+
+EXAMPLES = r'''
+- name: Wiegand 26 without touch button polling on every serial-line reader of the host
+  vireo.readers.vireo4_settings:
+    settings:
+      kru-krm:
+        interface: wiegand-26
+        touch-poll: "off"
+
+- name: Decimal 4-byte IDs from the USB reader of an enrolment desk
+  vireo.readers.vireo4_settings:
+    port: /dev/vireo4-usb
+    settings:
+      usb:
+        mode: all
+        format: hex-or-dec
+        type: dec
+        bytes: 4
+
+- name: The site's profile on the readers of the gate converters (files/site.ini on the controller)
+  vireo.readers.vireo4_settings:
+    port:
+      - /dev/ttyUSB*
+    profile: site.ini
+  register: gates
+
+- name: Readers that were written
+  ansible.builtin.debug:
+    msg: "{{ gates.readers | selectattr('changed') | map(attribute='port') | list }}"
+'''
+
+RETURN = r'''
+readers:
+  description:
+    - One entry per reader (and per port named without a glob), as C(vireo4 apply --json) reports it.
+    - For a reader that was written, the entry of the write; for the others that of the first read.
+  returned: always, except when the input was refused before any reader was read
+  type: list
+  elements: dict
+  contains:
+    port:
+      description: The port's path.
+      type: str
+      sample: /dev/ttyUSB0
+    model:
+      description: C(KRU), C(KRM), C(USB), or C(serial-line reader); null when no reader answered.
+      type: str
+      sample: KRM
+    family:
+      description: C(kru-krm) or C(usb); null when no reader answered.
+      type: str
+      sample: kru-krm
+    firmware:
+      description: The firmware label.
+      type: str
+      sample: "1.10"
+    settings:
+      description: The settings before, by name.
+      type: dict
+      sample: {"interface": "touch-memory", "indication": "direct", "standby": "dynamic", "touch-poll": "on"}
+    raw:
+      description: The setting characters as the reader keeps them, before.
+      type: str
+      sample: TMX1DO
+    status:
+      description:
+        - The word of C(vireo4) for the outcome. C(ok) and C(skipped) are successes; every other word
+          (C(unconfirmed), C(refused), C(mismatch), C(not-allowed), C(no-answer), C(busy),
+          C(io-error), ...) failed the task.
+      type: str
+      sample: ok
+    ok:
+      description: Whether this reader succeeded.
+      type: bool
+    error:
+      description: The message of C(vireo4) for a reader that failed, else null.
+      type: str
+      sample: "written, not confirmed: read the reader again"
+    changed:
+      description:
+        - True when written and verified; false when nothing was sent; null when the write went
+          out but was not confirmed.
+      type: bool
+    would_change:
+      description: In check mode, whether the reader would be written.
+      type: bool
+    changes:
+      description: Each setting that changes (or would change).
+      type: list
+      elements: dict
+      sample: [{"name": "interface", "before": "touch-memory", "after": "wiegand-26"}]
+    after:
+      description: The settings read back after the write (C(settings), C(raw)); null when not written.
+      type: dict
+      sample: {"settings": {"interface": "wiegand-26"}, "raw": "W261DO"}
+'''
+
+import os
+import re
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.vireo.readers.plugins.module_utils.vireo4 import (
+    COMMON_ARGUMENT_SPEC, check_timeout, describe_failures, locate_vireo4, reader_failed,
+    run_vireo4, usage_error)
+
+FAMILIES = ('kru-krm', 'usb')
+# Outcomes that show the input does not fit a reader: when the first read finds one, nothing
+# is written anywhere.
+INPUT_STATUSES = ('usage', 'not-allowed')
+# No setting name or value holds these; in a profile they would end a value or start a comment,
+# a section or another line.
+PROFILE_SYNTAX = re.compile(r'[\x00-\x1f\x7f#;=\[\]]')
+# "PATH:LINE: message", vireo4's form of a problem in a profile file.
+PROFILE_PROBLEM = re.compile(r'^(.*?):(\d+): (.*)$', re.DOTALL)
+
+
+class BadSettings(Exception):
+    pass
+
+
+def setting_word(family, name, value):
+    """A value as the profile writes it. YAML makes unquoted on/off booleans and bytes a number."""
+    if isinstance(value, bool):
+        return 'on' if value else 'off'
+    if isinstance(value, int):
+        return str(value)
+    if not isinstance(value, str) or not value.strip():
+        raise BadSettings('settings.%s.%s: %r is not a setting value' % (family, name, value))
+    return value
+
+
+def profile_of_settings(settings):
+    """The profile text of a settings dictionary, and for each of its lines where it came from."""
+    lines, origins = [], [None]
+    for family, named in settings.items():
+        if family not in FAMILIES:
+            raise BadSettings("settings: '%s' is no reader family; the families are %s"
+                              % (family, ' and '.join(FAMILIES)))
+        if not isinstance(named, dict):
+            raise BadSettings('settings.%s must be a dictionary of setting names and values' % family)
+        lines.append('[%s]' % family)
+        origins.append('settings.%s' % family)
+        for name, value in named.items():
+            word = setting_word(family, name, value)
+            for text in (str(name), word):
+                if PROFILE_SYNTAX.search(text):
+                    raise BadSettings("settings.%s.%s: '%s' holds a character no setting name or value has"
+                                      % (family, name, text))
+            lines.append('%s=%s' % (name, word))
+            origins.append('settings.%s.%s' % (family, name))
+    return '\n'.join(lines) + '\n', origins
+
+
+def profile_problem(message, path, origins, shown_name):
+    """vireo4's message about the temporary profile, told in the user's terms: the setting's
+    place in settings, or the profile's own name."""
+    found = PROFILE_PROBLEM.match(message)
+    if not found or found.group(1) != path:
+        return message
+    line, text = int(found.group(2)), found.group(3)
+    if origins is not None:
+        return '%s: %s' % (origins[line] if line < len(origins) else 'settings', text)
+    return '%s:%d: %s' % (shown_name, line, text)
+
+
+def apply(module, vireo4, path, ports, dry_run):
+    flags = ['--dry-run'] if dry_run else []
+    return run_vireo4(module, vireo4, 'apply', flags, [path] + list(ports))[1]
+
+
+def settings_text(settings):
+    return ''.join('%s = %s\n' % (name, settings[name]) for name in sorted(settings or {}))
+
+
+def reader_diff(row):
+    """Before and after of one reader: predicted in check mode, read back after a write."""
+    before = dict(row.get('settings') or {})
+    if row.get('after'):
+        after = dict(row['after'].get('settings') or {})
+    else:
+        after = dict(before)
+        if row.get('would_change'):
+            for change in row.get('changes') or []:
+                after[change['name']] = change['after']
+    header = '%s (%s %s)' % (row.get('port'), row.get('model'), row.get('firmware'))
+    return dict(before_header=header, after_header=header, before=settings_text(before), after=settings_text(after))
+
+
+def main():
+    argument_spec = dict(COMMON_ARGUMENT_SPEC)
+    argument_spec.update(
+        settings=dict(type='dict'),
+        profile=dict(type='path'),
+        profile_content=dict(type='str'),
+    )
+    module = AnsibleModule(
+        argument_spec=argument_spec,
+        mutually_exclusive=[('settings', 'profile'), ('settings', 'profile_content')],
+        required_one_of=[('settings', 'profile', 'profile_content')],
+        supports_check_mode=True,
+    )
+    check_timeout(module)
+    params = module.params
+    if params['settings'] is not None:
+        try:
+            text, origins = profile_of_settings(params['settings'])
+        except BadSettings as problem:
+            module.fail_json(msg=str(problem))
+    elif params['profile_content'] is not None:
+        text, origins = params['profile_content'], None
+    else:
+        module.fail_json(msg='profile %s was not read on the controller: run the module as a task '
+                             '(its action plugin sends the file), or give profile_content' % params['profile'])
+
+    vireo4 = locate_vireo4(module)
+    path = os.path.join(module.tmpdir, 'wanted.ini')
+    with open(path, 'wb') as handle:
+        handle.write(text.encode('utf-8'))
+    shown_name = params['profile'] or 'profile_content'
+    ports = params['port'] or []
+
+    first = apply(module, vireo4, path, ports, dry_run=True)
+    problem = usage_error(first)
+    if problem is not None:
+        module.fail_json(msg=profile_problem(problem, path, origins, shown_name))
+    rows = first.get('readers') or []
+    if not rows:
+        module.fail_json(msg='no reader found on %s' % (', '.join(ports) or 'any serial port of the host'),
+                         readers=[])
+    refused = [row for row in rows if row.get('status') in INPUT_STATUSES]
+    if refused:
+        module.fail_json(msg='nothing written: ' + describe_failures(refused), readers=rows)
+
+    to_write = [row['port'] for row in rows if row.get('would_change') and not reader_failed(row)]
+    written = {}
+    if to_write and not module.check_mode:
+        second = apply(module, vireo4, path, to_write, dry_run=False)
+        problem = usage_error(second)
+        if problem is not None:  # refused as a whole: nothing was sent
+            module.fail_json(msg=profile_problem(problem, path, origins, shown_name), readers=rows)
+        written = dict((row.get('port'), row) for row in second.get('readers') or [])
+        for port in to_write:
+            written.setdefault(port, dict(port=port, ok=False, status='unconfirmed', changed=None,
+                                          error='vireo4 reported nothing for this reader: read it again'))
+        rows = [written.get(row['port'], row) for row in rows]
+
+    if module.check_mode:
+        changed = any(row.get('would_change') for row in rows)
+    else:
+        # A write that went out unconfirmed (changed is null) may have changed the reader.
+        changed = any(row.get('changed') is not False for row in written.values())
+    result = dict(changed=changed, readers=rows)
+    if module._diff:
+        result['diff'] = [reader_diff(row) for row in rows if row.get('settings') is not None]
+    failed = [row for row in rows if reader_failed(row)]
+    if failed:
+        module.fail_json(msg='%d of %d readers failed: %s' % (len(failed), len(rows), describe_failures(failed)),
+                         **result)
+    module.exit_json(**result)
+
+
+if __name__ == '__main__':
+    main()

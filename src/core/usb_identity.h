@@ -4,6 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// The Vireo-4-USB's USB identity: vendor and product id (hexadecimal) and revision.
+constexpr const char kUsbReaderVendor[] = "2E3C";
+constexpr const char kUsbReaderProduct[] = "5750";
+constexpr const char kUsbReaderRevision[] = "0200";
+
 constexpr int kUsbIdentitySize = 80;     // buffer of each built identity
 constexpr int kUsbIdentityCompare = 30;  // characters compared: the length of both forms
 

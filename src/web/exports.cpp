@@ -1,0 +1,83 @@
+#include "web/exports.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/commands.h"
+#include "core/family.h"
+#include "core/line.h"
+#include "core/reply.h"
+#include "core/usb_identity.h"
+#include "web/json.h"
+#include "web/page_texts.h"
+#include "web/reader_face.h"
+
+namespace {
+
+// How often a card watch asks the reader; a card held for less than this may be missed.
+constexpr int kWatchIntervalMs = 250;
+
+// The page frees every result with vw_free.
+char* Result(const std::string& text) {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy != nullptr) std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
+int Language(int language) { return language == kRussian ? kRussian : kEnglish; }
+
+}  // namespace
+
+extern "C" {
+
+void vw_free(char* result) { std::free(result); }
+
+char* vw_texts(int language) { return Result(TextsJson(Language(language))); }
+
+char* vw_constants() {
+    Json json;
+    json.BeginObject()
+        .Field("baudRate", static_cast<int>(kReaderBaudRate))
+        .Field("dataBits", kReaderDataBits)
+        .Field("stopBits", kReaderStopBits)
+        .Field("parity", kReaderParity ? "even" : "none")
+        .Field("deadlineMs", kReplyDeadlineMs)
+        .Field("watchIntervalMs", kWatchIntervalMs)
+        .Field("usbVendorId", static_cast<int>(std::strtol(kUsbReaderVendor, nullptr, 16)))
+        .Field("usbProductId", static_cast<int>(std::strtol(kUsbReaderProduct, nullptr, 16)))
+        .Field("kruKrm", static_cast<int>(kKruKrm))
+        .Field("usb", static_cast<int>(kUsb))
+        .Field("russian", static_cast<int>(kRussian))
+        .Field("english", static_cast<int>(kEnglish))
+        .Key("awaited").BeginObject()
+        .Field("settings", static_cast<int>(AwaitedReply::Settings))
+        .Field("writeAck", static_cast<int>(AwaitedReply::WriteAck))
+        .Field("cardId", static_cast<int>(AwaitedReply::CardId))
+        .EndObject()
+        .EndObject();
+    return Result(json.str());
+}
+
+char* vw_query(int family) {
+    const char* command = family == kUsb ? kQueryUsb : family == kKruKrm ? kQueryKruKrm : kQueryCardId;
+    Json json;
+    json.BeginObject().BytesField("command", std::string(command, kQueryLength)).EndObject();
+    return Result(json.str());
+}
+
+int vw_reply_complete(int awaited, int family, const unsigned char* bytes, int count) {
+    if (awaited < 0 || awaited > static_cast<int>(AwaitedReply::CardId)) return 0;
+    return ReplyComplete(static_cast<AwaitedReply>(awaited), family, bytes, count) ? 1 : 0;
+}
+
+char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language) {
+    return Result(JudgeSettingsJson(family, bytes, count, Language(language)));
+}
+
+char* vw_judge_write(const unsigned char* bytes, int count) { return Result(JudgeWriteJson(bytes, count)); }
+
+char* vw_card_allowed(int firmwareVersion) { return Result(CardAllowedJson(firmwareVersion)); }
+
+char* vw_judge_card(const unsigned char* bytes, int count) { return Result(JudgeCardJson(bytes, count)); }
+}

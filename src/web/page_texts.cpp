@@ -1,0 +1,169 @@
+#include "web/page_texts.h"
+
+#include "core/family.h"
+#include "core/text_cp1251.h"
+#include "core/ui_text.h"
+#include "web/json.h"
+
+namespace {
+
+struct TextPair {
+    const char* english;
+    const char* russian;
+};
+
+// One row per PageText, in its order. Outcomes are worded as vireo4 words them.
+constexpr TextPair kTexts[] = {
+    {"VireoTool-4 in the browser", "VireoTool-4 в браузере"},
+    {"Configures Vireo-4 readers over the browser's serial port access: nothing to install.",
+     "Настройка считывателей Vireo-4 через последовательные порты браузера: ничего не нужно устанавливать."},
+    {"Connect a reader…", "Подключить считыватель…"},
+    {"Readers", "Считыватели"},
+    {"No reader connected. Press “Connect a reader…” and choose its port.",
+     "Считыватель не подключён. Нажмите «Подключить считыватель…» и выберите его порт."},
+    {"Port %1", "Порт %1"},
+    {"USB port %1", "USB-порт %1"},
+    {"Русский", "Русский"},
+    {"English", "English"},
+    {"%1", "%1"},
+    {"disconnected: its controls are off until it is plugged in again",
+     "отключён: управление недоступно, пока его не подключат снова"},
+    {"working…", "выполняется…"},
+    {"unchanged (already set, nothing written)", "без изменений (уже установлено, ничего не записано)"},
+    {"written and verified", "записано и проверено"},
+    {"written, not confirmed: read the reader again", "записано, не подтверждено: считайте настройки ещё раз"},
+    {"read back %2 instead of %1", "считано %2 вместо %1"},
+    {"port busy (another program uses it)", "порт занят (его использует другая программа)"},
+    {"the browser was not allowed to open the port", "браузеру не разрешено открыть порт"},
+    {"the port cannot be opened", "порт не удалось открыть"},
+    {"error when reading from the port (the reader may be unplugged)",
+     "ошибка чтения из порта (считыватель мог быть отключён)"},
+    {"Wiegand 58 needs a KRM reader with firmware 1.10 or later",
+     "Wiegand 58 требует считыватель KRM с прошивкой 1.10 или новее"},
+    {"7 ID bytes need the USB reader with firmware 1.10 or later",
+     "7 байт ID требуют считыватель USB с прошивкой 1.10 или новее"},
+    {"7 ID bytes with Touch Memory output need firmware above 1.10",
+     "7 байт ID при выводе Touch Memory требуют прошивку новее 1.10"},
+    {"the reader's %1 is not recognised: choose a value before writing",
+     "значение %1 считывателя не распознано: выберите значение перед записью"},
+    {"Card ID", "ID карты"},
+    {"Watch for cards", "Ждать карты"},
+    {"Stop watching", "Прекратить ожидание"},
+    {"Copy table", "Копировать таблицу"},
+    {"Save as CSV", "Сохранить в CSV"},
+    {"Copied.", "Скопировано."},
+    {"Time", "Время"},
+    {"Reader", "Считыватель"},
+    {"no card", "нет карты"},
+    {"Profiles", "Профили"},
+    {"Save as profile…", "Сохранить профиль…"},
+    {"Open a profile…", "Открыть профиль…"},
+    {"or drop a profile file here", "или перетащите сюда файл профиля"},
+    {"What %1 would change", "Что изменит %1"},
+    {"nothing to change", "изменять нечего"},
+    {"Apply to this reader", "Применить к этому считывателю"},
+    {"Apply to every connected reader", "Применить ко всем подключённым считывателям"},
+    {"applied to %1 reader(s)", "применено к считывателям: %1"},
+    {"line %1: %2", "строка %1: %2"},
+    {"not a profile: the file is not text (save it as UTF-8)",
+     "это не профиль: файл не текстовый (сохраните его в UTF-8)"},
+    {"not a profile: the file is far too large", "это не профиль: файл слишком велик"},
+    {"expected [section], NAME = VALUE or a comment", "ожидается [раздел], ИМЯ = ЗНАЧЕНИЕ или комментарий"},
+    {"unknown section [%1] (use [kru-krm] or [usb])", "неизвестный раздел [%1] (используйте [kru-krm] или [usb])"},
+    {"section [%1] appears twice", "раздел [%1] указан дважды"},
+    {"setting outside a section ([kru-krm] or [usb] first)", "настройка вне раздела (сначала [kru-krm] или [usb])"},
+    {"unknown setting '%1' (settings: %2)", "неизвестная настройка '%1' (настройки: %2)"},
+    {"unknown value '%1' of %2", "неизвестное значение '%1' настройки %2"},
+    {"setting '%1' appears twice in its section", "настройка '%1' указана в разделе дважды"},
+    {"the profile has no [%1] section", "в профиле нет раздела [%1]"},
+    {"Messages", "Сообщения"},
+    {"This browser cannot reach serial ports. The page needs Web Serial, which Chromium-based browsers "
+     "have on the desktop: Google Chrome, Microsoft Edge, Opera, Chromium (version 89 or later, on Windows, "
+     "macOS, Linux and ChromeOS). Firefox and Safari lack it.",
+     "Этот браузер не может работать с последовательными портами. Странице нужен Web Serial, который есть "
+     "в браузерах на основе Chromium для компьютеров: Google Chrome, Microsoft Edge, Opera, Chromium "
+     "(версии 89 и новее, в Windows, macOS, Linux и ChromeOS). В Firefox и Safari его нет."},
+    {"Without such a browser, use the window program VireoTool-4.exe on Windows, or the command-line tool "
+     "vireo4 on Linux and Windows.",
+     "Без такого браузера используйте оконную программу VireoTool-4.exe в Windows или программу командной "
+     "строки vireo4 в Linux и Windows."},
+};
+static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<int>(PageText::Count), "one row per text");
+
+// The names the page asks for, of its own texts in PageText order.
+constexpr const char* kPageNames[] = {
+    "Title", "Intro", "Connect", "Readers", "NoReaders", "PortName", "UsbPortName", "LanguageRussian",
+    "LanguageEnglish", "Found", "Gone", "Working", "Unchanged", "Verified", "Unconfirmed", "Mismatch", "Busy",
+    "Denied", "OpenFailed", "IoError", "Wiegand58NotAllowed", "Bytes7NotAllowed", "Bytes7TouchMemory",
+    "SettingNotRecognized", "CardSection", "WatchCards", "StopWatching", "CopyTable", "SaveCsv", "Copied",
+    "CardTime", "CardReader", "NoCard", "ProfileSection", "SaveProfile", "OpenProfile", "DropProfile",
+    "WouldChange", "NothingToChange", "ApplyThis", "ApplyAll", "Applied", "ProfileLine", "ProfileNotText",
+    "ProfileTooLarge", "ProfileBadLine", "ProfileUnknownSection", "ProfileDuplicateSection",
+    "ProfileOutsideSection", "ProfileUnknownName", "ProfileUnknownValue", "ProfileDuplicateName",
+    "ProfileNoSection", "Messages", "UnsupportedBrowser", "UnsupportedAdvice",
+};
+static_assert(sizeof kPageNames / sizeof kPageNames[0] == static_cast<int>(PageText::Count), "one name per text");
+
+// The window's texts the page shows, by the names of their entries.
+struct WindowEntry {
+    UiTextId id;
+    const char* name;
+};
+constexpr WindowEntry kWindowEntries[] = {
+    {TextVersion, "TextVersion"},
+    {TextRead, "TextRead"},
+    {TextWrite, "TextWrite"},
+    {TextIndic, "TextIndic"},
+    {TextMenuLanguage, "TextMenuLanguage"},
+    {TextItemReadId, "TextItemReadId"},
+    {TextFoundKruKrm, "TextFoundKruKrm"},
+    {TextFoundKru, "TextFoundKru"},
+    {TextFoundKrm, "TextFoundKrm"},
+    {TextFoundUsb, "TextFoundUsb"},
+    {TextBadReply, "TextBadReply"},
+    {TextNoResponse, "TextNoResponse"},
+    {TextInvalidCommand, "TextInvalidCommand"},
+    {TextSettingsWritten, "TextSettingsWritten"},
+    {TextSettingsRead, "TextSettingsRead"},
+    {TextFirmwareUnsupported, "TextFirmwareUnsupported"},
+    {TextErrorOpening, "TextErrorOpening"},
+    {TextConnectionBroken, "TextConnectionBroken"},
+    {TextDisabled, "TextDisabled"},
+    {TextUsbDisconnected, "TextUsbDisconnected"},
+    {TextReadIdUnsupported, "TextReadIdUnsupported"},
+    {TextBarcode, "TextBarcode"},
+    {TextBarcodeInHex, "TextBarcodeInHex"},
+    {TextCipherId, "TextCipherId"},
+    {TextCipherIdDotted, "TextCipherIdDotted"},
+};
+
+}  // namespace
+
+const char* PageTextIn(int language, PageText id) {
+    const int index = static_cast<int>(id);
+    if (index < 0 || index >= static_cast<int>(PageText::Count)) return "";
+    return language == kRussian ? kTexts[index].russian : kTexts[index].english;
+}
+
+std::string FillIn(const std::string& text, const std::string& first, const std::string& second) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            out += text[i + 1] == '1' ? first : second;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string TextsJson(int language) {
+    Json json;
+    json.BeginObject();
+    for (const WindowEntry& entry : kWindowEntries) json.Field(entry.name, Cp1251ToUtf8(UiTextIn(language, entry.id)));
+    for (int i = 0; i < static_cast<int>(PageText::Count); ++i)
+        json.Field(kPageNames[i], PageTextIn(language, static_cast<PageText>(i)));
+    json.EndObject();
+    return json.str();
+}

@@ -28,18 +28,22 @@ constexpr ChoiceLook kCards[] = {
     Fixed(kCaptionAllCards, kWhite), Fixed(kCaptionEmHidCards, kWhite), Fixed(kCaptionMifareCards, kWhite)};
 
 template <std::size_t N>
-constexpr SettingLook Group(UiTextId legend, int lamp, const ChoiceLook (&choices)[N]) {
-    return SettingLook{legend, lamp, choices, N};
+constexpr SettingLook Group(UiTextId legend, UiTextId notRecognized, int lamp, const ChoiceLook (&choices)[N]) {
+    return SettingLook{legend, notRecognized, lamp, choices, N};
 }
 
 constexpr SettingLook kKruKrmLooks[] = {
-    Group(TextGroupInterfaces, 0, kInterfaces), Group(TextGroupIndicationControl, 1, kIndications),
-    Group(TextGroupStandby, 2, kStandbys), Group(TextGroupTouchPoll, 3, kTouchPolls),
+    Group(TextGroupInterfaces, TextBadInterface, 0, kInterfaces),
+    Group(TextGroupIndicationControl, TextBadIndicationControl, 1, kIndications),
+    Group(TextGroupStandby, TextBadStandby, 2, kStandbys),
+    Group(TextGroupTouchPoll, TextBadTouchPoll, 3, kTouchPolls),
 };
 constexpr SettingLook kUsbLooks[] = {
-    Group(TextGroupOperatingMode, 0, kModes), Group(TextGroupOutputFormat, 1, kFormats),
-    Group(TextGroupOutputType, 2, kTypes),    Group(TextGroupByteCount, 3, kByteCounts),
-    Group(TextGroupCardForRead, 4, kCards),
+    Group(TextGroupOperatingMode, TextBadOperatingMode, 0, kModes),
+    Group(TextGroupOutputFormat, TextBadOutputFormat, 1, kFormats),
+    Group(TextGroupOutputType, TextBadOutputType, 2, kTypes),
+    Group(TextGroupByteCount, TextBadByteCount, 3, kByteCounts),
+    Group(TextGroupCardForRead, TextBadCardForRead, 4, kCards),
 };
 
 }  // namespace

@@ -39,6 +39,7 @@ struct ChoiceLook {
 
 struct SettingLook {
     int legendTextId;           // UiTextId of the group box
+    int notRecognizedTextId;    // UiTextId of the message when the reader's value names no choice
     int lamp;                   // the group's lamp, 0-based
     const ChoiceLook* choices;  // one per value, in the order of SettingNamesOf's values
     std::size_t choiceCount;

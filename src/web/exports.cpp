@@ -12,6 +12,7 @@
 #include "web/json.h"
 #include "web/page_texts.h"
 #include "web/reader_face.h"
+#include "web/settings_face.h"
 
 namespace {
 
@@ -26,6 +27,14 @@ char* Result(const std::string& text) {
 }
 
 int Language(int language) { return language == kRussian ? kRussian : kEnglish; }
+
+std::string Text(const unsigned char* bytes, int length) {
+    return bytes == nullptr || length <= 0 ? std::string() : std::string(reinterpret_cast<const char*>(bytes), length);
+}
+
+PageReader Reader(int family, int model, int firmwareVersion, const unsigned char* payload, int length) {
+    return PageReader{family == kUsb ? kUsb : kKruKrm, static_cast<char>(model), firmwareVersion, Text(payload, length)};
+}
 
 }  // namespace
 
@@ -80,4 +89,18 @@ char* vw_judge_write(const unsigned char* bytes, int count) { return Result(Judg
 char* vw_card_allowed(int firmwareVersion) { return Result(CardAllowedJson(firmwareVersion)); }
 
 char* vw_judge_card(const unsigned char* bytes, int count) { return Result(JudgeCardJson(bytes, count)); }
+
+char* vw_view(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+              const unsigned char* choices, int choicesLength, int language) {
+    return Result(ViewJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
+                           Language(language)));
+}
+
+char* vw_choose(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, const unsigned char* pick, int pickLength) {
+    const std::string picked = Text(pick, pickLength);
+    const std::size_t equals = picked.find('=');
+    return Result(ChooseJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
+                             picked.substr(0, equals), equals == std::string::npos ? "" : picked.substr(equals + 1)));
+}
 }

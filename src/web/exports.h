@@ -41,4 +41,12 @@ char* vw_card_allowed(int firmwareVersion);
 
 // An ID reply: {"status", "card": {"barcode", "barcodeHex", "cipher", "cipherDotted"}}.
 char* vw_judge_card(const unsigned char* bytes, int count);
+// The window's groups of a reader, with the user's choices (NAME=VALUE lines) on top of its
+// settings: see ViewJson in settings_face.h.
+char* vw_view(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+              const unsigned char* choices, int choicesLength, int language);
+
+// The choices after the user picks "name=value": {"choices"}.
+char* vw_choose(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, const unsigned char* pick, int pickLength);
 }

@@ -7,14 +7,14 @@
 enum class PageText : int {
     Title,
     Intro,
-    Connect,
+    ConnectUsb,
+    ConnectAny,
     Readers,
     NoReaders,
     PortName,          // %1 number
-    UsbPortName,       // %1 number
+    UsbPortName,       // %1 number, %2 USB vendor:product
     LanguageRussian,
     LanguageEnglish,
-    Found,             // %1 the window's found message
     Gone,
     Working,
     Unchanged,

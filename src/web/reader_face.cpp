@@ -64,6 +64,7 @@ std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count,
         .BytesField("firmware", std::string(payload, kFirmwareLabelLength))
         .Field("firmwareVersion", info.firmwareVersion)
         .BytesField("payload", std::string(payload, PayloadLengthOf(family)))
+        .BytesField("chars", std::string(payload + kFirmwareLabelLength, PayloadLengthOf(family) - kFirmwareLabelLength))
         .Field("found", Cp1251ToUtf8(UiTextIn(language, FoundText(family, info.modelLetter))))
         .EndObject();
     return json.str();

@@ -97,3 +97,16 @@ TEST_CASE("captions: translated ones from the text table, the rest the same in b
     CHECK(std::string(usb[kSharedCardsSetting].choices[0].caption) == "HID, EM-Marine + MIFARE, Pay");
     CHECK(usb[kSharedCardsSetting].legendTextId == TextGroupCardForRead);
 }
+
+TEST_CASE("each group names the window's message for a value the reader holds that names no choice") {
+    std::size_t count = 0;
+    const SettingLook* kru = SettingLooksOf(kKruKrm, &count);
+    CHECK(std::string(UiTextIn(kEnglish, static_cast<UiTextId>(kru[0].notRecognizedTextId))) ==
+          "READER INTERFACE - NOT RECOGNIZED!");
+    CHECK(kru[3].notRecognizedTextId == TextBadTouchPoll);
+    const SettingLook* usb = SettingLooksOf(kUsb, &count);
+    CHECK(usb[1].notRecognizedTextId == TextBadOutputFormat);
+    CHECK(usb[2].notRecognizedTextId == TextBadOutputType);
+    CHECK(std::string(UiTextIn(kEnglish, static_cast<UiTextId>(usb[4].notRecognizedTextId))) ==
+          "CARD FOR READ - NOT RECOGNIZED!");
+}

@@ -198,7 +198,7 @@
 
   // A granted port, from a click, from the list of ports granted before, or plugged in: opened
   // and read at once.
-  async function attach(port) {
+  async function attach(port, chosen) {
     let entry = state.entries.find((e) => e.port === port);
     if (entry && !entry.gone) {
       select(entry);
@@ -210,7 +210,7 @@
     }
     entry.gone = false;
     entry.info = null;
-    if (!state.selected || state.selected.gone) state.selected = entry;
+    if (chosen || !state.selected || state.selected.gone) state.selected = entry;
     renderAll();
     await operate(entry, async () => {
       performance.mark('vireo-read-start');
@@ -431,7 +431,7 @@
       } catch (error) {
         return;  // the user closed the chooser
       }
-      attach(port);
+      attach(port, true);
     };
     $('connect-usb').addEventListener('click', () =>
       request([{ usbVendorId: Core.constants.usbVendorId, usbProductId: Core.constants.usbProductId }]));

@@ -17,7 +17,7 @@ const Serial = (() => {
       this.port = port;
       this.received = [];
       this.wake = null;     // resolves the exchange waiting for bytes
-      this.ended = false;   // the port is gone or closed: no more bytes will come
+      this.ended = true;    // not open, gone or closed: no bytes will come
       this.reader = null;
       this.loop = null;     // the read loop, done once the port gives no more bytes
       this.turn = Promise.resolve();

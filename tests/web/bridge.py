@@ -67,11 +67,27 @@ class Bridge:
     def add(self, path, usb=None, granted=False):
         """A port on a simulator's link; granted ports are what getPorts() returns."""
         with self.lock:
-            port = Port(len(self.ports) + 1, path, usb)
+            self.last_id = getattr(self, "last_id", 0) + 1
+            port = Port(self.last_id, path, usb)
             self.ports[port.id] = port
             if granted:
                 self.granted.add(port.id)
         return port.id
+
+    def reset(self):
+        """Forgets every port (and closes what the page held): a fresh start for the next case."""
+        done = threading.Event()
+
+        def forget():
+            for port in self.ports.values():
+                self.close_fd(port)
+            self.ports.clear()
+            self.granted.clear()
+            self.requests.clear()
+            self.choice = None
+            done.set()
+        self.loop.call_soon_threadsafe(forget)
+        done.wait(5)
 
     def choose(self, port_id):
         self.choice = port_id
@@ -246,7 +262,8 @@ class Bridge:
                 if target is None or (port.path, target) in live:
                     continue
                 with self.lock:
-                    fresh = Port(len(self.ports) + 1, port.path, port.usb)
+                    self.last_id += 1
+                    fresh = Port(self.last_id, port.path, port.usb)
                     self.ports[fresh.id] = fresh
                     if port.id in self.granted:
                         self.granted.add(fresh.id)

@@ -122,9 +122,10 @@ class Browser:
         self.js("document.querySelectorAll('#reader-list button')[arguments[0]].click()", index)
 
     def groups(self):
-        """{setting: {legend, disabled, lamp, choices: {value: (caption, checked, enabled)}}}."""
-        return self.js("""
-            const out = {};
+        """{setting: {legend, disabled, lamp, choices: {value: (caption, checked, enabled)}}}, in
+        the page's order."""
+        pairs = self.js("""
+            const out = [];
             for (const fs of document.querySelectorAll('#settings fieldset')) {
               const lamp = document.querySelector(`#settings .lamp[data-setting="${fs.dataset.setting}"]`);
               const choices = {};
@@ -132,10 +133,12 @@ class Browser:
                 const input = label.querySelector('input');
                 choices[input.value] = [label.textContent.trim(), input.checked, !input.disabled && !fs.disabled];
               }
-              out[fs.dataset.setting] = {legend: fs.querySelector('legend').textContent, disabled: fs.disabled,
-                                         lamp: lamp ? getComputedStyle(lamp).backgroundColor : null, choices};
+              out.push([fs.dataset.setting, {legend: fs.querySelector('legend').textContent, disabled: fs.disabled,
+                        lamp: lamp ? getComputedStyle(lamp).backgroundColor : null,
+                        choices: Object.entries(choices)}]);
             }
             return out;""")
+        return {name: dict(group, choices=dict(group["choices"])) for name, group in pairs}
 
     def choose(self, setting, value):
         self.js("""const input = document.querySelector(`#settings input[name="setting-${arguments[0]}"][value="${arguments[1]}"]`);
@@ -182,6 +185,37 @@ class Browser:
         self.driver.set_window_size(1280, max(800, min(int(height) + 140, 3000)))
         time.sleep(0.2)
         self.driver.save_screenshot(path)
+
+
+class Session:
+    """One bridge and one browser for all the cases of a test file (a browser takes seconds to
+    start); each case starts from a fresh page and a bridge without ports."""
+
+    def __init__(self, **browser_options):
+        self.options = browser_options
+        self.bridge = None
+        self.browser = None
+
+    def fresh(self):
+        if self.bridge is None:
+            self.bridge = Bridge()
+            self.browser = Browser(self.bridge, **self.options).__enter__()
+        self.bridge.reset()
+        self.browser.driver.get("about:blank")
+        return self.browser, self.bridge
+
+    def close(self):
+        if self.browser is not None:
+            self.browser.__exit__(None, None, None)
+        if self.bridge is not None:
+            self.bridge.stop()
+
+
+def run(tests, session):
+    try:
+        tests.main()
+    finally:
+        session.close()
 
 
 def sims_on_bridge(fleet, bridge, specs, granted=False):

@@ -1,0 +1,89 @@
+#include "web/profile_face.h"
+
+#include "core/card_id.h"
+#include "core/family.h"
+#include "core/profile.h"
+#include "core/setting_names.h"
+#include "web/family_settings.h"
+#include "web/json.h"
+#include "web/page_texts.h"
+
+namespace {
+
+constexpr const char kProfileSuffix[] = ".ini";
+constexpr int kFamilyCount = 2;
+constexpr const char kNoValue[] = "none";
+
+std::string NamesOf(int family) {
+    std::size_t count = 0;
+    const SettingName* names = SettingNamesOf(family, &count);
+    std::string list;
+    for (std::size_t i = 0; i < count; ++i) list += (i ? ", " : "") + std::string(names[i].name);
+    return list;
+}
+
+std::string Problem(int language, const ProfileError& error) {
+    auto text = [&](PageText id) { return std::string(PageTextIn(language, id)); };
+    switch (error.problem) {
+        case ProfileProblem::BadLine: return text(PageText::ProfileBadLine);
+        case ProfileProblem::UnknownSection: return FillIn(text(PageText::ProfileUnknownSection), error.word);
+        case ProfileProblem::DuplicateSection: return FillIn(text(PageText::ProfileDuplicateSection), error.word);
+        case ProfileProblem::OutsideSection: return text(PageText::ProfileOutsideSection);
+        case ProfileProblem::UnknownName:
+            return FillIn(text(PageText::ProfileUnknownName), error.word, NamesOf(error.family));
+        case ProfileProblem::UnknownValue: return FillIn(text(PageText::ProfileUnknownValue), error.word, error.name);
+        case ProfileProblem::DuplicateName: return FillIn(text(PageText::ProfileDuplicateName), error.word);
+        case ProfileProblem::None: break;
+    }
+    return std::string();
+}
+
+// A profile is text: no NUL byte, which a UTF-16 file (Notepad's "Unicode") is full of.
+bool LooksLikeText(const std::string& text) { return text.find('\0') == std::string::npos; }
+
+}  // namespace
+
+std::string ProfileTextJson(const PageReader& reader, const std::string& label) {
+    std::size_t count = 0;
+    const SettingName* names = SettingNamesOf(reader.family, &count);
+    const FamilySettings held = DecodeFamilySettings(reader.family, reader.payload);
+    const std::string firmware = reader.payload.substr(0, kFirmwareLabelLength);
+    std::string text = "# " + label + ": " + CardReaderModelName(reader.model) + ", " + firmware + "\n";
+    text += std::string("[") + ProfileSectionName(reader.family) + "]\n";
+    for (std::size_t i = 0; i < count; ++i) {
+        // The USB type beside Touch Memory output is "none", as vireo4 writes it; a value that
+        // names no choice is left out, since no profile could set it again.
+        if (!SettingMeaningful(held, i)) {
+            text += std::string(names[i].name) + " = " + kNoValue + "\n";
+        } else if (SettingValueAt(held, i) != 0) {
+            text += std::string(names[i].name) + " = " + SettingValueText(names[i], SettingValueAt(held, i)) + "\n";
+        }
+    }
+    Json json;
+    json.BeginObject().Field("text", text)
+        .Field("fileName", std::string(ProfileSectionName(reader.family)) + kProfileSuffix).EndObject();
+    return json.str();
+}
+
+std::string ProfileCheckJson(const std::string& text, int language) {
+    Json json;
+    json.BeginObject();
+    if (!LooksLikeText(text)) {
+        json.Field("ok", false).Field("error", PageTextIn(language, PageText::ProfileNotText)).EndObject();
+        return json.str();
+    }
+    Profile profile;
+    ProfileError error;
+    if (!ParseProfile(text.data(), text.size(), &profile, &error)) {
+        json.Field("ok", false)
+            .Field("error", FillIn(PageTextIn(language, PageText::ProfileLine), std::to_string(error.line),
+                                   Problem(language, error)))
+            .EndObject();
+        return json.str();
+    }
+    json.Field("ok", true).Key("sections").BeginObject();
+    for (int family = 0; family < kFamilyCount; ++family)
+        json.Field(ProfileSectionName(family), profile.sections[family].present);
+    json.EndObject().EndObject();
+    return json.str();
+}

@@ -11,6 +11,7 @@
 #include "core/usb_identity.h"
 #include "web/json.h"
 #include "web/page_texts.h"
+#include "web/profile_face.h"
 #include "web/reader_face.h"
 #include "web/settings_face.h"
 
@@ -102,5 +103,14 @@ char* vw_choose(int family, int model, int firmwareVersion, const unsigned char*
     const std::size_t equals = picked.find('=');
     return Result(ChooseJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
                              picked.substr(0, equals), equals == std::string::npos ? "" : picked.substr(equals + 1)));
+}
+
+char* vw_profile_text(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                      const unsigned char* label, int labelLength) {
+    return Result(ProfileTextJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(label, labelLength)));
+}
+
+char* vw_profile_check(const unsigned char* text, int length, int language) {
+    return Result(ProfileCheckJson(Text(text, length), Language(language)));
 }
 }

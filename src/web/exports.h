@@ -49,4 +49,12 @@ char* vw_view(int family, int model, int firmwareVersion, const unsigned char* p
 // The choices after the user picks "name=value": {"choices"}.
 char* vw_choose(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
                 const unsigned char* choices, int choicesLength, const unsigned char* pick, int pickLength);
+
+// The reader's settings as a profile file: {"text", "fileName"}. label names the port in its
+// comment line.
+char* vw_profile_text(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                      const unsigned char* label, int labelLength);
+
+// A profile file's bytes checked by the core's parser: {"ok", "error", "sections"}.
+char* vw_profile_check(const unsigned char* text, int length, int language);
 }

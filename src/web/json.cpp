@@ -61,6 +61,12 @@ void Json::Quoted(const std::string& text, bool bytes) {
         if (c == '"' || c == '\\') {
             out_ += '\\';
             out_ += static_cast<char>(c);
+        } else if (c == '\n') {
+            out_ += "\\n";
+        } else if (c == '\r') {
+            out_ += "\\r";
+        } else if (c == '\t') {
+            out_ += "\\t";
         } else if (c < kFirstPrintable || c == kDelete || (bytes && c >= kFirstNonAscii)) {
             AppendEscape(c, &out_);
         } else {

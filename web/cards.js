@@ -51,5 +51,5 @@ const Cards = (() => {
     }
   }
 
-  return { add, csv, tabSeparated, Watch, count: () => rows.length };
+  return { add, csv, csvField, tabSeparated, Watch, count: () => rows.length };
 })();

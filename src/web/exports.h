@@ -39,7 +39,8 @@ char* vw_judge_write(const unsigned char* bytes, int count);
 // The card query for a reader: {"status"} "unsupported" when its firmware lacks it.
 char* vw_card_allowed(int firmwareVersion);
 
-// An ID reply: {"status", "card": {"barcode", "barcodeHex", "cipher", "cipherDotted"}}.
+// An ID reply: {"status", "present" (false for zeros: no card at the reader), "card":
+// {"barcode", "barcodeHex", "cipher", "cipherDotted"}}.
 char* vw_judge_card(const unsigned char* bytes, int count);
 // The window's groups of a reader, with the user's choices (NAME=VALUE lines) on top of its
 // settings: see ViewJson in settings_face.h.

@@ -100,7 +100,9 @@ std::string JudgeCardJson(const unsigned char* bytes, int count) {
     CardIdFields fields{};
     FormatCardIdFields(card, &fields);
     Json json;
-    json.BeginObject().Field("status", status::kOk).Key("card").BeginObject()
+    // A reader with no card at it answers with zeros.
+    const bool present = card.barcode != 0 || card.cipherId != 0;
+    json.BeginObject().Field("status", status::kOk).Field("present", present).Key("card").BeginObject()
         .Field("barcode", fields.barcodeDecimal)
         .Field("barcodeHex", fields.barcodeHex)
         .Field("cipher", fields.cipherDecimal)

@@ -17,6 +17,7 @@ import threading
 import websockets
 
 TIOCEXCL = 0x540C
+TIOCNXCL = 0x540D
 TIOCGEXCL = 0x80045440
 POLL_SECONDS = 0.05
 
@@ -238,6 +239,11 @@ class Bridge:
         try:
             self.loop.remove_reader(port.fd)
         except Exception:
+            pass
+        # A pty's exclusive flag outlives the descriptor while the simulator holds the other end.
+        try:
+            fcntl.ioctl(port.fd, TIOCNXCL)
+        except OSError:
             pass
         os.close(port.fd)
         port.fd = None

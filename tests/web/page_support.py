@@ -8,6 +8,7 @@ built site, build/web/site).
 """
 import json
 import os
+import re
 import shutil
 import sys
 import tempfile
@@ -32,6 +33,10 @@ USB_READER = (0x2E3C, 0x5750)
 CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
                   "--window-size=1280,1000"]
+
+
+def re_match(pattern, text):
+    return re.match(pattern, text) is not None
 
 
 def wait_until(fn, timeout=10, what="condition"):

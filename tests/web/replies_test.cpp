@@ -64,6 +64,8 @@ TEST_CASE("write acknowledgements") {
 TEST_CASE("card replies: the four forms; refusals, cut replies and numbers too large told apart") {
     const std::string card = Card("\n\rAT+IDS - OK! >> 0001234567 0000054321.");
     CHECK(Has(card, "status", "\"ok\""));
+    CHECK(Has(card, "present", "true"));
+    CHECK(Has(Card("\n\rAT+IDS - OK! >> 0000000000 0000000000."), "present", "false"));
     CHECK(Has(card, "barcode", "\"0001234567\""));
     CHECK(Has(card, "barcodeHex", "\"0012D687\""));
     CHECK(Has(card, "cipher", "\"0000054321\""));

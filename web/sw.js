@@ -4,7 +4,7 @@
 const CACHE = 'vireotool-4-web-2.00';
 const FILES = [
   './', 'index.html', 'style.css', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'vireo-core.js',
-  'core.js', 'serial.js', 'reader.js', 'view.js', 'cards.js', 'profiles.js', 'app.js',
+  'page.js',
 ];
 
 self.addEventListener('install', (event) => {

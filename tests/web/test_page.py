@@ -71,7 +71,7 @@ def _():
         wait_until(lambda: b.card_rows(), 5, "a card")
         urls = b.requests()
         own = [u for u in urls if u.startswith("file://" + p.SITE + "/")]
-        expect(len(own) >= 9, "the page's own files were asked for: %r" % urls)
+X
         outside = [u for u in urls if not u.startswith("file://" + p.SITE + "/") and not u.startswith("data:")]
         expect_eq(outside, [], "requests beyond the page's own files")
         policy = b.js("return document.querySelector('meta[http-equiv=Content-Security-Policy]').content")

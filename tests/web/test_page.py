@@ -70,8 +70,9 @@ def _():
         b.click("read-card")
         wait_until(lambda: b.card_rows(), 5, "a card")
         urls = b.requests()
-        own = [u for u in urls if u.startswith("file://" + p.SITE + "/")]
-X
+        own = sorted({u for u in urls if u.startswith("file://" + p.SITE + "/")})
+        expect_eq([u.rsplit("/", 1)[1] for u in own], ["index.html", "page.js", "style.css", "vireo-core.js"],
+                  "the page's own files asked for")
         outside = [u for u in urls if not u.startswith("file://" + p.SITE + "/") and not u.startswith("data:")]
         expect_eq(outside, [], "requests beyond the page's own files")
         policy = b.js("return document.querySelector('meta[http-equiv=Content-Security-Policy]').content")

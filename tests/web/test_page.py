@@ -71,7 +71,7 @@ def _():
         wait_until(lambda: b.card_rows(), 5, "a card")
         urls = b.requests()
         own = sorted({u for u in urls if u.startswith("file://" + p.SITE + "/")})
-        expect_eq([u.rsplit("/", 1)[1] for u in own], ["index.html", "page.js", "style.css", "vireo-core.js"],
+        expect_eq([u.rsplit("/", 1)[1] for u in own], ["icon-192.png", "index.html", "page.js", "style.css", "vireo-core.js"],
                   "the page's own files asked for")
         outside = [u for u in urls if not u.startswith("file://" + p.SITE + "/") and not u.startswith("data:")]
         expect_eq(outside, [], "requests beyond the page's own files")

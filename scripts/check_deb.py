@@ -189,8 +189,8 @@ def parent_match(candidate, token):
     return pattern_matches(value, actual) == (op == "==")
 
 
-def reader_port(kernel, serial=None, vendor="2e3c", product="5750", action="add"):
-    usb_attrs = {"idVendor": vendor, "idProduct": product}
+def reader_port(kernel, serial=None, vendor="2e3c", product="5750", action="add", revision="0200"):
+    usb_attrs = {"idVendor": vendor, "idProduct": product, "bcdDevice": revision}
     if serial is not None:
         usb_attrs["serial"] = serial
     return {"action": action, "subsystem": "tty", "kernel": kernel, "attrs": {"dev": "166:0"},
@@ -322,6 +322,7 @@ def check_udev_rule(package):
 
     for name, device in (("another adapter", reader_port("ttyUSB0", serial="X", vendor="0403", product="6001")),
                          ("same vendor, other product", reader_port("ttyACM0", product="5751")),
+                         ("same product, other revision", reader_port("ttyACM0", revision="0100")),
                          ("removal", reader_port("ttyACM0", serial="VR4U0012", action="remove"))):
         other = evaluate(rules, device)
         expect(other["links"] == [] and other["mode"] is None and other["group"] is None,

@@ -12,8 +12,6 @@ namespace {
 
 // How often --watch asks the reader; a card held for less than this may be missed.
 constexpr int kWatchIntervalMs = 250;
-// The oldest firmware that knows the card query is above this (1.00 does not).
-constexpr int kOldestCardFirmware = 100;
 constexpr std::size_t kLabelColumn = 22;
 constexpr const char kCsvHeader[] = "time,port,barcode,barcode_hex,cipher,cipher_dotted\n";
 
@@ -123,7 +121,7 @@ int RunCard(const Options& options) {
     Link link;
     PortOutcome outcome = OpenAndIdentify(target, options, &link);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
-    if (outcome.before.firmwareVersion <= kOldestCardFirmware) {
+    if (!CardQuerySupported(outcome.before.firmwareVersion)) {
         CloseLink(&link);
         outcome.status = Status::Unsupported;
         return Fail(options, outcome);

@@ -18,19 +18,21 @@ constexpr std::size_t kChangeIndent = 6;
 constexpr std::size_t kNameColumn = 12;
 constexpr const char kArrow[] = " \xE2\x86\x92 ";  // " → "
 
-// What is to be written: named choices or setting characters given whole.
+// What is to be written: a profile's choices, NAME=VALUE pairs or setting characters given whole.
 struct Wanted {
     bool raw = false;
     std::string chars;
     std::vector<SettingChoice> choices;
+    std::vector<std::pair<std::string, std::string>> assignments;
 };
 
 // The part of write and apply after the reader answered: the target, the firmware rules, the
 // write, the read-back. The link is open and the reader known.
 void ChangeReader(const Options& options, const Wanted& wanted, Link* link, PortOutcome* outcome) {
     const Reader& reader = outcome->before;
-    Target target = wanted.raw ? TargetOfRaw(options.language, reader, wanted.chars)
-                               : TargetOfChoices(options.language, reader, wanted.choices);
+    Target target = wanted.raw                  ? TargetOfRaw(options.language, reader, wanted.chars)
+                    : !wanted.assignments.empty() ? TargetOfAssignments(options.language, reader, wanted.assignments)
+                                                  : TargetOfChoices(options.language, reader, wanted.choices);
     if (target.status != Status::Ok) {
         outcome->status = target.status;
         outcome->detail = target.detail;
@@ -180,17 +182,8 @@ int RunWrite(const Options& options) {
         Wanted wanted;
         wanted.raw = options.raw;
         wanted.chars = options.rawChars;
-        for (const auto& pair : pairs) {
-            SettingChoice choice{};
-            if (LookUpSetting(outcome.before.family, pair.first, pair.second, &choice) != ProfileProblem::None) {
-                outcome.status = Status::Usage;
-                outcome.detail = Format(MessageText(options.language, Msg::UsageWrongFamilyName), pair.first,
-                                        ProfileSectionName(outcome.before.family == kUsb ? kKruKrm : kUsb));
-                break;
-            }
-            wanted.choices.push_back(choice);
-        }
-        if (outcome.status == Status::Ok) ChangeReader(options, wanted, &link, &outcome);
+        wanted.assignments = pairs;
+        ChangeReader(options, wanted, &link, &outcome);
         CloseLink(&link);
     }
     if (options.json) {

@@ -1,9 +1,17 @@
 #include "cli/help.h"
 
+#include "cli/messages.h"
+#include "cli/output.h"
 #include "core/family.h"
+#include "core/firmware_rules.h"
+#include "core/profile.h"
+#include "core/reader_model.h"
+#include "core/setting_names.h"
 
 namespace {
 
+// The overview in two halves; between them the settings and firmware rules, generated from
+// the core's tables so that the help never lists a name or a rule the tool does not know.
 constexpr const char kOverviewEn[] =
     "Usage: vireo4 COMMAND [OPTIONS] [ARGUMENTS]\n"
     "Configures Vireo-4 card readers (KRU, KRM, USB) from the command line.\n"
@@ -25,20 +33,9 @@ constexpr const char kOverviewEn[] =
     "\n"
     "PORT is a device path (/dev/ttyUSB0, or ttyUSB0), a Windows name (COM3) or a glob\n"
     "(quoted: '/dev/ttyUSB*').\n"
-    "\n"
-    "Settings of KRU/KRM readers ([kru-krm]):\n"
-    "  interface   touch-memory, wiegand-26, wiegand-44, wiegand-58\n"
-    "  indication  direct, inverse\n"
-    "  standby     dynamic, static, off\n"
-    "  touch-poll  on, off\n"
-    "Settings of the USB reader ([usb]):\n"
-    "  mode        windows, all\n"
-    "  format      hex-or-dec, touch-memory\n"
-    "  type        hex, dec (none with format touch-memory)\n"
-    "  bytes       7, 5, 4, 3, 2\n"
-    "  cards       all, em-hid, mifare\n"
-    "Firmware rules: wiegand-58 needs a KRM reader with firmware 1.10 or later; bytes=7 needs\n"
-    "the USB reader with firmware 1.10 or later, and with format touch-memory above 1.10.\n"
+    "\n";
+
+constexpr const char kExitCodesEn[] =
     "\n"
     "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused or\n"
     "verification mismatch, 4 port or I/O error, 130 interrupted (Ctrl-C). With several\n"
@@ -65,24 +62,65 @@ constexpr const char kOverviewRu[] =
     "\n"
     "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0), имя Windows (COM3) или шаблон\n"
     "(в кавычках: '/dev/ttyUSB*').\n"
-    "\n"
-    "Настройки считывателей KRU/KRM ([kru-krm]):\n"
-    "  interface   touch-memory, wiegand-26, wiegand-44, wiegand-58\n"
-    "  indication  direct, inverse\n"
-    "  standby     dynamic, static, off\n"
-    "  touch-poll  on, off\n"
-    "Настройки считывателя USB ([usb]):\n"
-    "  mode        windows, all\n"
-    "  format      hex-or-dec, touch-memory\n"
-    "  type        hex, dec (none при format touch-memory)\n"
-    "  bytes       7, 5, 4, 3, 2\n"
-    "  cards       all, em-hid, mifare\n"
-    "Правила прошивки: wiegand-58 требует KRM с прошивкой 1.10 или новее; bytes=7 требует\n"
-    "считыватель USB с прошивкой 1.10 или новее, а с format touch-memory новее 1.10.\n"
+    "\n";
+
+constexpr const char kExitCodesRu[] =
     "\n"
     "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта, 3 отказ или\n"
     "несовпадение при проверке, 4 ошибка порта или ввода-вывода, 130 прервано (Ctrl-C).\n"
     "При нескольких считывателях учитывается худший результат.\n";
+
+constexpr std::size_t kHelpWidth = 80;
+constexpr std::size_t kSettingNameColumn = 12;
+
+// "name=value" of a family's setting.
+std::string Assignment(int family, std::size_t setting, int value) {
+    std::size_t count = 0;
+    const SettingName& name = SettingNamesOf(family, &count)[setting];
+    return std::string(name.name) + "=" + SettingValueText(name, value);
+}
+
+// One line per setting: its name and every value, the USB type's "none" with its condition.
+std::string SettingsTable(int language, int family) {
+    std::string text = Format(MessageText(language, family == kUsb ? Msg::HelpUsbSettings : Msg::HelpKruKrmSettings),
+                              ProfileSectionName(family)) + "\n";
+    std::size_t count = 0;
+    const SettingName* names = SettingNamesOf(family, &count);
+    for (std::size_t index = 0; index < count; ++index) {
+        std::string values;
+        for (std::size_t k = 0; k < names[index].valueCount; ++k) values += (k ? ", " : "") + std::string(names[index].values[k].name);
+        if (family == kUsb && index == kTypeIndex) {
+            values += " (" + Format(MessageText(language, Msg::HelpNoType), kNoTypeName,
+                                    Assignment(kUsb, kFormatIndex, static_cast<int>(OutputFormat::TouchMemory))) + ")";
+        }
+        text += "  " + Pad(names[index].name, kSettingNameColumn) + values + "\n";
+    }
+    return text;
+}
+
+std::string Label(int firmwareVersion) {
+    char label[kFirmwareLabelLength + 8];
+    FormatFirmwareLabel(firmwareVersion, label, sizeof label);
+    return label;
+}
+
+// "Firmware rules: interface=wiegand-58 needs a KRM reader ...", one sentence per rule.
+std::string RulesParagraph(int language) {
+    std::size_t count = 0;
+    const FirmwareRule* rules = FirmwareRules(&count);
+    std::string text = MessageText(language, Msg::HelpRules);
+    for (std::size_t k = 0; k < count; ++k) {
+        const FirmwareRule& rule = rules[k];
+        text += (k ? "; " : " ") + Format(MessageText(language, Msg::HelpRuleNeeds),
+                                          Assignment(rule.family, rule.setting, rule.value),
+                                          ModelShortName(ModelOfLetter(rule.modelLetter)), Label(rule.minFirmware));
+        if (rule.conditional) {
+            text += Format(MessageText(language, Msg::HelpRuleCondition),
+                           Assignment(rule.family, rule.conditionSetting, rule.conditionValue), Label(rule.aboveFirmware));
+        }
+    }
+    return WrapText(text + ".", kHelpWidth);
+}
 
 struct CommandHelp {
     Command command;
@@ -159,5 +197,30 @@ std::string HelpText(int language, Command command) {
     for (const CommandHelp& help : kCommandHelp) {
         if (help.command == command) return language == kRussian ? help.russian : help.english;
     }
-    return language == kRussian ? kOverviewRu : kOverviewEn;
+    const bool russian = language == kRussian;
+    return std::string(russian ? kOverviewRu : kOverviewEn) + SettingsTable(language, kKruKrm) +
+           SettingsTable(language, kUsb) + RulesParagraph(language) + (russian ? kExitCodesRu : kExitCodesEn);
+}
+
+std::string WrapText(const std::string& text, std::size_t width) {
+    std::string wrapped;
+    std::size_t lineWidth = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        const std::size_t wordWidth = DisplayWidth(word);
+        if (lineWidth > 0 && lineWidth + 1 + wordWidth > width) {
+            wrapped += "\n";
+            lineWidth = 0;
+        } else if (lineWidth > 0) {
+            wrapped += " ";
+            ++lineWidth;
+        }
+        wrapped += word;
+        lineWidth += wordWidth;
+        start = end + 1;
+    }
+    return wrapped + "\n";
 }

@@ -77,8 +77,6 @@ Status StatusOfSilence(Heard heard) {
     }
 }
 
-int PayloadLengthOf(int family) { return family == kUsb ? kUsbPayloadLength : kKruKrmPayloadLength; }
-
 }  // namespace
 
 Status OpenLink(Link* link, const std::string& name, int timeoutMs, const std::atomic<bool>* stop) {
@@ -98,9 +96,8 @@ Status OpenLink(Link* link, const std::string& name, int timeoutMs, const std::a
 void CloseLink(Link* link) { CloseSerialPort(&link->port); }
 
 Status QuerySettings(Link* link, int family, Reader* reader) {
-    const char* query = family == kUsb ? kQueryUsb : kQueryKruKrm;
     ReplyBuffer reply;
-    Heard heard = Exchange(link, query, kQueryLength, AwaitedReply::Settings, family, &reply, true);
+    Heard heard = Exchange(link, SettingsQueryOf(family), kQueryLength, AwaitedReply::Settings, family, &reply, true);
     if (heard != Heard::Complete && heard != Heard::Incomplete) return StatusOfSilence(heard);
     ReplyInfo info = ClassifyReply(reply.bytes, reply.count);
     if (info.kind == UnknownCommand) return Status::Refused;
@@ -112,7 +109,7 @@ Status QuerySettings(Link* link, int family, Reader* reader) {
     reader->firmwareVersion = info.firmwareVersion;
     reader->firmware.assign(reinterpret_cast<const char*>(payload), kFirmwareLabelLength);
     reader->chars.assign(reinterpret_cast<const char*>(payload) + kFirmwareLabelLength,
-                         PayloadLengthOf(family) - kFirmwareLabelLength);
+                         SettingsLengthOf(family));
     if (!CheckFirmwareVersion(family, reinterpret_cast<const char*>(payload))) return Status::FirmwareUnsupported;
     return Status::Ok;
 }

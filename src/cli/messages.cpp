@@ -79,6 +79,12 @@ constexpr TextPair kTexts[] = {
     {"RESULT", "РЕЗУЛЬТАТ"},
     {"Vireo-4-USB reader", "считыватель Vireo-4-USB"},
     {"serial-line reader", "serial-line reader"},
+    {"Settings of KRU/KRM readers ([%1]):", "Настройки считывателей KRU/KRM ([%1]):"},
+    {"Settings of the USB reader ([%1]):", "Настройки считывателя USB ([%1]):"},
+    {"%1 with %2", "%1 при %2"},
+    {"Firmware rules:", "Правила прошивки:"},
+    {"%1 needs a %2 reader with firmware %3 or later", "%1 требует считыватель %2 с прошивкой %3 или новее"},
+    {", and with %1 firmware above %2", ", а с %1 прошивку новее %2"},
 };
 static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == static_cast<int>(Msg::Count), "one row per message");
 
@@ -91,11 +97,13 @@ const char* MessageText(int language, Msg id) {
 
 std::string WindowText(int language, UiTextId id) { return Cp1251ToUtf8(UiTextIn(language, id)); }
 
-std::string Format(const std::string& text, const std::string& first, const std::string& second) {
+std::string Format(const std::string& text, const std::string& first, const std::string& second,
+                   const std::string& third) {
+    const std::string* arguments[] = {&first, &second, &third};
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
-            out += text[i + 1] == '1' ? first : second;
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '3') {
+            out += *arguments[text[i + 1] - '1'];
             ++i;
         } else {
             out += text[i];

@@ -71,6 +71,12 @@ enum class Msg : int {
     HeaderResult,
     UsbReaderMark,
     SerialLineReader,
+    HelpKruKrmSettings,       // %1 section
+    HelpUsbSettings,          // %1 section
+    HelpNoType,               // %1 "none", %2 the format it goes with
+    HelpRules,
+    HelpRuleNeeds,            // %1 name=value, %2 model, %3 firmware
+    HelpRuleCondition,        // %1 name=value, %2 firmware
     Count
 };
 
@@ -80,5 +86,6 @@ const char* MessageText(int language, Msg id);
 // The window's text of an entry, converted to UTF-8.
 std::string WindowText(int language, UiTextId id);
 
-// Replaces %1 and %2 in a text.
-std::string Format(const std::string& text, const std::string& first, const std::string& second = std::string());
+// Replaces %1, %2 and %3 in a text.
+std::string Format(const std::string& text, const std::string& first, const std::string& second = std::string(),
+                   const std::string& third = std::string());

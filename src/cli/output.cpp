@@ -7,6 +7,7 @@
 #include "core/commands.h"
 #include "core/family.h"
 #include "core/profile.h"
+#include "core/reader_model.h"
 
 namespace {
 
@@ -25,13 +26,11 @@ nlohmann::json SettingsJson(const Reader& reader) {
 }  // namespace
 
 std::string ModelName(const Reader& reader) {
-    switch (reader.model) {
-        case kModelKru: return "KRU";
-        case kModelKrm: return "KRM";
-        case kModelUsb: return "USB";
-        case kModelNone: return "serial-line reader";
-        default: return reader.family == kUsb ? "USB" : "serial-line reader";
-    }
+    const char* name = ModelShortName(ModelOfLetter(reader.model));
+    if (name != nullptr) return name;
+    // A reader that names no model is known by its family.
+    if (reader.model != kModelNone && reader.family == kUsb) return ModelShortName(ReaderModel::Usb);
+    return "serial-line reader";
 }
 
 std::string StatusText(int language, Status status) {

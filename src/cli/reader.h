@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/change_plan.h"
+
 // What became of one port. Each maps to an exit code (ExitCodeOf).
 enum class Status : int {
     Ok,
@@ -47,11 +49,7 @@ struct Reader {
 };
 
 // One changed setting: its name and the value names before and after.
-struct Change {
-    std::string name;
-    std::string before;
-    std::string after;
-};
+using Change = SettingChange;
 
 // The outcome for one port of any command.
 struct PortOutcome {

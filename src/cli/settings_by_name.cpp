@@ -1,120 +1,57 @@
 #include "cli/settings_by_name.h"
 
-#include <cstring>
-
 #include "cli/messages.h"
 #include "core/family.h"
+#include "core/reader_settings.h"
 #include "core/setting_names.h"
-#include "core/settings.h"
 
 namespace {
 
-constexpr const char kNoType[] = "none";
-constexpr std::size_t kUsbTypeIndex = 2;
-
-// Both families' settings side by side, so one code path serves both.
-struct Decoded {
-    int family;
-    KruKrmSettings kruKrm;
-    UsbSettings usb;
-};
-
-Decoded Decode(int family, const std::string& firmware, const std::string& chars) {
-    std::string payload = firmware + chars;
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(payload.data());
-    int length = static_cast<int>(payload.size());
-    Decoded decoded{family, KruKrmSettings{}, UsbSettings{}};
-    if (family == kUsb) {
-        decoded.usb = DecodeUsbPayload(bytes, length);
-    } else {
-        decoded.kruKrm = DecodeKruKrmPayload(bytes, length);
-    }
-    return decoded;
+ReaderFacts FactsOf(const Reader& reader) {
+    return ReaderFacts{reader.family, reader.model, reader.firmwareVersion, reader.chars};
 }
 
-int ValueAt(const Decoded& d, std::size_t index) {
-    return d.family == kUsb ? UsbSettingValue(d.usb, index) : KruKrmSettingValue(d.kruKrm, index);
-}
-
-void SetValueAt(Decoded* d, std::size_t index, int value) {
-    if (d->family == kUsb) {
-        SetUsbSettingValue(&d->usb, index, value);
-    } else {
-        SetKruKrmSettingValue(&d->kruKrm, index, value);
+Status StatusOf(ChangeRefusal refusal) {
+    switch (refusal) {
+        case ChangeRefusal::None: return Status::Ok;
+        case ChangeRefusal::SettingNotRecognized: return Status::NotRecognized;
+        case ChangeRefusal::Wiegand58NotAllowed:
+        case ChangeRefusal::Bytes7NotAllowed:
+        case ChangeRefusal::Bytes7WithTouchMemory: return Status::RuleViolation;
+        default: return Status::Usage;
     }
 }
 
-bool TouchMemoryOutput(const Decoded& d) { return d.family == kUsb && d.usb.format == OutputFormat::TouchMemory; }
-
-std::string ValueName(const Decoded& d, std::size_t index) {
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(d.family, &count);
-    if (d.family == kUsb && index == kUsbTypeIndex && TouchMemoryOutput(d)) return kNoType;
-    return SettingValueText(names[index], ValueAt(d, index));
+// Why a plan cannot be done, in the user's language.
+std::string RefusalText(int language, const Reader& reader, const ChangePlan& plan, const std::string& raw) {
+    switch (plan.refusal) {
+        case ChangeRefusal::None: break;
+        case ChangeRefusal::TypeBesideTouchMemory: return MessageText(language, Msg::UsageTypeWithTouchMemory);
+        case ChangeRefusal::TypeNeeded: return MessageText(language, Msg::UsageTypeNeeded);
+        case ChangeRefusal::NotSettingCharacters:
+            return Format(MessageText(language, Msg::UsageRawLength), raw, std::to_string(SettingsLengthOf(reader.family)));
+        case ChangeRefusal::SettingNotRecognized:
+            return Format(MessageText(language, Msg::SettingNotRecognized), plan.setting);
+        case ChangeRefusal::SettingOfOtherFamily:
+            return Format(MessageText(language, Msg::UsageWrongFamilyName), plan.setting,
+                          ProfileSectionName(reader.family == kUsb ? kKruKrm : kUsb));
+        case ChangeRefusal::UnknownSetting: return Format(MessageText(language, Msg::UsageUnknownSetting), plan.setting);
+        case ChangeRefusal::UnknownValue:
+            return Format(MessageText(language, Msg::UsageUnknownValue), plan.value, plan.setting);
+        case ChangeRefusal::Wiegand58NotAllowed: return MessageText(language, Msg::Wiegand58NotAllowed);
+        case ChangeRefusal::Bytes7NotAllowed: return MessageText(language, Msg::Bytes7NotAllowed);
+        case ChangeRefusal::Bytes7WithTouchMemory: return MessageText(language, Msg::Bytes7TouchMemory);
+    }
+    return std::string();
 }
 
-std::string Encode(const Decoded& d) {
-    char command[kUsbWriteLength + 1] = {};
-    int length = d.family == kUsb ? EncodeUsbCommand(d.usb, command) : EncodeKruKrmCommand(d.kruKrm, command);
-    return std::string(command + kCommandPrefixLength, command + length);
-}
-
-bool Complete(const Decoded& d) { return d.family == kUsb ? IsComplete(d.usb) : IsComplete(d.kruKrm); }
-
-Target Refuse(Status status, const std::string& detail) {
+// The core's plan in the tool's words: a status and the reason in the user's language.
+Target TargetOf(int language, const Reader& reader, const ChangePlan& plan, const std::string& raw) {
     Target target;
-    target.status = status;
-    target.detail = detail;
-    return target;
-}
-
-// The checks and the comparison both ways of building a target share.
-Target Finish(int language, const Reader& reader, const Decoded& current, Decoded wanted, bool typeGiven) {
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(reader.family, &count);
-    if (reader.family == kUsb) {
-        if (wanted.usb.format == OutputFormat::TouchMemory) {
-            if (typeGiven) return Refuse(Status::Usage, MessageText(language, Msg::UsageTypeWithTouchMemory));
-            wanted.usb.type = OutputType::NotRecognized;
-        } else if (wanted.usb.format == OutputFormat::HexOrDec && wanted.usb.type == OutputType::NotRecognized) {
-            return Refuse(Status::Usage, MessageText(language, Msg::UsageTypeNeeded));
-        }
-    }
-    if (!Complete(wanted)) {
-        for (std::size_t index = 0; index < count; ++index) {
-            bool meaningless = reader.family == kUsb && index == kUsbTypeIndex && TouchMemoryOutput(wanted);
-            if (ValueAt(wanted, index) == 0 && !meaningless) {
-                return Refuse(Status::NotRecognized, Format(MessageText(language, Msg::SettingNotRecognized), names[index].name));
-            }
-        }
-    }
-    // The firmware rules apply to a value being set, not to one the reader already holds.
-    if (reader.family == kKruKrm) {
-        bool toWiegand58 = wanted.kruKrm.interface == Interface::Wiegand58 &&
-                           current.kruKrm.interface != Interface::Wiegand58;
-        if (toWiegand58 && !Wiegand58Allowed(reader.firmwareVersion, reader.model)) {
-            return Refuse(Status::RuleViolation, MessageText(language, Msg::Wiegand58NotAllowed));
-        }
-    } else {
-        bool bytes7 = wanted.usb.bytes == ByteCount::Bytes7;
-        bool touched = current.usb.bytes != ByteCount::Bytes7 || current.usb.format != wanted.usb.format;
-        if (bytes7 && touched && !Bytes7Allowed(reader.firmwareVersion, reader.model, wanted.usb.format)) {
-            bool onlyFormat = Bytes7Allowed(reader.firmwareVersion, reader.model, OutputFormat::HexOrDec);
-            return Refuse(Status::RuleViolation,
-                          MessageText(language, onlyFormat ? Msg::Bytes7TouchMemory : Msg::Bytes7NotAllowed));
-        }
-    }
-    Target target;
-    target.chars = Encode(wanted);
-    for (std::size_t index = 0; index < count; ++index) {
-        std::string before = ValueName(current, index);
-        std::string after = ValueName(wanted, index);
-        if (before != after) target.changes.push_back(Change{names[index].name, before, after});
-    }
-    // Characters the tool could not name are rewritten even when every name matches.
-    if (target.changes.empty() && target.chars != reader.chars) {
-        target.changes.push_back(Change{"raw", reader.chars, target.chars});
-    }
+    target.status = StatusOf(plan.refusal);
+    target.detail = RefusalText(language, reader, plan, raw);
+    target.chars = plan.chars;
+    target.changes = plan.changes;
     return target;
 }
 
@@ -122,10 +59,8 @@ Target Finish(int language, const Reader& reader, const Decoded& current, Decode
 
 std::vector<std::pair<std::string, std::string>> NamedSettings(const Reader& reader) {
     std::vector<std::pair<std::string, std::string>> named;
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(reader.family, &count);
-    Decoded decoded = Decode(reader.family, reader.firmware, reader.chars);
-    for (std::size_t index = 0; index < count; ++index) named.emplace_back(names[index].name, ValueName(decoded, index));
+    for (const NamedSetting& setting : NamedReaderSettings(DecodeReaderSettings(reader.family, reader.chars)))
+        named.emplace_back(setting.name, setting.value);
     return named;
 }
 
@@ -144,28 +79,20 @@ std::string SettingValuesList(int family, const std::string& name) {
     for (std::size_t index = 0; index < setting->valueCount; ++index) {
         list += (index ? ", " : "") + std::string(setting->values[index].name);
     }
-    if (family == kUsb && name == "type") list += std::string(", ") + kNoType;
+    std::size_t count = 0;
+    if (family == kUsb && setting == &SettingNamesOf(kUsb, &count)[kTypeIndex]) list += std::string(", ") + kNoTypeName;
     return list;
 }
 
 Target TargetOfChoices(int language, const Reader& reader, const std::vector<SettingChoice>& choices) {
-    Decoded current = Decode(reader.family, reader.firmware, reader.chars);
-    Decoded wanted = current;
-    bool typeGiven = false;
-    for (const SettingChoice& choice : choices) {
-        SetValueAt(&wanted, choice.index, choice.value);
-        if (reader.family == kUsb && choice.index == kUsbTypeIndex && choice.value != 0) typeGiven = true;
-    }
-    return Finish(language, reader, current, wanted, typeGiven);
+    return TargetOf(language, reader, PlanChoices(FactsOf(reader), choices), std::string());
+}
+
+Target TargetOfAssignments(int language, const Reader& reader,
+                           const std::vector<std::pair<std::string, std::string>>& assignments) {
+    return TargetOf(language, reader, PlanAssignments(FactsOf(reader), assignments), std::string());
 }
 
 Target TargetOfRaw(int language, const Reader& reader, const std::string& chars) {
-    std::size_t expected = reader.family == kUsb ? kUsbSettingsLength : kKruKrmSettingsLength;
-    Decoded wanted = Decode(reader.family, reader.firmware, chars);
-    if (chars.size() != expected || !Complete(wanted) || Encode(wanted) != chars) {
-        return Refuse(Status::Usage,
-                      Format(MessageText(language, Msg::UsageRawLength), chars, std::to_string(expected)));
-    }
-    Decoded current = Decode(reader.family, reader.firmware, reader.chars);
-    return Finish(language, reader, current, wanted, false);
+    return TargetOf(language, reader, PlanRawCharacters(FactsOf(reader), chars), chars);
 }

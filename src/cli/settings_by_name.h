@@ -1,12 +1,12 @@
 #pragma once
-// A reader's settings by name, and the setting characters a set of named choices makes of
-// them, checked against the reader's firmware and model before anything is sent.
+// A reader's settings by name, and what a write would change (core/change_plan.h) in the
+// tool's words: the core's reason codes become a status and a text in the user's language.
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/reader.h"
-#include "core/profile.h"
+#include "core/change_plan.h"
 
 // name -> value name, in the family's order ("type" is "none" with touch-memory output).
 std::vector<std::pair<std::string, std::string>> NamedSettings(const Reader& reader);
@@ -26,5 +26,8 @@ struct Target {
 // touch-memory is refused; a profile's parser has already dropped a type that stands beside
 // "format = touch-memory" in its own section.
 Target TargetOfChoices(int language, const Reader& reader, const std::vector<SettingChoice>& choices);
+// NAME=VALUE pairs of the command line; a name of the other family is a usage error.
+Target TargetOfAssignments(int language, const Reader& reader,
+                           const std::vector<std::pair<std::string, std::string>>& assignments);
 // Setting characters given whole (write --raw).
 Target TargetOfRaw(int language, const Reader& reader, const std::string& chars);

@@ -3,12 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/reader_model.h"
+
 namespace {
 
 constexpr std::uint32_t kNumberCeiling = 4294967295u;
 constexpr int kVersionScale = 100;
 constexpr int kBitsPerByte = 8;
 constexpr std::uint32_t kByteMask = 0xFF;
+// Firmware 1.00 does not know the card query.
+constexpr int kLastVersionWithoutCardQuery = 100;
 
 bool IsBlank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -59,16 +63,9 @@ void FormatCardIdFields(const CardIdResult& result, CardIdFields* fields) {
                   static_cast<int>((id >> kBitsPerByte) & kByteMask), static_cast<int>(id & kByteMask));
 }
 
-const char* CardReaderModelName(char modelLetter) {
-    switch (modelLetter) {
-    case 'M': return "Vireo-4KRM";
-    case 'U': return "Vireo-4KRU";
-    case 'B': return "Vireo-4-USB";
-    default: return "Vireo-4xxx";
-    }
-}
+bool CardQuerySupported(int firmwareVersion) { return firmwareVersion > kLastVersionWithoutCardQuery; }
 
 void FormatCardIdTitle(char modelLetter, int firmwareVersion, char* title, std::size_t size) {
     const float version = static_cast<float>(firmwareVersion) / kVersionScale;
-    std::snprintf(title, size, "%s ver.%.2f", CardReaderModelName(modelLetter), static_cast<double>(version));
+    std::snprintf(title, size, "%s ver.%.2f", ModelFullName(ModelOfLetter(modelLetter)), static_cast<double>(version));
 }

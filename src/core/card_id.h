@@ -41,7 +41,9 @@ struct CardIdFields {
 };
 void FormatCardIdFields(const CardIdResult& result, CardIdFields* fields);
 
-// "Vireo-4KRU" and friends by model letter; "Vireo-4xxx" for any other letter.
-const char* CardReaderModelName(char modelLetter);
+// Whether a reader's firmware (times 100) knows the card query: 1.00 does not.
+bool CardQuerySupported(int firmwareVersion);
+
+// The model's full name (ModelFullName: "Vireo-4xxx" for a letter that names none) and
 // "%s ver.%.2f" with the version (times 100) taken to single precision and divided by 100.
 void FormatCardIdTitle(char modelLetter, int firmwareVersion, char* title, std::size_t size);

@@ -7,10 +7,6 @@ namespace {
 
 constexpr const char* kSectionNames[] = {"kru-krm", "usb"};
 constexpr int kFamilyCount = 2;
-// The USB type's word for "no type" (Touch Memory output has none).
-constexpr const char kNoTypeValue[] = "none";
-constexpr const char kTypeName[] = "type";
-constexpr const char kFormatName[] = "format";
 // A UTF-8 byte order mark, which editors on Windows put at the start of a file.
 constexpr const char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kByteOrderMarkLength = 3;
@@ -51,19 +47,16 @@ bool Fail(ProfileError* error, ProfileProblem problem, int line, int family, con
 
 // Drops a type that stands beside Touch Memory output: the reader keeps no type then.
 void DropTypeBesideTouchMemory(ProfileSection* section) {
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(kUsb, &count);
     bool touchMemory = false;
     for (const SettingChoice& choice : section->choices) {
-        if (std::string(names[choice.index].name) == kFormatName &&
-            choice.value == static_cast<int>(OutputFormat::TouchMemory)) {
+        if (choice.index == kFormatIndex && choice.value == static_cast<int>(OutputFormat::TouchMemory)) {
             touchMemory = true;
         }
     }
     if (!touchMemory) return;
     std::vector<SettingChoice> kept;
     for (const SettingChoice& choice : section->choices) {
-        if (std::string(names[choice.index].name) != kTypeName) kept.push_back(choice);
+        if (choice.index != kTypeIndex) kept.push_back(choice);
     }
     section->choices.swap(kept);
 }
@@ -83,7 +76,7 @@ ProfileProblem LookUpSetting(int family, const std::string& name, const std::str
         if (key != names[index].name) continue;
         std::string word = Lower(value);
         int found = FindSettingValue(names[index], word.c_str());
-        if (found < 0 && family == kUsb && key == kTypeName && word == kNoTypeValue) found = 0;
+        if (found < 0 && family == kUsb && index == kTypeIndex && word == kNoTypeName) found = 0;
         if (found < 0) return ProfileProblem::UnknownValue;
         choice->index = index;
         choice->value = found;

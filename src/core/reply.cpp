@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/commands.h"
-#include "core/family.h"
+#include "core/settings.h"
 
 namespace {
 
@@ -118,8 +118,7 @@ bool ReplyComplete(AwaitedReply awaited, int family, const unsigned char* buffer
             return info.kind == WriteAck || info.kind == SettingsReply;
         case AwaitedReply::Settings: {
             if (info.kind != SettingsReply) return false;
-            const int settings = family == kUsb ? kUsbSettingsLength : kKruKrmSettingsLength;
-            return info.payloadLength >= kFirmwareLabelLength + settings;
+            return info.payloadLength >= PayloadLengthOf(family);
         }
         case AwaitedReply::CardId:
             return count >= kCardIdReplyLength;

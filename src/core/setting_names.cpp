@@ -44,9 +44,6 @@ constexpr SettingName kUsbNames[] = {
     Named("cards", kCards),
 };
 
-enum KruKrmIndex : std::size_t { kInterfaceIndex, kIndicationIndex, kStandbyIndex, kTouchPollIndex };
-enum UsbIndex : std::size_t { kModeIndex, kFormatIndex, kTypeIndex, kBytesIndex, kCardsIndex };
-
 }  // namespace
 
 const SettingName* SettingNamesOf(int family, std::size_t* count) {

@@ -17,6 +17,13 @@ struct SettingName {
     std::size_t valueCount;
 };
 
+// Indexes into each family's names, in the order the setting characters stand.
+enum KruKrmSettingIndex : std::size_t { kInterfaceIndex, kIndicationIndex, kStandbyIndex, kTouchPollIndex };
+enum UsbSettingIndex : std::size_t { kModeIndex, kFormatIndex, kTypeIndex, kBytesIndex, kCardsIndex };
+
+// The USB type's word for "no type": Touch Memory output has none.
+constexpr const char kNoTypeName[] = "none";
+
 // The names of a family (kKruKrm: interface, indication, standby, touch-poll; kUsb: mode,
 // format, type, bytes, cards), count set; null for any other family value.
 const SettingName* SettingNamesOf(int family, std::size_t* count);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "core/family.h"
+#include "core/firmware_rules.h"
+#include "core/setting_names.h"
 
 namespace {
 
@@ -22,10 +24,9 @@ constexpr int kCardsOffset = 9;  // two characters
 constexpr int kCardsCodeLength = 2;
 constexpr char kTouchMemoryCode[] = "TMX";  // the USB format and type together
 
-// Firmware thresholds (versions times 100).
-constexpr int kMinVersionForExtras = 110;      // "Wiegand 58" and "7" need 1.10 or later
-constexpr int kMaxVersionWithoutExtras = 100;  // 1.00 or older takes them away
-constexpr int kMaxVersionTouchMemoryWithoutBytes7 = 110;
+// The window takes "Wiegand 58" and "7" away from firmware 1.00 or older (times 100); who
+// offers them says the rule table.
+constexpr int kMaxVersionWithoutExtras = 100;
 
 // Firmware labels each family accepts, compared in this order.
 constexpr int kSupportedLabelCount = 3;
@@ -67,6 +68,12 @@ unsigned char At(const unsigned char* bytes, int length, int offset) {
 char* CommandAt(char* command, int payloadOffset) { return command + payloadOffset - kCommandShift; }
 
 }  // namespace
+
+const char* SettingsQueryOf(int family) { return family == kUsb ? kQueryUsb : kQueryKruKrm; }
+
+int SettingsLengthOf(int family) { return family == kUsb ? kUsbSettingsLength : kKruKrmSettingsLength; }
+
+int PayloadLengthOf(int family) { return kFirmwareLabelLength + SettingsLengthOf(family); }
 
 KruKrmSettings DecodeKruKrmPayload(const unsigned char* payload, int length) {
     KruKrmSettings s = {Interface::NotRecognized, Indication::NotRecognized, Standby::NotRecognized,
@@ -190,12 +197,12 @@ bool CheckFirmwareVersion(int family, const char* payload) {
 }
 
 bool Wiegand58Allowed(int firmwareVersion, char modelLetter) {
-    return modelLetter == kModelKrm && firmwareVersion >= kMinVersionForExtras;
+    return FirmwareRuleAllows(*FirmwareRuleFor(kKruKrm, kInterfaceIndex), firmwareVersion, modelLetter, 0);
 }
 
 bool Bytes7Allowed(int firmwareVersion, char modelLetter, OutputFormat format) {
-    if (modelLetter != kModelUsb || firmwareVersion < kMinVersionForExtras) return false;
-    return format != OutputFormat::TouchMemory || !TouchMemoryDisablesBytes7(firmwareVersion);
+    return FirmwareRuleAllows(*FirmwareRuleFor(kUsb, kBytesIndex), firmwareVersion, modelLetter,
+                              static_cast<int>(format));
 }
 
 Availability Wiegand58Availability(int firmwareVersion, char modelLetter) {
@@ -206,8 +213,11 @@ Availability Wiegand58Availability(int firmwareVersion, char modelLetter) {
 
 Availability Bytes7Availability(int firmwareVersion, char modelLetter) {
     if (firmwareVersion <= kMaxVersionWithoutExtras) return AvailabilityDisable;
-    if (firmwareVersion >= kMinVersionForExtras && modelLetter == kModelUsb) return AvailabilityEnable;
+    // Offered as with an output format that sets no further condition.
+    if (Bytes7Allowed(firmwareVersion, modelLetter, OutputFormat::HexOrDec)) return AvailabilityEnable;
     return AvailabilityKeep;
 }
 
-bool TouchMemoryDisablesBytes7(int firmwareVersion) { return firmwareVersion <= kMaxVersionTouchMemoryWithoutBytes7; }
+bool TouchMemoryDisablesBytes7(int firmwareVersion) {
+    return firmwareVersion <= FirmwareRuleFor(kUsb, kBytesIndex)->aboveFirmware;
+}

@@ -11,6 +11,13 @@ constexpr int kUsbPayloadLength = kFirmwareLabelLength + kUsbSettingsLength;    
 // A setting character at payload offset n stands at command offset n - kCommandShift.
 constexpr int kCommandShift = kFirmwareLabelLength - kCommandPrefixLength;
 
+// The settings query, the number of setting characters and of payload bytes (label and
+// characters) of a family. Any value other than kUsb counts as the KRU/KRM family, as the
+// window's tab does.
+const char* SettingsQueryOf(int family);
+int SettingsLengthOf(int family);
+int PayloadLengthOf(int family);
+
 // KRU and KRM readers.
 enum class Interface : int { NotRecognized, TouchMemory, Wiegand26, Wiegand44, Wiegand58 };
 enum class Indication : int { NotRecognized, Direct, Inverse };  // active '1' / active '0'
@@ -62,7 +69,7 @@ bool IsComplete(const UsbSettings& settings);
 // exactly four characters. False for any other family value.
 bool CheckFirmwareVersion(int family, const char* payload);
 
-// Firmware rules. "Wiegand 58" needs a KRM reader ('M') with firmware 1.10 or later; 7 ID bytes
+// Firmware rules, read from the table in firmware_rules.h. "Wiegand 58" needs a KRM reader ('M') with firmware 1.10 or later; 7 ID bytes
 // need the USB reader ('B') with firmware 1.10 or later, and with Touch Memory output firmware
 // above 1.10.
 bool Wiegand58Allowed(int firmwareVersion, char modelLetter);

@@ -26,6 +26,25 @@ bool HardwareIdMatches(const char* hardwareId, const char* identity, const char*
            std::strncmp(hardwareId, identityAlt, kUsbIdentityCompare) == 0;
 }
 
+bool IsUsbReaderHardwareId(const char* hardwareId) {
+    if (hardwareId == nullptr) return false;
+    char identity[kUsbIdentitySize];
+    char identityAlt[kUsbIdentitySize];
+    BuildUsbIdentity(identity, kUsbReaderVendor, kUsbReaderProduct, kUsbReaderRevision);
+    BuildUsbIdentityAlt(identityAlt, kUsbReaderVendorMixed, kUsbReaderProduct, kUsbReaderRevision);
+    return HardwareIdMatches(hardwareId, identity, identityAlt);
+}
+
+bool IsUsbReaderDevice(const char* vendor, const char* product, const char* revision) {
+    if (vendor == nullptr || product == nullptr || revision == nullptr) return false;
+    // The id the device would have on Windows, in its upper-case form; "0200" has no letters.
+    char hardwareId[kUsbIdentitySize];
+    BuildUsbIdentity(hardwareId, vendor, product, revision);
+    for (char* c = hardwareId; *c != 0; ++c) *c = static_cast<char>(FoldAscii(static_cast<unsigned char>(*c)));
+    // Exactly the identity: a part with more digits would otherwise pass as a continuation.
+    return std::strlen(hardwareId) == static_cast<std::size_t>(kUsbIdentityCompare) && IsUsbReaderHardwareId(hardwareId);
+}
+
 bool UsbPortNameAcceptable(const std::uint16_t* portName) {
     static const char kCom[] = "COM";
     for (int i = 0; i < kComPrefixLength; ++i) {

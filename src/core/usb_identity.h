@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// The Vireo-4-USB's USB identity: vendor and product id (hexadecimal) and revision.
+// The USB reader is the device with this vendor, product and revision (hex digits), on every
+// system: USB\VID_2E3C&PID_5750&REV_0200. The mixed-case form writes the vendor in lower case.
 constexpr const char kUsbReaderVendor[] = "2E3C";
+constexpr const char kUsbReaderVendorMixed[] = "2e3c";
 constexpr const char kUsbReaderProduct[] = "5750";
 constexpr const char kUsbReaderRevision[] = "0200";
 
@@ -20,6 +22,13 @@ void BuildUsbIdentityAlt(char* out, const char* vendor, const char* product, con
 // A narrowed hardware id matches when its first 30 characters equal either identity exactly
 // (case-sensitive); an id that continues past them matches too.
 bool HardwareIdMatches(const char* hardwareId, const char* identity, const char* identityAlt);
+
+// True when a hardware id names the USB reader: HardwareIdMatches against both forms of its
+// identity.
+bool IsUsbReaderHardwareId(const char* hardwareId);
+// True when a device's vendor, product and revision (hex digits in either case, as Linux's
+// sysfs gives idVendor, idProduct and bcdDevice) are the USB reader's.
+bool IsUsbReaderDevice(const char* vendor, const char* product, const char* revision);
 
 // A "PortName" value is taken when it begins with "COM" in any letter case and the characters
 // after it read (like _wtoi) as a non-zero number.

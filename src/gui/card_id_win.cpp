@@ -156,8 +156,7 @@ void ReadCardId() {
 }
 
 void OnReadIdCommand() {
-    constexpr int kLastVersionWithoutCardId = 100;  // firmware 1.00 does not know the query
     if (!g_session.portOpen) StartProgress(ProgressSearch, kSearchIntervalMs);
-    else if (g_session.firmwareVersion > kLastVersionWithoutCardId) ReadCardId();
+    else if (CardQuerySupported(g_session.firmwareVersion)) ReadCardId();
     else Report(UiText[TextReadIdUnsupported], IconError);
 }

@@ -12,6 +12,8 @@
 #include "gui/texts.h"
 #include "gui/codec.h"
 #include "core/commands.h"
+#include "core/reader_model.h"
+#include "core/settings.h"
 #include "gui/reply.h"
 #include "gui/channel.h"
 #include "gui/portlist.h"
@@ -121,9 +123,9 @@ void ProbeSerialPorts(HWND combo) {
         return;
     }
     // A reader that names another model than these still gets the family's found text.
-    switch (g_session.modelLetter) {
-    case 'U': ReportFound(TextFoundKru); break;
-    case 'M': ReportFound(TextFoundKrm); break;
+    switch (ModelOfLetter(g_session.modelLetter)) {
+    case ReaderModel::Kru: ReportFound(TextFoundKru); break;
+    case ReaderModel::Krm: ReportFound(TextFoundKrm); break;
     default: ReportFound(TextFoundKruKrm); break;
     }
     SelectPortByName(combo, g_session.portName, &g_session.portIndex);
@@ -202,8 +204,7 @@ void OpenSelectedPort() {
 }
 
 void SendSettingsQuery() {
-    const char* query = g_readerFamily == kUsb ? kQueryUsb : kQueryKruKrm;
-    if (WriteBytes(query, kQueryLength)) StartProgress(ProgressRead, kReplyIntervalMs);
+    if (WriteBytes(SettingsQueryOf(g_readerFamily), kQueryLength)) StartProgress(ProgressRead, kReplyIntervalMs);
     else ResetSession();
 }
 

@@ -10,7 +10,7 @@ struct PortInfo {
     std::string usbVendor;   // four upper-case hex digits, empty when not a USB port
     std::string usbProduct;
     std::string usbSerial;   // empty when the device has none or it is not known
-    bool isUsbReader;        // the USB reader's identity (VID 2E3C, PID 5750)
+    bool isUsbReader;        // the USB reader's identity (core/usb_identity.h)
 };
 
 // Every serial port the system lists, sorted by name (numbers in number order). Windows: the

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/usb_identity.h"
 #include "port/port_list.h"
 
 namespace {
@@ -20,8 +21,6 @@ constexpr const char kSysfsRoot[] = "/sys";
 // Tests point the walk at a tree of their own making.
 constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
 constexpr const char kDeviceDirectory[] = "/dev/";
-constexpr const char kReaderVendor[] = "2E3C";
-constexpr const char kReaderProduct[] = "5750";
 // A legacy UART slot that the kernel found no chip behind reports this type.
 constexpr const char kUnknownUartType[] = "0";
 
@@ -52,6 +51,8 @@ void FillUsbIdentity(const std::string& classEntry, const std::string& root, Por
             info->usbVendor = Upper(ReadFirstLine(dir + "/idVendor"));
             info->usbProduct = Upper(ReadFirstLine(dir + "/idProduct"));
             info->usbSerial = ReadFirstLine(dir + "/serial");
+            info->isUsbReader = IsUsbReaderDevice(info->usbVendor.c_str(), info->usbProduct.c_str(),
+                                                  ReadFirstLine(dir + "/bcdDevice").c_str());
             return;
         }
     }
@@ -91,7 +92,6 @@ std::vector<PortInfo> ListSerialPorts() {
         if (Exists(classEntry + "/type") && ReadFirstLine(classEntry + "/type") == kUnknownUartType) continue;
         PortInfo info{name, kDeviceDirectory + name, "", "", "", false};
         FillUsbIdentity(classEntry, root, &info);
-        info.isUsbReader = info.usbVendor == kReaderVendor && info.usbProduct == kReaderProduct;
         ports.push_back(info);
     }
     closedir(dir);

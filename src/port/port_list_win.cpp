@@ -49,12 +49,8 @@ struct UsbPort {
 void CollectUsbPort(const std::uint16_t* hardwareId, const std::uint16_t* portName, void* context) {
     auto* ports = static_cast<std::vector<UsbPort>*>(context);
     const std::string id = Narrow(hardwareId);
-    char identity[kUsbIdentitySize];
-    char identityAlt[kUsbIdentitySize];
-    BuildUsbIdentity(identity, "2E3C", "5750", "0200");
-    BuildUsbIdentityAlt(identityAlt, "2e3c", "5750", "0200");
     ports->push_back(UsbPort{Narrow(portName), FieldAfter(id, "VID_"), FieldAfter(id, "PID_"),
-                             HardwareIdMatches(id.c_str(), identity, identityAlt)});
+                             IsUsbReaderHardwareId(id.c_str())});
 }
 
 }  // namespace

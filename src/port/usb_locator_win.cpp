@@ -84,5 +84,6 @@ bool LocateUsbReader(char* portName, const char* vendor, const char* product, co
 }
 
 bool LocateUsbReader(char* portName) {
-    return LocateUsbReader(portName, "2E3C", "5750", "0200", "2e3c", "5750", "0200");
+    return LocateUsbReader(portName, kUsbReaderVendor, kUsbReaderProduct, kUsbReaderRevision, kUsbReaderVendorMixed,
+                           kUsbReaderProduct, kUsbReaderRevision);
 }

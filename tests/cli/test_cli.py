@@ -7,6 +7,7 @@ a mixed fleet. Run by ctest as `cli`; an argument runs only the cases whose titl
 import csv
 import json
 import os
+import re
 import signal
 import time
 
@@ -81,6 +82,27 @@ def _():
     expect("Команды" in out, "the locale chooses Russian")
     code, _, err = run("fnd", "--lang", "ru")
     expect("неизвестная команда" in err, err)
+
+
+@T.case("the help's settings and firmware rules come from the tool's own tables")
+def _():
+    code, out, _ = run("--help")
+    section = out[out.index("Settings of"):out.index("Firmware rules")]
+    rows = re.findall(r"^  ([a-z-]+) +([a-z0-9-]+(?:, [a-z0-9-]+)*)", section, re.M)
+    names = [name for name, _ in rows]
+    expect_eq(names, ["interface", "indication", "standby", "touch-poll", "mode", "format", "type", "bytes",
+                      "cards"], "settings in the help")
+    # Every value the help lists is one the tool takes (the port then does not exist: exit 2).
+    for name, values in rows:
+        for value in values.split(", ") + (["none"] if name == "type" else []):
+            code, _, err = run("write", "/dev/vireo4-no-such-port", "%s=%s" % (name, value))
+            expect(code == 2, "%s=%s: exit %d %s" % (name, value, code, err))
+    # The rules are worded from the rule table: the setting, the model, the firmware labels.
+    flat = " ".join(out.split())
+    expect("interface=wiegand-58 needs a KRM reader with firmware 1.10 or later; bytes=7 needs a USB reader "
+           "with firmware 1.10 or later, and with format=touch-memory firmware above 1.10." in flat, out)
+    code, out, _ = run("--help", "--lang", "ru")
+    expect("interface=wiegand-58 требует считыватель KRM с прошивкой 1.10 или новее" in " ".join(out.split()), out)
 
 
 # --- find ----------------------------------------------------------------------------------
@@ -451,7 +473,10 @@ def fake_sysfs(root):
         os.makedirs(entry)
         os.symlink(dev, os.path.join(entry, "device"))
         return entry
-    device("ttyACM10", "usb1-1/1-1:1.0", {"idVendor": "2e3c", "idProduct": "5750", "serial": "VR0042"})
+    device("ttyACM10", "usb1-1/1-1:1.0", {"idVendor": "2e3c", "idProduct": "5750", "bcdDevice": "0200",
+                                          "serial": "VR0042"})
+    # The same vendor and product in another revision is not the reader (as on Windows).
+    device("ttyACM11", "usb1-4/1-4:1.0", {"idVendor": "2e3c", "idProduct": "5750", "bcdDevice": "0100"})
     device("ttyUSB0", "usb1-2/1-2:1.0", {"idVendor": "0403", "idProduct": "6001"})
     device("ttyACM9", "usb1-3/1-3:1.0", {"idVendor": "1234", "idProduct": "abcd"})
     with open(os.path.join(device("ttyS0", "platform/serial8250"), "type"), "w") as f:
@@ -468,13 +493,14 @@ def _():
         env = dict(BASE_ENV, VIREO4_SYSFS=fleet.folder)
         code, out, _ = run("ports", "--json", env=env)
         ports = json.loads(out)["ports"]
-        expect_eq([p["name"] for p in ports], ["ttyACM9", "ttyACM10", "ttyS0", "ttyUSB0"], "ports")
+        expect_eq([p["name"] for p in ports], ["ttyACM9", "ttyACM10", "ttyACM11", "ttyS0", "ttyUSB0"], "ports")
         reader = ports[1]
         expect_eq((reader["path"], reader["usb"], reader["usb_reader"]),
                   ("/dev/ttyACM10", {"vendor": "2E3C", "product": "5750", "serial": "VR0042"}, True), "reader")
         expect_eq((ports[0]["usb"]["product"], ports[0]["usb"]["serial"], ports[0]["usb_reader"]),
                   ("ABCD", None, False), "other USB device")
-        expect_eq(ports[2]["usb"], None, "UART")
+        expect_eq((ports[2]["usb"]["product"], ports[2]["usb_reader"]), ("5750", False), "another revision")
+        expect_eq(ports[3]["usb"], None, "UART")
         code, out, _ = run("ports", env=env)
         marked = [line for line in out.splitlines() if "Vireo-4-USB" in line]
         expect(len(marked) == 1 and "2E3C:5750 VR0042" in marked[0], out)

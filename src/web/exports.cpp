@@ -8,6 +8,7 @@
 #include "core/family.h"
 #include "core/line.h"
 #include "core/reply.h"
+#include "core/settings.h"
 #include "core/usb_identity.h"
 #include "web/json.h"
 #include "web/page_texts.h"
@@ -70,7 +71,7 @@ char* vw_constants() {
 }
 
 char* vw_query(int family) {
-    const char* command = family == kUsb ? kQueryUsb : family == kKruKrm ? kQueryKruKrm : kQueryCardId;
+    const char* command = family == kUsb || family == kKruKrm ? SettingsQueryOf(family) : kQueryCardId;
     Json json;
     json.BeginObject().BytesField("command", std::string(command, kQueryLength)).EndObject();
     return Result(json.str());
@@ -112,5 +113,24 @@ char* vw_profile_text(int family, int model, int firmwareVersion, const unsigned
 
 char* vw_profile_check(const unsigned char* text, int length, int language) {
     return Result(ProfileCheckJson(Text(text, length), Language(language)));
+}
+
+char* vw_target(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, int language) {
+    return Result(TargetJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
+                             Language(language)));
+}
+
+char* vw_profile_target(const unsigned char* text, int length, int family, int model, int firmwareVersion,
+                        const unsigned char* payload, int payloadLength, int language) {
+    Profile profile;
+    if (!ParsePageProfile(Text(text, length), &profile)) {
+        Json json;
+        json.BeginObject().Field("status", status::kUsage).Field("detail", "").Field("chars", "").Field("command", "")
+            .Key("changes").BeginArray().EndArray().EndObject();
+        return Result(json.str());
+    }
+    return Result(ProfileTargetJson(Reader(family, model, firmwareVersion, payload, payloadLength), profile,
+                                    Language(language)));
 }
 }

@@ -58,4 +58,13 @@ char* vw_profile_text(int family, int model, int firmwareVersion, const unsigned
 
 // A profile file's bytes checked by the core's parser: {"ok", "error", "sections"}.
 char* vw_profile_check(const unsigned char* text, int length, int language);
+
+// What writing the user's choices would do: see TargetJson in settings_face.h.
+char* vw_target(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, int language);
+
+// What applying a profile would do to a reader: the same, or {"status": "skipped"} without a
+// section for its family, or {"status": "usage"} for a profile that does not parse.
+char* vw_profile_target(const unsigned char* text, int length, int family, int model, int firmwareVersion,
+                        const unsigned char* payload, int payloadLength, int language);
 }

@@ -29,6 +29,9 @@ enum class PageText : int {
     Bytes7NotAllowed,
     Bytes7TouchMemory,
     SettingNotRecognized,  // %1 name
+    TypeBesideTouchMemory,
+    TypeNeeded,
+    NotThisReaders,        // %1 name
     CardSection,
     WatchCards,
     StopWatching,

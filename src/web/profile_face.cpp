@@ -1,10 +1,11 @@
 #include "web/profile_face.h"
 
-#include "core/card_id.h"
+#include "core/commands.h"
 #include "core/family.h"
 #include "core/profile.h"
+#include "core/reader_model.h"
+#include "core/reader_settings.h"
 #include "core/setting_names.h"
-#include "web/family_settings.h"
 #include "web/json.h"
 #include "web/page_texts.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr const char kProfileSuffix[] = ".ini";
 constexpr int kFamilyCount = 2;
-constexpr const char kNoValue[] = "none";
+constexpr const char kNotRecognized[] = "not-recognized";
 
 std::string NamesOf(int family) {
     std::size_t count = 0;
@@ -44,25 +45,21 @@ bool LooksLikeText(const std::string& text) { return text.find('\0') == std::str
 }  // namespace
 
 std::string ProfileTextJson(const PageReader& reader, const std::string& label) {
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(reader.family, &count);
-    const FamilySettings held = DecodeFamilySettings(reader.family, reader.payload);
     const std::string firmware = reader.payload.substr(0, kFirmwareLabelLength);
-    std::string text = "# " + label + ": " + CardReaderModelName(reader.model) + ", " + firmware + "\n";
+    std::string text = "# " + label + ": " + ModelFullName(ModelOfLetter(reader.model)) + ", " + firmware + "\n";
     text += std::string("[") + ProfileSectionName(reader.family) + "]\n";
-    for (std::size_t i = 0; i < count; ++i) {
-        // The USB type beside Touch Memory output is "none", as vireo4 writes it; a value that
-        // names no choice is left out, since no profile could set it again.
-        if (!SettingMeaningful(held, i)) {
-            text += std::string(names[i].name) + " = " + kNoValue + "\n";
-        } else if (SettingValueAt(held, i) != 0) {
-            text += std::string(names[i].name) + " = " + SettingValueText(names[i], SettingValueAt(held, i)) + "\n";
-        }
-    }
+    // A value that names no choice is left out: no profile could set it again.
+    for (const NamedSetting& setting : NamedReaderSettings(DecodeReaderSettings(reader.family, FactsOf(reader).chars)))
+        if (std::string(setting.value) != kNotRecognized) text += std::string(setting.name) + " = " + setting.value + "\n";
     Json json;
     json.BeginObject().Field("text", text)
         .Field("fileName", std::string(ProfileSectionName(reader.family)) + kProfileSuffix).EndObject();
     return json.str();
+}
+
+bool ParsePageProfile(const std::string& text, Profile* profile) {
+    ProfileError error;
+    return LooksLikeText(text) && ParseProfile(text.data(), text.size(), profile, &error);
 }
 
 std::string ProfileCheckJson(const std::string& text, int language) {

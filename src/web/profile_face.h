@@ -11,3 +11,6 @@ std::string ProfileTextJson(const PageReader& reader, const std::string& label);
 
 // {"ok", "error", "sections": {"kru-krm": bool, "usb": bool}}; error is "line N: problem".
 std::string ProfileCheckJson(const std::string& text, int language);
+
+// The profile as the core's parser reads it; false for one ProfileCheckJson calls bad.
+bool ParsePageProfile(const std::string& text, Profile* profile);

@@ -3,6 +3,7 @@
 #include "core/card_id.h"
 #include "core/commands.h"
 #include "core/family.h"
+#include "core/reader_model.h"
 #include "core/reply.h"
 #include "core/settings.h"
 #include "core/text_cp1251.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-// The oldest firmware that knows the card query is above this (1.00 does not).
-constexpr int kOldestCardFirmware = 100;
 constexpr unsigned long long kLargestCardNumber = 4294967295ull;
 
 std::string StatusOnly(const char* word) {
@@ -28,8 +27,6 @@ UiTextId FoundText(int family, char model) {
     if (model == kModelKrm) return TextFoundKrm;
     return TextFoundKruKrm;
 }
-
-int PayloadLengthOf(int family) { return family == kUsb ? kUsbPayloadLength : kKruKrmPayloadLength; }
 
 // The bytes the reader sent, capped as the window's reply buffer caps them.
 int Capped(int count) { return count < 0 ? 0 : count > kReplyBufferSize ? kReplyBufferSize : count; }
@@ -60,11 +57,11 @@ std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count,
         .Field("status", supported ? status::kOk : status::kFirmwareUnsupported)
         .Field("family", family)
         .BytesField("model", std::string(1, info.modelLetter))
-        .BytesField("modelName", CardReaderModelName(info.modelLetter))
+        .BytesField("modelName", ModelFullName(ModelOfLetter(info.modelLetter)))
         .BytesField("firmware", std::string(payload, kFirmwareLabelLength))
         .Field("firmwareVersion", info.firmwareVersion)
         .BytesField("payload", std::string(payload, PayloadLengthOf(family)))
-        .BytesField("chars", std::string(payload + kFirmwareLabelLength, PayloadLengthOf(family) - kFirmwareLabelLength))
+        .BytesField("chars", std::string(payload + kFirmwareLabelLength, SettingsLengthOf(family)))
         .Field("found", Cp1251ToUtf8(UiTextIn(language, FoundText(family, info.modelLetter))))
         .EndObject();
     return json.str();
@@ -81,7 +78,7 @@ std::string JudgeWriteJson(const unsigned char* bytes, int count) {
 }
 
 std::string CardAllowedJson(int firmwareVersion) {
-    return StatusOnly(firmwareVersion > kOldestCardFirmware ? status::kOk : status::kUnsupported);
+    return StatusOnly(CardQuerySupported(firmwareVersion) ? status::kOk : status::kUnsupported);
 }
 
 std::string JudgeCardJson(const unsigned char* bytes, int count) {

@@ -74,9 +74,9 @@ TEST_CASE("values a reader holds that name no choice: the window's messages, no 
                          "\"INDICATION IN STANDBY MODE - NOT RECOGNIZED!\",\"TOUCH BUTTON POLL - NOT RECOGNIZED!\"]"));
     CHECK(Contains(view, Radio("touch-memory", "Touch Memory", false, true)));
     CHECK(Contains(view, "\"lamp\":\"#ffffff\""));
-    // A bad USB format hides the type's problem, as the window reports only the format.
+    // A bad USB format leaves the type unread too, as vireo4 names both.
     const std::string usb = View(Reader{1, 'B', 110, "1.10WHXH5EM"});
-    CHECK(Contains(usb, "\"problems\":[\"ID CARD OUTPUT FORMAT - NOT RECOGNIZED!\"]"));
+    CHECK(Contains(usb, "\"problems\":[\"ID CARD OUTPUT FORMAT - NOT RECOGNIZED!\",\"ID CARD OUTPUT TYPE - NOT RECOGNIZED!\"]"));
     CHECK(Contains(View(Reader{1, 'B', 110, "1.10WHDQ6EM"}),
                    "\"problems\":[\"ID CARD OUTPUT TYPE - NOT RECOGNIZED!\",\"NUMBER OF BYTE ID CARD - NOT RECOGNIZED!\"]"));
 }
@@ -95,6 +95,44 @@ TEST_CASE("choices: the user's picks on top of the reader's settings, with the w
               "\"format=hex-or-dec\\ntype=hex\\n\""));
     // Names of the other family, and nonsense, are never taken.
     CHECK(Has(Choose(kKrm, "bytes=5\n", "standby=sideways"), "choices", "\"\""));
+}
+
+std::string Target(const Reader& r, const std::string& choices) {
+    return Take(vw_target(r.family, r.model, r.version, Bytes(r.payload), Length(r.payload), Bytes(choices),
+                          Length(choices), 1));
+}
+
+std::string ProfileTarget(const std::string& profile, const Reader& r) {
+    return Take(vw_profile_target(Bytes(profile), Length(profile), r.family, r.model, r.version, Bytes(r.payload),
+                                  Length(r.payload), 1));
+}
+
+TEST_CASE("what a write would change, or why it cannot be, in vireo4's words and statuses") {
+    const std::string plan = Target(kKrm, "interface=wiegand-58\nstandby=off\n");
+    CHECK(Has(plan, "status", "\"ok\""));
+    CHECK(Has(plan, "command", "\"AT+W581AO\""));
+    CHECK(Has(plan, "changes", "[{\"name\":\"interface\",\"before\":\"wiegand-44\",\"after\":\"wiegand-58\"},"
+                               "{\"name\":\"standby\",\"before\":\"static\",\"after\":\"off\"}]"));
+    CHECK(Has(Target(kKrm, "interface=wiegand-44\n"), "changes", "[]"));
+    const std::string kru = Target(kKru, "interface=wiegand-58\n");
+    CHECK(Has(kru, "status", "\"not-allowed\""));
+    CHECK(Has(kru, "detail", "\"wiegand-58 needs a KRM reader with firmware 1.10 or later\""));
+    CHECK(Has(Target(Reader{1, 'B', 110, "1.10WHDH5EM"}, "format=touch-memory\nbytes=7\n"), "detail",
+              "\"bytes=7 with format touch-memory needs firmware above 1.10\""));
+    const std::string odd = Target(Reader{0, 'U', 110, "1.10W271DO"}, "standby=off\n");
+    CHECK(Has(odd, "status", "\"not-recognized\""));
+    CHECK(Has(odd, "detail", "\"the reader's interface is not recognised: choose a value before writing\""));
+    CHECK(Has(Target(Reader{0, 'U', 110, "1.10W271DO"}, "interface=touch-memory\n"), "command", "\"AT+TMX1DO\""));
+}
+
+TEST_CASE("a profile on a reader: its family's section planned, the other family skipped") {
+    const std::string profile = "[kru-krm]\ninterface = wiegand-26\n";
+    CHECK(Has(ProfileTarget(profile, kKrm), "command", "\"AT+W261SO\""));
+    const std::string usb = ProfileTarget(profile, kUsb110);
+    CHECK(Has(usb, "status", "\"skipped\""));
+    CHECK(Has(usb, "detail", "\"the profile has no [usb] section\""));
+    CHECK(Has(ProfileTarget("[usb]\nbytes = 6\n", kUsb110), "status", "\"usage\""));
+    CHECK(Has(ProfileTarget("[usb]\nbytes = 7\nformat = touch-memory\n", kUsb110), "status", "\"not-allowed\""));
 }
 
 TEST_CASE("profiles: written as vireo4 writes them, checked by the core's parser") {

@@ -115,12 +115,13 @@
     $('firmware').textContent = info && info.firmware ? info.firmware : 'x.xx';
     $('reader-state').textContent = entry.gone ? state.texts.Gone : entry.busy ? state.texts.Working : entry.note;
     const container = $('settings');
-    if (entry.ready) {
+    // A reader pulled out keeps its settings on screen, greyed, until it is back.
+    if (entry.info && entry.info.status === 'ok') {
       const focused = document.activeElement;
       const keep = focused && focused.name && container.contains(focused) ? [focused.name, focused.value] : null;
       const view = Core.view(entry.info, entry.choices, state.language);
       View.settings(container, view, state.texts, {
-        disabled: entry.busy,
+        disabled: entry.busy || entry.gone,
         onChoose: (setting, value) => choose(entry, setting, value),
       });
       if (keep) {

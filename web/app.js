@@ -90,7 +90,7 @@
     for (const entry of state.entries) {
       const parts = [entry.label];
       if (entry.info && entry.info.modelName) parts.push(entry.info.modelName + ' ' + entry.info.firmware);
-      if (entry.gone) parts.push(state.texts.Gone.split(':')[0]);
+      if (entry.gone) parts.push(state.texts.Disconnected);
       const button = View.el('button', { type: 'button', className: entry.gone ? 'gone' : '' }, parts.join(' — '));
       button.setAttribute('aria-pressed', entry === state.selected ? 'true' : 'false');
       button.addEventListener('click', () => select(entry));
@@ -189,12 +189,16 @@
     }
   }
 
+  // The time from a read's start to its result on screen, for anyone measuring the page.
+  function measured() {
+    performance.measure('vireo-read', 'vireo-read-start');
+    performance.clearMarks('vireo-read-start');
+  }
+
   async function identify(entry) {
-    performance.mark('vireo-read-start');
     const info = await Readers.identify(entry.link, entry.isUsbReader, state.language);
     take(entry, info, true);
     renderAll();
-    performance.measure('vireo-read', 'vireo-read-start');
   }
 
   // A granted port, from a click, from the list of ports granted before, or plugged in: opened
@@ -221,6 +225,7 @@
         return;
       }
       await identify(entry);
+      measured();
     });
   }
 
@@ -239,7 +244,7 @@
         : await Readers.identify(entry.link, entry.isUsbReader, state.language);
       take(entry, info, false);
       renderAll();
-      performance.measure('vireo-read', 'vireo-read-start');
+      measured();
     });
   }
 

@@ -11,7 +11,7 @@ const Readers = (() => {
   async function query(link, family, language) {
     const reply = await link.exchange(Core.settingsQuery(family),
       (bytes) => Core.replyComplete(awaited().settings, family, bytes),
-      Core.constants.deadlineMs, REPLY_CAPACITY);
+      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };
     return Core.judgeSettings(family, reply.bytes, language);
@@ -34,7 +34,7 @@ const Readers = (() => {
   async function writeAndVerify(link, reader, target, language) {
     const reply = await link.exchange(Core.bytesOf(target.command),
       (bytes) => Core.replyComplete(awaited().writeAck, reader.family, bytes),
-      Core.constants.deadlineMs, REPLY_CAPACITY);
+      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (!reply.sent) return { status: 'io-error', changed: false };
     const ack = reply.bytes.length ? Core.judgeWrite(reply.bytes) : { status: 'no-answer' };
     if (ack.status === 'refused') return { status: 'refused', changed: false };
@@ -53,7 +53,7 @@ const Readers = (() => {
     if (allowed.status !== 'ok') return allowed;
     const reply = await link.exchange(Core.cardQuery(),
       (bytes) => Core.replyComplete(awaited().cardId, reader.family, bytes),
-      Core.constants.deadlineMs, REPLY_CAPACITY);
+      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };
     return Core.judgeCard(reply.bytes);

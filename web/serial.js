@@ -20,6 +20,7 @@ const Serial = (() => {
       this.ended = true;    // not open, gone or closed: no bytes will come
       this.reader = null;
       this.loop = null;     // the read loop, done once the port gives no more bytes
+      this.lastByteAt = -Infinity;
       this.turn = Promise.resolve();
     }
 
@@ -52,6 +53,7 @@ const Serial = (() => {
             if (done) break;
             if (value && value.length) {
               for (const b of value) this.received.push(b);
+              this.lastByteAt = performance.now();
               this.notify();
             }
           }
@@ -83,9 +85,15 @@ const Serial = (() => {
 
     // Writes command and collects its reply. Resolves to {sent, heard, bytes}: sent tells
     // whether the command went out; heard is 'complete', 'incomplete', 'nothing' or 'io-error'.
-    async exchange(command, isComplete, deadlineMs, capacity) {
+    async exchange(command, isComplete, deadlineMs, capacity, silenceMs) {
+      // The tail of a late or flooding reply is not this command's reply: wait for the window's
+      // silence on the line (for a deadline at most), and drop what came.
+      const quietBy = performance.now() + deadlineMs;
+      for (let quiet = performance.now() - this.lastByteAt; quiet < silenceMs && performance.now() < quietBy;
+        quiet = performance.now() - this.lastByteAt) {
+        await new Promise((resolve) => setTimeout(resolve, silenceMs - quiet));
+      }
       if (this.ended || !this.port.writable) return { sent: false, heard: 'io-error', bytes: new Uint8Array() };
-      // Bytes left over from an earlier, late reply are not this command's reply.
       this.received = [];
       const writer = this.port.writable.getWriter();
       try {

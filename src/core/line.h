@@ -10,3 +10,7 @@ constexpr bool kReaderParity = false;  // no parity bit
 // How long a tool that reads until the reply is complete waits for one: the window's own
 // probe window (its 140 ms pause, 500 ms wait and 60 ms of silence).
 constexpr int kReplyDeadlineMs = 700;
+
+// The window's end of a reply: this long without a byte. A tool waits for as much quiet before
+// a command, so that the tail of a late or flooding reply is not taken for the next reply.
+constexpr int kReplySilenceMs = 60;

@@ -15,7 +15,7 @@
 namespace {
 
 // The window's read ends after this much silence between bytes.
-constexpr int kSilenceMs = 60;
+constexpr int kSilenceMs = kReplySilenceMs;
 
 int FdOf(const SerialPort* port) { return static_cast<int>(port->handle); }
 

@@ -54,6 +54,7 @@ char* vw_constants() {
         .Field("stopBits", kReaderStopBits)
         .Field("parity", kReaderParity ? "even" : "none")
         .Field("deadlineMs", kReplyDeadlineMs)
+        .Field("silenceMs", kReplySilenceMs)
         .Field("watchIntervalMs", kWatchIntervalMs)
         .Field("usbVendorId", static_cast<int>(std::strtol(kUsbReaderVendor, nullptr, 16)))
         .Field("usbProductId", static_cast<int>(std::strtol(kUsbReaderProduct, nullptr, 16)))

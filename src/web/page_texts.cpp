@@ -7,105 +7,91 @@
 
 namespace {
 
-struct TextPair {
+struct TextRow {
+    const char* name;  // as the page asks for it
     const char* english;
     const char* russian;
 };
 
 // One row per PageText, in its order. Outcomes are worded as vireo4 words them.
-constexpr TextPair kTexts[] = {
-    {"VireoTool-4 in the browser", "VireoTool-4 в браузере"},
-    {"Configures Vireo-4 readers over the browser's serial port access: nothing to install.",
+constexpr TextRow kTexts[] = {
+    {"Title", "VireoTool-4 in the browser", "VireoTool-4 в браузере"},
+    {"Intro", "Configures Vireo-4 readers over the browser's serial port access: nothing to install.",
      "Настройка считывателей Vireo-4 через последовательные порты браузера: ничего не нужно устанавливать."},
-    {"Connect a Vireo-4-USB…", "Подключить Vireo-4-USB…"},
-    {"Connect a reader on another port…", "Подключить считыватель на другом порту…"},
-    {"Readers", "Считыватели"},
-    {"No reader connected yet: connect one and choose its port.",
+    {"ConnectUsb", "Connect a Vireo-4-USB…", "Подключить Vireo-4-USB…"},
+    {"ConnectAny", "Connect a reader on another port…", "Подключить считыватель на другом порту…"},
+    {"Readers", "Readers", "Считыватели"},
+    {"NoReaders", "No reader connected yet: connect one and choose its port.",
      "Считыватель ещё не подключён: подключите его и выберите порт."},
-    {"Port %1", "Порт %1"},
-    {"Port %1 (USB %2)", "Порт %1 (USB %2)"},
-    {"Русский", "Русский"},
-    {"English", "English"},
-    {"disconnected: its controls are off until it is plugged in again",
+    {"PortName", "Port %1", "Порт %1"},
+    {"UsbPortName", "Port %1 (USB %2)", "Порт %1 (USB %2)"},
+    {"Gone", "disconnected: its controls are off until it is plugged in again",
      "отключён: управление недоступно, пока его не подключат снова"},
-    {"working…", "выполняется…"},
-    {"unchanged (already set, nothing written)", "без изменений (уже установлено, ничего не записано)"},
-    {"written and verified", "записано и проверено"},
-    {"written, not confirmed: read the reader again", "записано, не подтверждено: считайте настройки ещё раз"},
-    {"read back %2 instead of %1", "считано %2 вместо %1"},
-    {"port busy (another program uses it)", "порт занят (его использует другая программа)"},
-    {"the browser was not allowed to open the port", "браузеру не разрешено открыть порт"},
-    {"the port cannot be opened", "порт не удалось открыть"},
-    {"error when reading from the port (the reader may be unplugged)",
+    {"Disconnected", "disconnected", "отключён"},
+    {"Working", "working…", "выполняется…"},
+    {"Unchanged", "unchanged (already set, nothing written)", "без изменений (уже установлено, ничего не записано)"},
+    {"Verified", "written and verified", "записано и проверено"},
+    {"Unconfirmed", "written, not confirmed: read the reader again", "записано, не подтверждено: считайте настройки ещё раз"},
+    {"Mismatch", "read back %2 instead of %1", "считано %2 вместо %1"},
+    {"Busy", "port busy (another program uses it)", "порт занят (его использует другая программа)"},
+    {"Denied", "the browser was not allowed to open the port", "браузеру не разрешено открыть порт"},
+    {"OpenFailed", "the port cannot be opened", "порт не удалось открыть"},
+    {"IoError", "error when reading from the port (the reader may be unplugged)",
      "ошибка чтения из порта (считыватель мог быть отключён)"},
-    {"wiegand-58 needs a KRM reader with firmware 1.10 or later",
+    {"Wiegand58NotAllowed", "wiegand-58 needs a KRM reader with firmware 1.10 or later",
      "wiegand-58 требует считыватель KRM с прошивкой 1.10 или новее"},
-    {"bytes=7 needs the USB reader with firmware 1.10 or later",
+    {"Bytes7NotAllowed", "bytes=7 needs the USB reader with firmware 1.10 or later",
      "bytes=7 требует считыватель USB с прошивкой 1.10 или новее"},
-    {"bytes=7 with format touch-memory needs firmware above 1.10",
+    {"Bytes7TouchMemory", "bytes=7 with format touch-memory needs firmware above 1.10",
      "bytes=7 с форматом touch-memory требует прошивку новее 1.10"},
-    {"the reader's %1 is not recognised: choose a value before writing",
+    {"SettingNotRecognized", "the reader's %1 is not recognised: choose a value before writing",
      "значение %1 считывателя не распознано: выберите значение перед записью"},
-    {"type has no meaning with format touch-memory", "тип не имеет смысла при формате touch-memory"},
-    {"format hex-or-dec needs type=hex or type=dec", "формату hex-or-dec нужен type=hex или type=dec"},
-    {"'%1' is no setting of this reader", "'%1' не является настройкой этого считывателя"},
-    {"Card ID", "ID карты"},
-    {"Watch for cards", "Ждать карты"},
-    {"Stop watching", "Прекратить ожидание"},
-    {"Copy table", "Копировать таблицу"},
-    {"Save as CSV", "Сохранить в CSV"},
-    {"Copied.", "Скопировано."},
-    {"Time", "Время"},
-    {"Reader", "Считыватель"},
-    {"no card", "нет карты"},
-    {"Profiles", "Профили"},
-    {"Save as profile…", "Сохранить профиль…"},
-    {"Open a profile…", "Открыть профиль…"},
-    {"or drop a profile file here", "или перетащите сюда файл профиля"},
-    {"What %1 would change", "Что изменит %1"},
-    {"nothing to change", "изменять нечего"},
-    {"Apply to this reader", "Применить к этому считывателю"},
-    {"Apply to every connected reader", "Применить ко всем подключённым считывателям"},
-    {"applied to %1 reader(s)", "применено к считывателям: %1"},
-    {"line %1: %2", "строка %1: %2"},
-    {"not a profile: the file is not text (save it as UTF-8)",
+    {"TypeBesideTouchMemory", "type has no meaning with format touch-memory", "тип не имеет смысла при формате touch-memory"},
+    {"TypeNeeded", "format hex-or-dec needs type=hex or type=dec", "формату hex-or-dec нужен type=hex или type=dec"},
+    {"NotThisReaders", "'%1' is no setting of this reader", "'%1' не является настройкой этого считывателя"},
+    {"CardSection", "Card ID", "ID карты"},
+    {"WatchCards", "Watch for cards", "Ждать карты"},
+    {"StopWatching", "Stop watching", "Прекратить ожидание"},
+    {"CopyTable", "Copy table", "Копировать таблицу"},
+    {"SaveCsv", "Save as CSV", "Сохранить в CSV"},
+    {"Copied", "Copied.", "Скопировано."},
+    {"CardTime", "Time", "Время"},
+    {"CardReader", "Reader", "Считыватель"},
+    {"ProfileSection", "Profiles", "Профили"},
+    {"SaveProfile", "Save as profile…", "Сохранить профиль…"},
+    {"OpenProfile", "Open a profile…", "Открыть профиль…"},
+    {"DropProfile", "or drop a profile file here", "или перетащите сюда файл профиля"},
+    {"WouldChange", "What %1 would change", "Что изменит %1"},
+    {"NothingToChange", "nothing to change", "изменять нечего"},
+    {"ApplyThis", "Apply to this reader", "Применить к этому считывателю"},
+    {"ApplyAll", "Apply to every connected reader", "Применить ко всем подключённым считывателям"},
+    {"Applied", "applied to %1 reader(s)", "применено к считывателям: %1"},
+    {"ProfileLine", "line %1: %2", "строка %1: %2"},
+    {"ProfileNotText", "not a profile: the file is not text (save it as UTF-8)",
      "это не профиль: файл не текстовый (сохраните его в UTF-8)"},
-    {"not a profile: the file is far too large", "это не профиль: файл слишком велик"},
-    {"expected [section], NAME = VALUE or a comment", "ожидается [раздел], ИМЯ = ЗНАЧЕНИЕ или комментарий"},
-    {"unknown section [%1] (use [kru-krm] or [usb])", "неизвестный раздел [%1] (используйте [kru-krm] или [usb])"},
-    {"section [%1] appears twice", "раздел [%1] указан дважды"},
-    {"setting outside a section ([kru-krm] or [usb] first)", "настройка вне раздела (сначала [kru-krm] или [usb])"},
-    {"unknown setting '%1' (settings: %2)", "неизвестная настройка '%1' (настройки: %2)"},
-    {"unknown value '%1' of %2", "неизвестное значение '%1' настройки %2"},
-    {"setting '%1' appears twice in its section", "настройка '%1' указана в разделе дважды"},
-    {"the profile has no [%1] section", "в профиле нет раздела [%1]"},
-    {"Messages", "Сообщения"},
-    {"This browser cannot reach serial ports. The page needs Web Serial, which Chromium-based browsers "
+    {"ProfileTooLarge", "not a profile: the file is far too large", "это не профиль: файл слишком велик"},
+    {"ProfileBadLine", "expected [section], NAME = VALUE or a comment", "ожидается [раздел], ИМЯ = ЗНАЧЕНИЕ или комментарий"},
+    {"ProfileUnknownSection", "unknown section [%1] (use [kru-krm] or [usb])", "неизвестный раздел [%1] (используйте [kru-krm] или [usb])"},
+    {"ProfileDuplicateSection", "section [%1] appears twice", "раздел [%1] указан дважды"},
+    {"ProfileOutsideSection", "setting outside a section ([kru-krm] or [usb] first)", "настройка вне раздела (сначала [kru-krm] или [usb])"},
+    {"ProfileUnknownName", "unknown setting '%1' (settings: %2)", "неизвестная настройка '%1' (настройки: %2)"},
+    {"ProfileUnknownValue", "unknown value '%1' of %2", "неизвестное значение '%1' настройки %2"},
+    {"ProfileDuplicateName", "setting '%1' appears twice in its section", "настройка '%1' указана в разделе дважды"},
+    {"ProfileNoSection", "the profile has no [%1] section", "в профиле нет раздела [%1]"},
+    {"Messages", "Messages", "Сообщения"},
+    {"UnsupportedBrowser", "This browser cannot reach serial ports. The page needs Web Serial, which Chromium-based browsers "
      "have on the desktop: Google Chrome, Microsoft Edge, Opera, Chromium (version 89 or later, on Windows, "
      "macOS, Linux and ChromeOS). Firefox and Safari lack it.",
      "Этот браузер не может работать с последовательными портами. Странице нужен Web Serial, который есть "
      "в браузерах на основе Chromium для компьютеров: Google Chrome, Microsoft Edge, Opera, Chromium "
      "(версии 89 и новее, в Windows, macOS, Linux и ChromeOS). В Firefox и Safari его нет."},
-    {"Without such a browser, use the window program VireoTool-4.exe on Windows, or the command-line tool "
+    {"UnsupportedAdvice", "Without such a browser, use the window program VireoTool-4.exe on Windows, or the command-line tool "
      "vireo4 on Linux and Windows.",
      "Без такого браузера используйте оконную программу VireoTool-4.exe в Windows или программу командной "
      "строки vireo4 в Linux и Windows."},
+
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<int>(PageText::Count), "one row per text");
-
-// The names the page asks for, of its own texts in PageText order.
-constexpr const char* kPageNames[] = {
-    "Title", "Intro", "ConnectUsb", "ConnectAny", "Readers", "NoReaders", "PortName", "UsbPortName",
-    "LanguageRussian", "LanguageEnglish", "Gone", "Working", "Unchanged", "Verified", "Unconfirmed", "Mismatch", "Busy",
-    "Denied", "OpenFailed", "IoError", "Wiegand58NotAllowed", "Bytes7NotAllowed", "Bytes7TouchMemory",
-    "SettingNotRecognized", "TypeBesideTouchMemory", "TypeNeeded", "NotThisReaders", "CardSection", "WatchCards", "StopWatching", "CopyTable", "SaveCsv", "Copied",
-    "CardTime", "CardReader", "NoCard", "ProfileSection", "SaveProfile", "OpenProfile", "DropProfile",
-    "WouldChange", "NothingToChange", "ApplyThis", "ApplyAll", "Applied", "ProfileLine", "ProfileNotText",
-    "ProfileTooLarge", "ProfileBadLine", "ProfileUnknownSection", "ProfileDuplicateSection",
-    "ProfileOutsideSection", "ProfileUnknownName", "ProfileUnknownValue", "ProfileDuplicateName",
-    "ProfileNoSection", "Messages", "UnsupportedBrowser", "UnsupportedAdvice",
-};
-static_assert(sizeof kPageNames / sizeof kPageNames[0] == static_cast<int>(PageText::Count), "one name per text");
 
 // The window's texts the page shows, by the names of their entries.
 struct WindowEntry {
@@ -166,7 +152,7 @@ std::string TextsJson(int language) {
     json.BeginObject();
     for (const WindowEntry& entry : kWindowEntries) json.Field(entry.name, Cp1251ToUtf8(UiTextIn(language, entry.id)));
     for (int i = 0; i < static_cast<int>(PageText::Count); ++i)
-        json.Field(kPageNames[i], PageTextIn(language, static_cast<PageText>(i)));
+        json.Field(kTexts[i].name, PageTextIn(language, static_cast<PageText>(i)));
     json.EndObject();
     return json.str();
 }

@@ -13,9 +13,8 @@ enum class PageText : int {
     NoReaders,
     PortName,          // %1 number
     UsbPortName,       // %1 number, %2 USB vendor:product
-    LanguageRussian,
-    LanguageEnglish,
     Gone,
+    Disconnected,
     Working,
     Unchanged,
     Verified,
@@ -40,7 +39,6 @@ enum class PageText : int {
     Copied,
     CardTime,
     CardReader,
-    NoCard,
     ProfileSection,
     SaveProfile,
     OpenProfile,

@@ -93,4 +93,5 @@ TEST_CASE("completeness, queries and constants the page needs") {
     CHECK(Has(constants, "usbVendorId", "11836"));   // 0x2E3C
     CHECK(Has(constants, "usbProductId", "22352"));  // 0x5750
     CHECK(Has(constants, "deadlineMs", "700"));
+    CHECK(Has(constants, "silenceMs", "60"));
 }

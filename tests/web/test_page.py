@@ -2,8 +2,11 @@
 """The page itself: its languages (from the core's table, remembered, first following the
 browser), a browser without Web Serial, no request beyond its own files under its strict policy,
 and accessibility (axe-core: no serious or critical violation)."""
+import functools
+import http.server
 import json
 import os
+import threading
 
 import page_support as p
 from page_support import expect, expect_eq, wait_until
@@ -92,6 +95,38 @@ def _():
         problems = [e["message"] for e in plain.driver.get_log("browser")
                     if "Content Security Policy" in e["message"] or e["level"] == "SEVERE"]
         expect_eq(problems, [], "console errors under the policy")
+
+
+@T.case("served from localhost: an installable web app that works offline")
+def _():
+    class Quiet(http.server.SimpleHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+    handler = functools.partial(Quiet, directory=p.SITE)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = "http://127.0.0.1:%d/index.html" % server.server_address[1]
+    try:
+        with p.Browser(bypass_csp=False) as b:
+            b.open(url)
+            expect(b.js("return document.querySelector('link[rel=manifest]') !== null"), "the manifest is linked")
+            scope = b.driver.execute_async_script(
+                "navigator.serviceWorker.ready.then(r => arguments[0](r.scope), e => arguments[0]('ERROR ' + e))")
+            expect_eq(scope, url.rsplit("/", 1)[0] + "/", "the service worker's scope")
+            manifest = b.driver.execute_async_script(
+                "fetch('manifest.webmanifest').then(r => r.json()).then(arguments[0], e => arguments[0]({}))")
+            expect_eq((manifest.get("start_url"), manifest.get("display"), sorted(i["sizes"] for i in manifest["icons"])),
+                      ("index.html", "standalone", ["192x192", "512x512"]), "the manifest")
+            errors = b.driver.execute_cdp_cmd("Page.getInstallabilityErrors", {}).get("installabilityErrors", [])
+            expect_eq([e.get("errorId") for e in errors], [], "installability errors")
+            b.open(url)
+            wait_until(lambda: b.js("return navigator.serviceWorker.controller !== null"), 10, "the worker to serve the page")
+            server.shutdown()
+            server.server_close()
+            b.open(url)
+            expect(not b.js("return document.getElementById('page').hidden"), "the page starts with the server gone")
+    finally:
+        server.server_close()
 
 
 @T.case("accessibility: axe-core finds no serious or critical violation, in both languages")

@@ -132,6 +132,37 @@ def _():
         b.wait_message("Port 3: Settings read!")
 
 
+@T.case("noise, a flood, a split reply and a stall: a message each, and the page reads again after")
+def _():
+    b, bridge = S.fresh()
+    with p.Fleet() as fleet:
+        kru, = p.sims_on_bridge(fleet, bridge, [("kru", "U", "1.10", None, None)])
+        b.open()
+        p.connect(b, bridge, kru)
+        b.wait_message("Settings read!")
+        b.idle()
+        for control, message in (("garbage on", "Port 1: The answer could not be recognized!"),
+                                 ("silent on", "Port 1: The reader did not respond!")):
+            kru.control("normal")
+            kru.control(control)
+            b.click("read")
+            b.wait_message(message)
+            b.idle()
+        kru.control("normal")
+        kru.control("flood 300")
+        reads = len([m for m in b.messages() if m == "Port 1: Settings read!"])
+        for _ in range(2):
+            b.click("read")
+            b.idle()
+        kru.control("split 300 20")   # a pause inside the reply: read across it, within the deadline
+        b.click("read")
+        b.idle()
+        expect_eq(len([m for m in b.messages() if m == "Port 1: Settings read!"]), reads + 3,
+                  "flooded and split replies read, the flood's tail never taken for the next reply")
+        expect(b.enabled("write"), "the page still usable")
+        expect_eq(kru.writes(), [], "nothing written")
+
+
 @T.case("ports granted before are opened and read on load; nothing is written")
 def _():
     b, bridge = S.fresh()

@@ -39,7 +39,7 @@ CLI_BUNDLED = "vireo4.exe" in BUNDLED
 # The browser page's built site, when the installer carries it.
 WEB_LIST = os.path.join(h.WIN_BUILD_DIR, "installer-build", "web.txt")
 WEB_SITE = open(WEB_LIST, encoding="utf-8").read().strip() if os.path.exists(WEB_LIST) else None
-WEB_LINKS = ("VireoTool-4 in the browser.lnk", "VireoTool-4 в браузере.lnk")
+WEB_LINK = "VireoTool-4 in the browser.lnk"
 
 
 def run_windows(env, exe, arguments, cwd):
@@ -101,11 +101,6 @@ def _():
             for name in os.listdir(WEB_SITE):
                 h.expect(filecmp.cmp(os.path.join(folder, "web", name), os.path.join(WEB_SITE, name), shallow=False),
                          "the installed web\\%s is the built one" % name)
-            start_menu = os.path.join(env.prefix, "drive_c", START_MENU)
-            web_links = [name for name in os.listdir(start_menu) if name in WEB_LINKS]
-            h.expect_eq(len(web_links), 1, "the browser page's shortcut among %r" % os.listdir(start_menu))
-            h.expect_eq(s.read_shortcut(os.path.join(start_menu, web_links[0])).get("target", "").lower(),
-                        (DEFAULT_DIR + "\\web\\index.html").lower(), "target of the browser page's shortcut")
 
         # Add/Remove Programs, in the 64-bit view only.
         h.expect_eq(registry_text(env, UNINSTALL_KEY, "DisplayName"), "VireoTool-4 v.2.00 (x64)", "DisplayName")
@@ -146,6 +141,23 @@ def _():
         h.expect_eq(sorted(os.listdir(folder)), ["appconfig.ini"], "what the uninstaller leaves")
         h.expect(not os.path.exists(os.path.join(env.prefix, "drive_c", START_MENU)), "Start menu folder removed")
         h.expect(not os.path.exists(os.path.join(env.prefix, "drive_c", DESKTOP_LINK)), "desktop shortcut removed")
+
+
+@T.case("the browser page's Start menu shortcut opens its index.html")
+def _():
+    if not WEB_SITE:
+        return
+    # English Windows: under Wine's Russian locale no shortcut with a Cyrillic name is made
+    # (nor the help's), so the English one is looked at.
+    with h.Env(name="installer-web", acp=1252) as env:
+        code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
+        h.expect_eq(code, 0, "installer exit code")
+        start_menu = os.path.join(env.prefix, "drive_c", START_MENU)
+        h.expect(WEB_LINK in os.listdir(start_menu), "%s among %r" % (WEB_LINK, os.listdir(start_menu)))
+        h.expect_eq(s.read_shortcut(os.path.join(start_menu, WEB_LINK)).get("target", "").lower(),
+                    (DEFAULT_DIR + "\\web\\index.html").lower(), "target of the browser page's shortcut")
+        uninstall(env, DEFAULT_DIR)
+        h.expect(not os.path.exists(os.path.join(start_menu, WEB_LINK)), "the shortcut removed")
 
 
 @T.case("silent install into a folder of the user's choice")

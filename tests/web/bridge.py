@@ -143,8 +143,12 @@ class Bridge:
             async for text in websocket:
                 message = json.loads(text)
                 answer = self.handle(message)
-                answer["seq"] = message["seq"]
-                await websocket.send(json.dumps(answer))
+                if "seq" in message:
+                    answer["seq"] = message["seq"]
+                    await websocket.send(json.dumps(answer))
+                elif "error" in answer:
+                    # A write the port could not take, answered by nobody: the port is lost.
+                    await self.send({"op": "gone", "id": message.get("id")})
         except websockets.ConnectionClosed:
             pass
         finally:

@@ -84,10 +84,13 @@
       this.readable = new ReadableStream({
         start: (controller) => { this.controller = controller; },
       });
+      // As Chromium's, a write is done once the bytes are handed on; a port that cannot take
+      // them is lost (the bridge says so, and the readable errors).
       this.writable = new WritableStream({
         write: async (chunk) => {
-          const written = await call({ op: 'write', id: this.id, data: toBase64(new Uint8Array(chunk)) });
-          if (written.error) throw new DOMException('The device has been lost.', 'NetworkError');
+          if (!this.controller) throw new DOMException('The device has been lost.', 'NetworkError');
+          await connect();
+          socket.send(JSON.stringify({ op: 'write', id: this.id, data: toBase64(new Uint8Array(chunk)) }));
         },
       });
     }

@@ -40,7 +40,7 @@ SETTINGS = {
     "bytes": ["7", "5", "4", "3", "2"],
     "cards": ["all", "em-hid", "mifare"],
 }
-EXIT_CODES = ["0", "1", "2", "3", "4", "130"]
+EXIT_CODES = ["0", "1", "2", "3", "4", "130", "141", "143"]
 
 
 class Failure(Exception):

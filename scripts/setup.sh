@@ -6,6 +6,7 @@ packages=(
   cmake g++ make python3
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb
+  locales
   doctest-dev
   imagemagick poppler-utils python3-pil
   nsis

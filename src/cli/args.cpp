@@ -31,6 +31,7 @@ const std::vector<CommandEntry>& Commands() {
     return commands;
 }
 
+constexpr const char kWindowsHelpSwitch[] = "/?";
 constexpr int kMaxTimeoutMs = 60000;
 constexpr int kMinTimeoutMs = 1;
 
@@ -127,6 +128,11 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             optionsEnded = true;
             continue;
         }
+        // Windows console tools answer "/?" with their help.
+        if (!optionsEnded && arg == kWindowsHelpSwitch) {
+            options->help = true;
+            continue;
+        }
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
             if (command == nullptr) {
@@ -156,15 +162,16 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             hasValue = true;
         }
         if (name == "-h") name = "--help";
-        if (name == "-V" && command == nullptr) name = "--version";
-        if (name == "--version" && command == nullptr) {
+        // As the help says, --version is an option of every command too.
+        if (name == "-V") name = "--version";
+        if (name == "--version" && !hasValue) {
             options->version = true;
             continue;
         }
 
         std::vector<std::string> valid = SharedOptions();
         if (command != nullptr) valid.insert(valid.end(), command->options.begin(), command->options.end());
-        if (command == nullptr) valid.push_back("--version");
+        valid.push_back("--version");
         if (std::find(valid.begin(), valid.end(), name) == valid.end()) {
             return parser.FailSuggesting(Msg::UsageUnknownOption, name, valid);
         }

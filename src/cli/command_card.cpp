@@ -1,7 +1,7 @@
 // card: the barcode number and cipher ID of the card at the reader, once or as cards come.
-#include <cstdio>
 #include <ctime>
 
+#include "cli/append_file.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/messages.h"
@@ -47,17 +47,25 @@ nlohmann::json CardJson(const CardForms& forms) {
             {"cipher_dotted", forms.cipherDotted}};
 }
 
-// Appends one row; the header goes first into an empty file.
-bool AppendCsv(const std::string& path, const std::string& port, const CardForms& forms) {
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) return false;
-    std::fseek(file, 0, SEEK_END);
-    if (std::ftell(file) == 0) std::fputs(kCsvHeader, file);
-    std::string row = LocalTime() + "," + port + "," + forms.barcode + "," + forms.barcodeHex + "," + forms.cipher +
-                      "," + forms.cipherDotted + "\n";
-    std::fputs(row.c_str(), file);
-    return std::fclose(file) == 0;
+// A field as RFC 4180 has it: quoted when it holds a comma, a quote or a line break, its
+// quotes doubled (a port's name may hold any of them).
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
+
+std::string CsvRow(const std::string& time, const std::string& port, const CardForms& forms) {
+    return CsvField(time) + "," + CsvField(port) + "," + CsvField(forms.barcode) + "," + CsvField(forms.barcodeHex) +
+           "," + CsvField(forms.cipher) + "," + CsvField(forms.cipherDotted) + "\n";
+}
+
+// The --csv file, open from before the first query to the end of the command.
+struct CsvOutput {
+    AppendFile file;
+    ~CsvOutput() { CloseAppendFile(&file); }
+};
 
 std::string CardBlock(int language, const CardForms& forms) {
     return Pad(WindowText(language, TextBarcode), kLabelColumn) + forms.barcode + "\n" +
@@ -68,48 +76,82 @@ std::string CardBlock(int language, const CardForms& forms) {
 
 bool SameCard(const CardIdResult& a, const CardIdResult& b) { return a.barcode == b.barcode && a.cipherId == b.cipherId; }
 
-int Fail(const Options& options, const PortOutcome& outcome) {
+// A failure of the port: with --json a document (one JSON line in a watch, with its time),
+// else a line on stderr.
+void ReportFailure(const Options& options, const PortOutcome& outcome, bool watching) {
+    std::string time = watching ? LocalTime() : std::string();
     if (options.json) {
         nlohmann::json json = ReaderJson(options.language, outcome, false);
         json["card"] = nullptr;
+        if (watching) json["time"] = time;
         WriteOut(JsonLine(json));
     } else {
-        WriteErr(outcome.port + ": " + ReasonOf(options.language, outcome) + "\n");
+        WriteErr((watching ? time + "  " : std::string()) + outcome.port + ": " + ReasonOf(options.language, outcome) +
+                 "\n");
     }
+}
+
+int Fail(const Options& options, const PortOutcome& outcome) {
+    ReportFailure(options, outcome, false);
     return ExitCodeOf(outcome.status);
 }
 
-int Watch(const Options& options, Link* link, PortOutcome outcome) {
+// The CSV file could not be opened or written: the system's reason on stderr, as a usage error
+// is told, and as a JSON document too for a program that asked for one.
+int CsvFailure(const Options& options, PortOutcome outcome, Msg what, const std::string& reason, bool watching) {
+    outcome.status = Status::IoError;
+    outcome.detail = Format(MessageText(options.language, what), options.csv, reason);
+    WriteErr("vireo4: " + outcome.detail + "\n");
+    if (options.json) ReportFailure(options, outcome, watching);
+    return ExitCodeOf(outcome.status);
+}
+
+// A port that fails ends the watch; a reader that refuses, is silent or sends noise may be
+// busy or restarting, so the watch goes on and says so once, until the reader answers again.
+bool EndsWatch(Status status) { return status == Status::IoError || status == Status::PortError; }
+
+int Watch(const Options& options, Link* link, PortOutcome outcome, CsvOutput* csv) {
     if (!options.json) WriteErr(std::string(MessageText(options.language, Msg::WatchHint)) + "\n");
     CardIdResult last{};
     bool holding = false;
-    while (!InterruptFlag().load()) {
+    Status reported = Status::Ok;
+    while (!InterruptFlag().load() && !OutputGone() && OutputFaultOf() == OutputFault::None) {
         CardIdResult card{};
         Status status = QueryCard(link, outcome.before.family, &card);
-        if (status == Status::IoError) {
-            outcome.status = status;
-            return Fail(options, outcome);
+        if (status == Status::Interrupted) break;
+        if (status != Status::Ok) {
+            // Whether the card was taken away meanwhile is unknown: the one held stays held.
+            if (status != reported) {
+                outcome.status = status;
+                ReportFailure(options, outcome, true);
+                reported = status;
+            }
+            if (EndsWatch(status)) return ExitCodeOf(status);
+            SleepUnlessInterrupted(kWatchIntervalMs);
+            continue;
         }
-        bool present = status == Status::Ok && (card.barcode != 0 || card.cipherId != 0);
+        reported = Status::Ok;
+        bool present = card.barcode != 0 || card.cipherId != 0;
         if (present && !(holding && SameCard(card, last))) {
             CardForms forms = FormsOf(card);
+            std::string time = LocalTime();
             if (options.json) {
-                nlohmann::json line = {{"time", LocalTime()}, {"port", outcome.port}, {"card", CardJson(forms)}};
-                WriteOut(JsonLine(line));
+                WriteOut(JsonLine({{"time", time}, {"port", outcome.port}, {"card", CardJson(forms)}, {"ok", true},
+                                   {"status", StatusWord(Status::Ok)}}));
             } else {
-                WriteOut(LocalTime() + "  " + forms.barcode + "  " + forms.barcodeHex + "  " + forms.cipher + "  " +
+                WriteOut(time + "  " + forms.barcode + "  " + forms.barcodeHex + "  " + forms.cipher + "  " +
                          forms.cipherDotted + "\n");
             }
-            if (!options.csv.empty() && !AppendCsv(options.csv, outcome.port, forms)) {
-                WriteErr(Format(MessageText(options.language, Msg::CsvCannotOpen), options.csv) + "\n");
-                return kExitPortError;
+            std::string reason;
+            if (!options.csv.empty() && !AppendToFile(&csv->file, CsvRow(time, outcome.port, forms), &reason)) {
+                return CsvFailure(options, outcome, Msg::CsvCannotWrite, reason, true);
             }
         }
         holding = present;
         last = card;
         SleepUnlessInterrupted(kWatchIntervalMs);
     }
-    return kExitOk;  // Ctrl-C is how a watch ends
+    return kExitInterrupted;  // Ctrl-C (or a closed output, which Finish tells apart)
 }
 
 }  // namespace
@@ -118,8 +160,16 @@ int RunCard(const Options& options) {
     PortTarget target;
     std::string error;
     if (!SinglePort(options, &target, &error)) return UsageFailure(options, error);
+    PortOutcome outcome;
+    outcome.port = target.path;
+    // The file is ready before the reader is asked, so a wrong path costs no card.
+    CsvOutput csv;
+    std::string reason;
+    if (!options.csv.empty() && !OpenAppendFile(&csv.file, options.csv, kCsvHeader, &reason)) {
+        return CsvFailure(options, outcome, Msg::CsvCannotOpen, reason, false);
+    }
     Link link;
-    PortOutcome outcome = OpenAndIdentify(target, options, &link);
+    outcome = OpenAndIdentify(target, options, &link);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
     if (!CardQuerySupported(outcome.before.firmwareVersion)) {
         CloseLink(&link);
@@ -127,7 +177,7 @@ int RunCard(const Options& options) {
         return Fail(options, outcome);
     }
     if (options.watch) {
-        int code = Watch(options, &link, outcome);
+        int code = Watch(options, &link, outcome, &csv);
         CloseLink(&link);
         return code;
     }
@@ -136,16 +186,15 @@ int RunCard(const Options& options) {
     CloseLink(&link);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
     CardForms forms = FormsOf(card);
-    if (!options.csv.empty() && !AppendCsv(options.csv, outcome.port, forms)) {
-        WriteErr(Format(MessageText(options.language, Msg::CsvCannotOpen), options.csv) + "\n");
-        return kExitPortError;
+    if (!options.csv.empty() && !AppendToFile(&csv.file, CsvRow(LocalTime(), outcome.port, forms), &reason)) {
+        return CsvFailure(options, outcome, Msg::CsvCannotWrite, reason, false);
     }
     if (options.json) {
         nlohmann::json json = ReaderJson(options.language, outcome, false);
         json["card"] = CardJson(forms);
         WriteOut(JsonLine(json));
     } else {
-        WriteOut(outcome.port + ": " + ModelName(outcome.before) + " " + outcome.before.firmware + "\n" +
+        WriteOut(outcome.port + ": " + ModelText(options.language, outcome.before) + " " + outcome.before.firmware + "\n" +
                  CardBlock(options.language, forms));
     }
     return kExitOk;

@@ -12,8 +12,7 @@
 namespace {
 
 constexpr std::size_t kPortColumn = 14;
-constexpr std::size_t kModelColumn = 19;
-constexpr std::size_t kFirmwareColumn = 9;
+constexpr std::size_t kColumnGap = 2;
 constexpr std::size_t kSettingColumn = 11;
 
 bool IsReader(const PortOutcome& outcome) {
@@ -108,7 +107,7 @@ int RunPorts(const Options& options) {
 int RunFind(const Options& options) {
     std::vector<PortOutcome> unmatched;
     std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
-    std::vector<PortOutcome> outcomes = RunOnEach(targets, [&](const PortTarget& target) {
+    std::vector<PortOutcome> outcomes = RunOnEach(options.language, targets, [&](const PortTarget& target) {
         Link link;
         PortOutcome outcome = OpenAndIdentify(target, options, &link);
         CloseLink(&link);
@@ -137,17 +136,23 @@ int RunFind(const Options& options) {
     } else {
         std::string text;
         if (!readers.empty()) {
+            // Columns as wide as their texts in the user's language; one line per reader.
+            const std::string firmwareHeader = MessageText(options.language, Msg::HeaderFirmware);
             std::size_t portWidth = kPortColumn;
-            for (const PortOutcome& reader : readers) portWidth = std::max(portWidth, DisplayWidth(reader.port) + 2);
+            std::size_t modelWidth = DisplayWidth(MessageText(options.language, Msg::HeaderModel)) + kColumnGap;
+            for (const PortOutcome& reader : readers) {
+                portWidth = std::max(portWidth, DisplayWidth(reader.port) + kColumnGap);
+                modelWidth = std::max(modelWidth, DisplayWidth(ModelText(options.language, reader.before)) + kColumnGap);
+            }
+            const std::size_t firmwareWidth = DisplayWidth(firmwareHeader) + kColumnGap;
             text += Pad(MessageText(options.language, Msg::HeaderPort), portWidth) +
-                    Pad(MessageText(options.language, Msg::HeaderModel), kModelColumn) +
-                    Pad(MessageText(options.language, Msg::HeaderFirmware), kFirmwareColumn + 1) +
+                    Pad(MessageText(options.language, Msg::HeaderModel), modelWidth) + Pad(firmwareHeader, firmwareWidth) +
                     MessageText(options.language, Msg::HeaderSettings) + "\n";
             for (const PortOutcome& reader : readers) {
                 std::string settings = reader.status == Status::Ok ? SettingsLine(reader.before)
                                                                    : "(" + ReasonOf(options.language, reader) + ")";
-                text += Pad(reader.port, portWidth) + Pad(ModelName(reader.before), kModelColumn) +
-                        Pad(reader.before.firmware, kFirmwareColumn + 1) + settings + "\n";
+                text += Pad(reader.port, portWidth) + Pad(ModelText(options.language, reader.before), modelWidth) +
+                        Pad(reader.before.firmware, firmwareWidth) + settings + "\n";
             }
         }
         WriteOut(text);
@@ -177,12 +182,12 @@ int RunRead(const Options& options) {
     } else if (options.raw) {
         WriteOut(reader.chars + "\n");
     } else if (options.profileOut) {
-        std::string text = "# " + outcome.port + ": " + ModelName(reader) + ", " + reader.firmware + "\n";
+        std::string text = "# " + outcome.port + ": " + ModelText(options.language, reader) + ", " + reader.firmware + "\n";
         text += std::string("[") + ProfileSectionName(reader.family) + "]\n";
         for (const auto& named : NamedSettings(reader)) text += named.first + " = " + named.second + "\n";
         WriteOut(text);
     } else {
-        std::string text = outcome.port + ": " + ModelName(reader) + " " + reader.firmware + "\n";
+        std::string text = outcome.port + ": " + ModelText(options.language, reader) + " " + reader.firmware + "\n";
         for (const auto& named : NamedSettings(reader)) text += "  " + Pad(named.first, kSettingColumn) + named.second + "\n";
         WriteOut(text);
     }

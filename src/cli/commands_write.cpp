@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::size_t kPortColumn = 14;
 constexpr std::size_t kModelColumn = 8;
+constexpr std::size_t kColumnGap = 2;
 constexpr std::size_t kChangeIndent = 6;
 constexpr std::size_t kNameColumn = 12;
 constexpr const char kArrow[] = " \xE2\x86\x92 ";  // " → "
@@ -73,15 +74,28 @@ std::string ResultText(int language, const PortOutcome& outcome) {
     return MessageText(language, Msg::Unchanged);
 }
 
-// One block per reader: port, model, firmware, result, then each change before -> after.
-std::string OutcomeBlock(int language, const PortOutcome& outcome, std::size_t portWidth) {
+std::string ModelOf(int language, const Reader& reader) { return reader.Known() ? ModelText(language, reader) : "-"; }
+
+// One block per reader: port, model, firmware, result, then each change before -> after. A
+// result too long for its row wraps under itself; a failure's reason then starts a line of its
+// own, so that it reads as one text.
+std::string OutcomeBlock(int language, const PortOutcome& outcome, std::size_t portWidth, std::size_t modelWidth) {
     const Reader& reader = outcome.before;
-    std::string model = reader.Known() ? ModelName(reader) : "-";
     std::string firmware = reader.Known() ? reader.firmware : "-";
-    std::string text = Pad(outcome.port, portWidth) + Pad(model, kModelColumn) + Pad(firmware, kModelColumn) +
-                       ResultText(language, outcome) + "\n";
+    const std::string lead = Pad(outcome.port, portWidth) + Pad(ModelOf(language, reader), modelWidth) +
+                             Pad(firmware, kModelColumn);
+    const std::string result = ResultText(language, outcome);
+    std::string text;
+    if (outcome.status != Status::Ok && DisplayWidth(lead + result) > kTextWidth) {
+        const std::string reasonLead(kChangeIndent, ' ');
+        text = lead + MessageText(language, Msg::Failed) + ":\n" +
+               Wrap(reasonLead, ReasonOf(language, outcome), kChangeIndent, kTextWidth);
+    } else {
+        text = Wrap(lead, result, DisplayWidth(lead), kTextWidth);
+    }
     for (const Change& change : outcome.changes) {
-        text += std::string(kChangeIndent, ' ') + Pad(change.name, kNameColumn) + change.before + kArrow + change.after + "\n";
+        const std::string changeLead = std::string(kChangeIndent, ' ') + Pad(change.name, kNameColumn);
+        text += Wrap(changeLead, change.before + kArrow + change.after, DisplayWidth(changeLead), kTextWidth);
     }
     return text;
 }
@@ -149,7 +163,7 @@ std::string ProfileErrorText(int language, const ProfileError& error) {
 constexpr long kLargestProfile = 1 << 20;
 
 bool ReadWholeFile(const std::string& path, std::string* text) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenFile(path, "rb");
     if (file == nullptr) return false;
     char chunk[4096];
     std::size_t got = 0;
@@ -161,9 +175,13 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 
 std::string Report(const Options& options, const std::vector<PortOutcome>& outcomes) {
     std::size_t portWidth = kPortColumn;
-    for (const PortOutcome& outcome : outcomes) portWidth = std::max(portWidth, DisplayWidth(outcome.port) + 2);
+    std::size_t modelWidth = kModelColumn;
+    for (const PortOutcome& outcome : outcomes) {
+        portWidth = std::max(portWidth, DisplayWidth(outcome.port) + kColumnGap);
+        modelWidth = std::max(modelWidth, DisplayWidth(ModelOf(options.language, outcome.before)) + kColumnGap);
+    }
     std::string text;
-    for (const PortOutcome& outcome : outcomes) text += OutcomeBlock(options.language, outcome, portWidth);
+    for (const PortOutcome& outcome : outcomes) text += OutcomeBlock(options.language, outcome, portWidth, modelWidth);
     return text;
 }
 
@@ -217,7 +235,7 @@ int RunApply(const Options& options) {
 
     std::vector<PortOutcome> unmatched;
     std::vector<PortTarget> targets = ResolvePorts(options.language, options.ports, &unmatched);
-    std::vector<PortOutcome> outcomes = RunOnEach(targets, [&](const PortTarget& target) {
+    std::vector<PortOutcome> outcomes = RunOnEach(options.language, targets, [&](const PortTarget& target) {
         Link link;
         PortOutcome outcome = OpenAndIdentify(target, options, &link);
         if (outcome.status != Status::Ok) return outcome;
@@ -240,7 +258,8 @@ int RunApply(const Options& options) {
     std::vector<PortOutcome> rows;
     for (const PortOutcome& outcome : outcomes) {
         bool silent = outcome.status == Status::NoAnswer || outcome.status == Status::Refused ||
-                      outcome.status == Status::Garbage || outcome.status == Status::PortNotFound;
+                      outcome.status == Status::Garbage || outcome.status == Status::PortNotFound ||
+                      outcome.status == Status::NotSerial;
         if (outcome.before.Known() || outcome.explicitlyNamed || !silent) rows.push_back(outcome);
     }
     bool anyReader = false;

@@ -1,3 +1,4 @@
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -13,19 +14,35 @@
 namespace {
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_signal{0};
+// The first failed write of stdout and of stderr, as its errno (0: none).
+std::atomic<int> g_outputError[2] = {{0}, {0}};
 
 constexpr int kSleepSliceMs = 20;
+constexpr int kSignalExitBase = 128;
 
-void OnSignal(int) { g_interrupted.store(true); }
+void OnSignal(int number) {
+    g_signal.store(number);
+    g_interrupted.store(true);
+}
+
+std::atomic<int>& ErrorOf(int fd) { return g_outputError[fd == STDERR_FILENO ? 1 : 0]; }
+
+void NoteFailure(int fd, int code) {
+    int none = 0;
+    ErrorOf(fd).compare_exchange_strong(none, code);
+}
 
 void WriteAll(int fd, const std::string& text) {
+    if (ErrorOf(fd).load() != 0) return;
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
         ssize_t written = write(fd, data, left);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return;  // a closed pipe (| head): nothing more to say
+            NoteFailure(fd, errno);
+            return;
         }
         data += written;
         left -= static_cast<std::size_t>(written);
@@ -34,19 +51,68 @@ void WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
+int main(int argc, char** argv) { return Vireo4Main(argc, argv); }
+
 void WriteOut(const std::string& utf8) { WriteAll(STDOUT_FILENO, utf8); }
 void WriteErr(const std::string& utf8) { WriteAll(STDERR_FILENO, utf8); }
+
+// The terminal and every file take UTF-8 here.
+void SetJsonOutput(bool) {}
+
+std::FILE* OpenFile(const std::string& utf8Path, const char* mode) { return std::fopen(utf8Path.c_str(), mode); }
+
+OutputFault OutputFaultOf() {
+    OutputFault fault = OutputFault::None;
+    for (const std::atomic<int>& error : g_outputError) {
+        int code = error.load();
+        if (code != 0 && code != EPIPE) return OutputFault::Failed;
+        if (code == EPIPE) fault = OutputFault::Closed;
+    }
+    return fault;
+}
+
+std::string OutputFaultReason() {
+    for (const std::atomic<int>& error : g_outputError) {
+        int code = error.load();
+        if (code != 0 && code != EPIPE) return SystemErrorText(static_cast<unsigned long>(code));
+    }
+    return SystemErrorText(EPIPE);
+}
+
+std::string SystemErrorText(unsigned long code) {
+    char text[256];
+    // The GNU strerror_r gives its text back, perhaps not in the buffer; thread-safe either way.
+    return strerror_r(static_cast<int>(code), text, sizeof text);
+}
+
+bool OutputGone() {
+    // The writing end of a pipe whose reader has closed it polls as an error (a socket: hang-up).
+    pollfd entry{STDOUT_FILENO, 0, 0};
+    if (poll(&entry, 1, 0) <= 0 || (entry.revents & (POLLERR | POLLHUP)) == 0) return false;
+    NoteFailure(STDOUT_FILENO, EPIPE);
+    return true;
+}
 
 void InstallInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal ignored on entry stays ignored (nohup, a background job of a script).
+        struct sigaction inherited {};
+        if (sigaction(number, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
+        sigaction(number, &action, nullptr);
+    }
+    // A closed pipe is seen as EPIPE, so the ports are still given back before the exit.
     signal(SIGPIPE, SIG_IGN);
 }
 
 const std::atomic<bool>& InterruptFlag() { return g_interrupted; }
+
+int InterruptedExitCode() {
+    int number = g_signal.load();
+    return kSignalExitBase + (number != 0 ? number : SIGINT);
+}
 
 int LanguageFromLocale() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {

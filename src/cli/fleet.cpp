@@ -1,6 +1,7 @@
 #include "cli/fleet.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 #ifdef _WIN32
@@ -9,9 +10,11 @@
 #include <glob.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #endif
 
 #include "cli/messages.h"
+#include "core/port_names.h"
 #include "port/port_list.h"
 
 namespace {
@@ -35,14 +38,18 @@ bool Matches(const char* pattern, const char* text) {
 std::vector<std::string> Expand(const std::string& pattern, const std::vector<PortInfo>& known) {
     std::vector<std::string> paths;
     for (const PortInfo& port : known) {
-        if (Matches(Upper(pattern).c_str(), Upper(port.name).c_str())) paths.push_back(port.path);
+        if (Matches(Upper(pattern).c_str(), Upper(port.name).c_str())) paths.push_back(CanonicalPortName(port.path));
     }
     return paths;
 }
 
-std::string PathOf(const std::string& name) { return name; }
+// "com3", "\\.\COM3" and "COM3:" are COM3: one port, probed once.
+std::string PathOf(const std::string& name) { return CanonicalPortName(name); }
 
-bool SamePort(const std::string& path, const PortInfo& port) { return Upper(path) == Upper(port.path); }
+bool SamePort(const std::string& path, const PortInfo& port) { return path == CanonicalPortName(port.path); }
+
+// Paths are already in their one spelling (PathOf, Expand).
+std::string PortIdentity(const std::string& path) { return path; }
 #else
 std::vector<std::string> Expand(const std::string& pattern, const std::vector<PortInfo>&) {
     std::vector<std::string> paths;
@@ -63,6 +70,15 @@ std::string RealPath(const std::string& path) {
 }
 
 bool SamePort(const std::string& path, const PortInfo& port) { return RealPath(path) == RealPath(port.path); }
+
+// One device under any name (a udev link, its target, a glob's match): its device number.
+// A name that does not exist stays itself, to be reported under that name.
+std::string PortIdentity(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return "name " + path;
+    if (S_ISCHR(info.st_mode)) return "device " + std::to_string(info.st_rdev);
+    return "file " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+}
 #endif
 
 bool IsUsbReaderPort(const std::string& path, const std::vector<PortInfo>& known) {
@@ -82,10 +98,16 @@ std::vector<PortTarget> ResolvePorts(int language, const std::vector<std::string
         for (const PortInfo& port : known) targets.push_back(PortTarget{port.path, port.isUsbReader, false});
         return targets;
     }
+    // A port named twice is probed once, under the name it was first given.
+    std::vector<std::string> identities;
     auto add = [&](const std::string& path, bool named) {
-        for (const PortTarget& target : targets) {
-            if (target.path == path) return;
+        std::string identity = PortIdentity(path);
+        for (std::size_t k = 0; k < targets.size(); ++k) {
+            if (identities[k] != identity) continue;
+            targets[k].named = targets[k].named || named;
+            return;
         }
+        identities.push_back(identity);
         targets.push_back(PortTarget{path, IsUsbReaderPort(path, known), named});
     };
     for (const std::string& name : names) {
@@ -107,21 +129,29 @@ std::vector<PortTarget> ResolvePorts(int language, const std::vector<std::string
     return targets;
 }
 
-std::vector<PortOutcome> RunOnEach(const std::vector<PortTarget>& targets,
+std::vector<PortOutcome> RunOnEach(int language, const std::vector<PortTarget>& targets,
                                    const std::function<PortOutcome(const PortTarget&)>& work) {
     std::vector<PortOutcome> outcomes(targets.size());
     std::vector<std::thread> threads;
     threads.reserve(targets.size());
     for (std::size_t k = 0; k < targets.size(); ++k) {
-        threads.emplace_back([&, k] {
-            try {
-                outcomes[k] = work(targets[k]);
-            } catch (...) {
-                outcomes[k].status = Status::PortError;
-            }
-            outcomes[k].port = targets[k].path;
-            outcomes[k].explicitlyNamed = targets[k].named;
-        });
+        outcomes[k].port = targets[k].path;
+        outcomes[k].explicitlyNamed = targets[k].named;
+        try {
+            threads.emplace_back([&, k] {
+                try {
+                    outcomes[k] = work(targets[k]);
+                } catch (...) {
+                    outcomes[k].status = Status::PortError;
+                }
+                outcomes[k].port = targets[k].path;
+                outcomes[k].explicitlyNamed = targets[k].named;
+            });
+        } catch (const std::system_error& failure) {
+            // A process or thread limit: this port goes unprobed, the others run on.
+            outcomes[k].status = Status::PortError;
+            outcomes[k].detail = Format(MessageText(language, Msg::ThreadFailed), failure.code().message());
+        }
     }
     for (std::thread& thread : threads) thread.join();
     return outcomes;

@@ -14,10 +14,12 @@ struct PortTarget {
 };
 
 // Names as given (paths, "COM3", "ttyUSB0", globs); none means every port of the system.
-// A glob or name that matches nothing becomes a PortNotFound outcome in *unmatched.
+// A glob or name that matches nothing becomes a PortNotFound outcome in *unmatched. A port
+// named twice (a link and its target, a glob and a name) is one target.
 std::vector<PortTarget> ResolvePorts(int language, const std::vector<std::string>& names,
                                      std::vector<PortOutcome>* unmatched);
 
-// Runs work for every target at the same time and returns the outcomes in target order.
-std::vector<PortOutcome> RunOnEach(const std::vector<PortTarget>& targets,
+// Runs work for every target at the same time and returns the outcomes in target order. A
+// target whose thread cannot be started (a process limit) is a PortError of its own.
+std::vector<PortOutcome> RunOnEach(int language, const std::vector<PortTarget>& targets,
                                    const std::function<PortOutcome(const PortTarget&)>& work);

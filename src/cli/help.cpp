@@ -10,6 +10,30 @@
 
 namespace {
 
+// Help texts are written one logical line per '\n' and fitted to the terminal by FitLines: a
+// long line wraps, its continuation indented under its description (after a gap of two blanks)
+// or under its first word. {PORT}, {GLOB} and {PORTS} stand for the platform's own examples.
+// Below 80 columns, since a console 80 wide wraps a full line by itself.
+constexpr std::size_t kHelpWidth = 79;
+constexpr std::size_t kSettingNameColumn = 12;
+
+#ifdef _WIN32
+constexpr const char kExamplePort[] = "COM3";
+constexpr const char kExampleGlob[] = "\"COM*\"";
+constexpr const char kPortsEn[] =
+    "PORT is a port name: COM3 (also com3, \\\\.\\COM3 or COM3:), or a pattern in double quotes: "
+    "\"COM*\".\n";
+constexpr const char kPortsRu[] =
+    "ПОРТ: имя порта COM3 (или com3, \\\\.\\COM3, COM3:) или шаблон в двойных кавычках: \"COM*\".\n";
+#else
+constexpr const char kExamplePort[] = "/dev/ttyUSB0";
+constexpr const char kExampleGlob[] = "'/dev/ttyUSB*'";
+constexpr const char kPortsEn[] =
+    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n";
+constexpr const char kPortsRu[] =
+    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n";
+#endif
+
 // The overview in two halves; between them the settings and firmware rules, generated from
 // the core's tables so that the help never lists a name or a rule the tool does not know.
 constexpr const char kOverviewEn[] =
@@ -17,61 +41,155 @@ constexpr const char kOverviewEn[] =
     "Configures Vireo-4 card readers (KRU, KRM, USB) from the command line.\n"
     "\n"
     "Commands:\n"
-    "  ports                        list the serial ports, the USB reader marked\n"
-    "  find [PORT...]               probe ports (all when none given) for readers, in parallel\n"
-    "  read PORT                    print a reader's settings by name\n"
-    "  write PORT NAME=VALUE...     change settings, verified by reading back\n"
-    "  apply PROFILE [PORT...]      apply a profile file to every reader found\n"
-    "  card PORT                    read the card's barcode number and cipher ID\n"
+    "  ports                       list the serial ports, the USB reader marked\n"
+    "  find [PORT...]              ask the ports for readers (all when none given)\n"
+    "  read PORT                   print a reader's settings by name\n"
+    "  write PORT NAME=VALUE...    change settings, verified by reading back\n"
+    "  apply PROFILE [PORT...]     apply a profile file to every reader found\n"
+    "  card PORT                   read the card's barcode number and cipher ID\n"
     "\n"
     "Options of every command:\n"
     "  --json          one JSON document (JSON lines with card --watch)\n"
     "  --timeout MS    reply deadline in milliseconds (default 700)\n"
     "  --lang ru|en    language of messages (default: from the locale)\n"
-    "  --help          help of a command: vireo4 COMMAND --help\n"
+    "  --help, /?      help of a command: vireo4 COMMAND --help\n"
     "  --version       the version\n"
     "\n"
-    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0), a Windows name (COM3) or a glob\n"
-    "(quoted: '/dev/ttyUSB*').\n"
+    "{PORTS}"
     "\n";
 
 constexpr const char kExitCodesEn[] =
     "\n"
-    "Exit codes: 0 success, 1 usage error, 2 no reader or port not found, 3 refused or\n"
-    "verification mismatch, 4 port or I/O error, 130 interrupted (Ctrl-C). With several\n"
-    "readers the worst one counts.\n";
+    "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a serial port, "
+    "3 refused or verification mismatch, 4 port busy, port, I/O or output error, 130 interrupted "
+    "(Ctrl-C; SIGTERM 143), 141 output closed (| head). With several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
     "Настройка считывателей Vireo-4 (KRU, KRM, USB) из командной строки.\n"
     "\n"
     "Команды:\n"
-    "  ports                        список последовательных портов, считыватель USB отмечен\n"
-    "  find [ПОРТ...]               поиск считывателей на портах (на всех, если не указаны)\n"
-    "  read ПОРТ                    настройки считывателя по именам\n"
-    "  write ПОРТ ИМЯ=ЗНАЧЕНИЕ...   изменить настройки и проверить их чтением\n"
-    "  apply ПРОФИЛЬ [ПОРТ...]      применить файл профиля ко всем найденным считывателям\n"
-    "  card ПОРТ                    штрих-код и ID шифра карты\n"
+    "  ports                       список портов, USB-считыватель отмечен\n"
+    "  find [ПОРТ...]              найти считыватели (по умолчанию на всех портах)\n"
+    "  read ПОРТ                   настройки считывателя по именам\n"
+    "  write ПОРТ ИМЯ=ЗНАЧЕНИЕ...  изменить настройки и проверить их чтением\n"
+    "  apply ПРОФИЛЬ [ПОРТ...]     применить профиль ко всем найденным считывателям\n"
+    "  card ПОРТ                   штрих-код и ID шифра карты\n"
     "\n"
     "Параметры любой команды:\n"
     "  --json          один документ JSON (строки JSON для card --watch)\n"
     "  --timeout МС    срок ответа в миллисекундах (по умолчанию 700)\n"
     "  --lang ru|en    язык сообщений (по умолчанию по локали)\n"
-    "  --help          справка по команде: vireo4 КОМАНДА --help\n"
+    "  --help, /?      справка по команде: vireo4 КОМАНДА --help\n"
     "  --version       версия\n"
     "\n"
-    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0), имя Windows (COM3) или шаблон\n"
-    "(в кавычках: '/dev/ttyUSB*').\n"
+    "{PORTS}"
     "\n";
 
 constexpr const char kExitCodesRu[] =
     "\n"
-    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта, 3 отказ или\n"
-    "несовпадение при проверке, 4 ошибка порта или ввода-вывода, 130 прервано (Ctrl-C).\n"
-    "При нескольких считывателях учитывается худший результат.\n";
+    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не "
+    "последовательный порт, 3 отказ или несовпадение при проверке, 4 порт занят, ошибка порта, "
+    "ввода-вывода или вывода результата, 130 прервано (Ctrl-C; SIGTERM 143), 141 вывод закрыт "
+    "(| head). При нескольких считывателях учитывается худший результат.\n";
 
-constexpr std::size_t kHelpWidth = 80;
-constexpr std::size_t kSettingNameColumn = 12;
+struct CommandHelp {
+    Command command;
+    const char* english;
+    const char* russian;
+};
+
+constexpr CommandHelp kCommandHelp[] = {
+    {Command::Ports,
+     "Usage: vireo4 ports [--json]\n"
+     "Lists every serial port with its USB identity (VID:PID and serial number) where it has one; "
+     "the Vireo-4-USB reader (2E3C:5750) is marked. Exit 2 when there is no port.\n",
+     "Использование: vireo4 ports [--json]\n"
+     "Список всех последовательных портов с их USB-данными (VID:PID и серийный номер), если они "
+     "есть; считыватель Vireo-4-USB (2E3C:5750) отмечен. Код 2, если портов нет.\n"},
+    {Command::Find,
+     "Usage: vireo4 find [PORT...] [--json] [--timeout MS]\n"
+     "Asks the named ports (names, patterns), or every port when none is named, all at once, and "
+     "prints one line per reader: port, model, firmware and the values of its settings (in the order "
+     "\"vireo4 read\" names them). A silent port costs one "
+     "reply deadline in all. Exit 2 when no reader answers.\n"
+     "Example: vireo4 find {GLOB}\n",
+     "Использование: vireo4 find [ПОРТ...] [--json] [--timeout МС]\n"
+     "Опрашивает одновременно указанные порты (имена, шаблоны) или все порты и печатает по строке "
+     "на считыватель: порт, модель, прошивка и значения настроек (в порядке \"vireo4 read\"). "
+     "Молчащий порт стоит один срок ответа. "
+     "Код 2, если ни один считыватель не ответил.\n"
+     "Пример: vireo4 find {GLOB}\n"},
+    {Command::Read,
+     "Usage: vireo4 read PORT [--raw | --profile] [--json] [--timeout MS]\n"
+     "Prints the reader's settings by name. --raw prints the setting characters as the reader "
+     "keeps them; --profile prints a profile file for \"vireo4 apply\".\n"
+     "Example: vireo4 read {PORT} --profile > site.ini\n",
+     "Использование: vireo4 read ПОРТ [--raw | --profile] [--json] [--timeout МС]\n"
+     "Печатает настройки считывателя по именам. --raw печатает символы настроек, как их хранит "
+     "считыватель; --profile печатает файл профиля для \"vireo4 apply\".\n"
+     "Пример: vireo4 read {PORT} --profile > site.ini\n"},
+    {Command::Write,
+     "Usage: vireo4 write PORT NAME=VALUE... [--dry-run] [--json] [--timeout MS]\n"
+     "       vireo4 write PORT --raw CHARS\n"
+     "Checks names, values and the firmware rules before anything is sent, writes, reads back and "
+     "reports what changed. A reader that already holds the settings is not written.\n"
+     "Example: vireo4 write {PORT} interface=wiegand-26 standby=static\n",
+     "Использование: vireo4 write ПОРТ ИМЯ=ЗНАЧЕНИЕ... [--dry-run] [--json]\n"
+     "                     [--timeout МС]\n"
+     "               vireo4 write ПОРТ --raw СИМВОЛЫ\n"
+     "Проверяет имена, значения и правила прошивки до отправки, записывает, считывает обратно и "
+     "сообщает, что изменилось. Считыватель с теми же настройками не перезаписывается.\n"
+     "Пример: vireo4 write {PORT} interface=wiegand-26 standby=static\n"},
+    {Command::Apply,
+     "Usage: vireo4 apply PROFILE [PORT...] [--dry-run] [--json] [--timeout MS]\n"
+     "Applies a profile to every reader found (or on the named ports) in parallel, each verified "
+     "by reading back, and prints a table per reader (before -> after, or why not). A profile is "
+     "an INI file (\"vireo4 read PORT --profile\" prints one), saved as UTF-8 or UTF-16:\n"
+     "  [kru-krm]\n  interface = wiegand-26\n  [usb]\n  format = touch-memory\n"
+     "A syntax error is reported as FILE:LINE: message and nothing is written anywhere. --dry-run "
+     "shows what would change and writes nothing. Ctrl-C stops, prints the partial table and "
+     "exits with 130.\n",
+     "Использование: vireo4 apply ПРОФИЛЬ [ПОРТ...] [--dry-run] [--json]\n"
+     "                     [--timeout МС]\n"
+     "Применяет профиль ко всем найденным считывателям (или на указанных портах) параллельно, "
+     "проверяет каждый чтением и печатает таблицу (было -> стало, или почему нет). Профиль — "
+     "файл INI (\"vireo4 read ПОРТ --profile\" печатает его) в UTF-8 или UTF-16:\n"
+     "  [kru-krm]\n  interface = wiegand-26\n  [usb]\n  format = touch-memory\n"
+     "Синтаксическая ошибка выводится как ФАЙЛ:СТРОКА: сообщение, и ничего не записывается. "
+     "--dry-run показывает изменения без записи. Ctrl-C останавливает, печатает частичную "
+     "таблицу, код 130.\n"},
+    {Command::Card,
+     "Usage: vireo4 card PORT [--watch] [--csv FILE] [--json] [--timeout MS]\n"
+     "Prints the card's barcode number and cipher ID in decimal, hexadecimal and dotted form.\n"
+     "--watch keeps asking and prints each new card once (a card is new again after it was taken "
+     "away). A reader that is silent, refuses or sends noise is reported once and asked on; a port "
+     "that fails (unplugged) ends the watch, exit 4. Ctrl-C ends it (exit 130), as does closing its "
+     "output (| head -1). --csv FILE appends each card to a CSV file, created with its header before "
+     "the reader is asked; several watches may share one file.\n"
+     "Example: vireo4 card {PORT} --watch --csv cards.csv\n",
+     "Использование: vireo4 card ПОРТ [--watch] [--csv ФАЙЛ] [--json] [--timeout МС]\n"
+     "Печатает штрих-код и ID шифра карты в десятичном, шестнадцатеричном и точечном виде.\n"
+     "--watch опрашивает непрерывно и печатает каждую новую карту один раз (карта снова новая, "
+     "когда её убрали). О молчащем, отказывающем или шумящем считывателе сообщается один раз, опрос "
+     "продолжается; сбой порта (отключение) завершает опрос с кодом 4. Ctrl-C завершает его "
+     "(код 130), как и закрытие вывода (| head -1). --csv ФАЙЛ дописывает каждую карту в файл CSV, "
+     "созданный с заголовком до опроса; один файл могут вести несколько опросов.\n"
+     "Пример: vireo4 card {PORT} --watch --csv cards.csv\n"},
+};
+
+std::string Replace(std::string text, const std::string& marker, const std::string& value) {
+    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size()))
+        text.replace(at, marker.size(), value);
+    return text;
+}
+
+// The platform's examples in place of their markers.
+std::string WithExamples(int language, const std::string& text) {
+    std::string out = Replace(text, "{PORTS}", language == kRussian ? kPortsRu : kPortsEn);
+    out = Replace(out, "{PORT}", kExamplePort);
+    return Replace(out, "{GLOB}", kExampleGlob);
+}
 
 // "name=value" of a family's setting.
 std::string Assignment(int family, std::size_t setting, int value) {
@@ -119,108 +237,47 @@ std::string RulesParagraph(int language) {
                            Assignment(rule.family, rule.conditionSetting, rule.conditionValue), Label(rule.aboveFirmware));
         }
     }
-    return WrapText(text + ".", kHelpWidth);
+    return text + ".\n";
 }
 
-struct CommandHelp {
-    Command command;
-    const char* english;
-    const char* russian;
-};
-
-constexpr CommandHelp kCommandHelp[] = {
-    {Command::Ports,
-     "Usage: vireo4 ports [--json]\n"
-     "Lists every serial port with its USB identity (VID:PID and serial number) where it has\n"
-     "one; the Vireo-4-USB reader (2E3C:5750) is marked. Exit 2 when there is no port.\n",
-     "Использование: vireo4 ports [--json]\n"
-     "Список всех последовательных портов с их USB-данными (VID:PID и серийный номер), если\n"
-     "они есть; считыватель Vireo-4-USB (2E3C:5750) отмечен. Код 2, если портов нет.\n"},
-    {Command::Find,
-     "Usage: vireo4 find [PORT...] [--json] [--timeout MS]\n"
-     "Probes the named ports (paths, COMn, globs), or every port when none is named, all at\n"
-     "once, and prints one line per reader: port, model, firmware, settings by name. A silent\n"
-     "port costs one reply deadline in all. Exit 2 when no reader answers.\n",
-     "Использование: vireo4 find [ПОРТ...] [--json] [--timeout МС]\n"
-     "Опрашивает одновременно указанные порты (пути, COMn, шаблоны) или все порты и печатает\n"
-     "по строке на считыватель: порт, модель, прошивка, настройки. Молчащий порт стоит один\n"
-     "срок ответа. Код 2, если ни один считыватель не ответил.\n"},
-    {Command::Read,
-     "Usage: vireo4 read PORT [--raw | --profile] [--json] [--timeout MS]\n"
-     "Prints the reader's settings by name. --raw prints the setting characters as the reader\n"
-     "keeps them; --profile prints a profile file for 'vireo4 apply'.\n",
-     "Использование: vireo4 read ПОРТ [--raw | --profile] [--json] [--timeout МС]\n"
-     "Печатает настройки считывателя по именам. --raw печатает символы настроек, как их хранит\n"
-     "считыватель; --profile печатает файл профиля для 'vireo4 apply'.\n"},
-    {Command::Write,
-     "Usage: vireo4 write PORT NAME=VALUE... [--dry-run] [--json] [--timeout MS]\n"
-     "       vireo4 write PORT --raw CHARS\n"
-     "Checks names, values and the firmware rules before anything is sent, writes, reads back\n"
-     "and reports what changed. A reader that already holds the settings is not written.\n"
-     "Example: vireo4 write /dev/ttyUSB0 interface=wiegand-26 standby=static\n",
-     "Использование: vireo4 write ПОРТ ИМЯ=ЗНАЧЕНИЕ... [--dry-run] [--json] [--timeout МС]\n"
-     "               vireo4 write ПОРТ --raw СИМВОЛЫ\n"
-     "Проверяет имена, значения и правила прошивки до отправки, записывает, считывает обратно\n"
-     "и сообщает, что изменилось. Считыватель с теми же настройками не перезаписывается.\n"
-     "Пример: vireo4 write /dev/ttyUSB0 interface=wiegand-26 standby=static\n"},
-    {Command::Apply,
-     "Usage: vireo4 apply PROFILE [PORT...] [--dry-run] [--json] [--timeout MS]\n"
-     "Applies a profile to every reader found (or on the named ports) in parallel, each\n"
-     "verified by reading back, and prints a table per reader (before -> after, or why not).\n"
-     "A profile is an INI file ('vireo4 read PORT --profile' prints one):\n"
-     "  [kru-krm]\n  interface = wiegand-26\n  [usb]\n  format = touch-memory\n"
-     "A syntax error is reported as FILE:LINE: message and nothing is written anywhere.\n"
-     "--dry-run shows what would change and writes nothing. Ctrl-C stops, prints the partial\n"
-     "table and exits with 130.\n",
-     "Использование: vireo4 apply ПРОФИЛЬ [ПОРТ...] [--dry-run] [--json] [--timeout МС]\n"
-     "Применяет профиль ко всем найденным считывателям (или на указанных портах) параллельно,\n"
-     "проверяет каждый чтением и печатает таблицу (было -> стало, или почему нет).\n"
-     "Профиль — файл INI ('vireo4 read ПОРТ --profile' печатает его):\n"
-     "  [kru-krm]\n  interface = wiegand-26\n  [usb]\n  format = touch-memory\n"
-     "Синтаксическая ошибка выводится как ФАЙЛ:СТРОКА: сообщение, и ничего не записывается.\n"
-     "--dry-run показывает изменения без записи. Ctrl-C останавливает, печатает частичную\n"
-     "таблицу, код 130.\n"},
-    {Command::Card,
-     "Usage: vireo4 card PORT [--watch] [--csv FILE] [--json] [--timeout MS]\n"
-     "Prints the card's barcode number and cipher ID in decimal, hexadecimal and dotted form.\n"
-     "--watch keeps asking and prints each new card once; --csv FILE appends each card to a\n"
-     "CSV file (header once). Ctrl-C ends a watch.\n",
-     "Использование: vireo4 card ПОРТ [--watch] [--csv ФАЙЛ] [--json] [--timeout МС]\n"
-     "Печатает штрих-код и ID шифра карты в десятичном, шестнадцатеричном и точечном виде.\n"
-     "--watch опрашивает непрерывно и печатает каждую новую карту один раз; --csv ФАЙЛ\n"
-     "дописывает каждую карту в файл CSV (заголовок один раз). Ctrl-C завершает.\n"},
-};
+// Where a line's continuation starts: under the description after a gap of two blanks, or
+// under the line's own first character. The byte offset of that column.
+std::size_t DescriptionStart(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) return 0;
+    const std::size_t gap = line.find("  ", first);
+    if (gap == std::string::npos) return first;
+    const std::size_t description = line.find_first_not_of(' ', gap);
+    return description == std::string::npos ? first : description;
+}
 
 }  // namespace
 
-std::string HelpText(int language, Command command) {
-    for (const CommandHelp& help : kCommandHelp) {
-        if (help.command == command) return language == kRussian ? help.russian : help.english;
-    }
-    const bool russian = language == kRussian;
-    return std::string(russian ? kOverviewRu : kOverviewEn) + SettingsTable(language, kKruKrm) +
-           SettingsTable(language, kUsb) + RulesParagraph(language) + (russian ? kExitCodesRu : kExitCodesEn);
-}
-
-std::string WrapText(const std::string& text, std::size_t width) {
-    std::string wrapped;
-    std::size_t lineWidth = 0;
+std::string FitLines(const std::string& text, std::size_t width) {
+    std::string fitted;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find(' ', start);
+        std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        const std::string word = text.substr(start, end - start);
-        const std::size_t wordWidth = DisplayWidth(word);
-        if (lineWidth > 0 && lineWidth + 1 + wordWidth > width) {
-            wrapped += "\n";
-            lineWidth = 0;
-        } else if (lineWidth > 0) {
-            wrapped += " ";
-            ++lineWidth;
-        }
-        wrapped += word;
-        lineWidth += wordWidth;
+        const std::string line = text.substr(start, end - start);
         start = end + 1;
+        if (DisplayWidth(line) <= width) {
+            fitted += line + "\n";
+            continue;
+        }
+        const std::string lead = line.substr(0, DescriptionStart(line));
+        fitted += Wrap(lead, line.substr(lead.size()), DisplayWidth(lead), width);
     }
-    return wrapped + "\n";
+    return fitted;
+}
+
+std::string HelpText(int language, Command command) {
+    const bool russian = language == kRussian;
+    for (const CommandHelp& help : kCommandHelp) {
+        if (help.command == command) return FitLines(WithExamples(language, russian ? help.russian : help.english), kHelpWidth);
+    }
+    const std::string overview = std::string(russian ? kOverviewRu : kOverviewEn) + SettingsTable(language, kKruKrm) +
+                                 SettingsTable(language, kUsb) + RulesParagraph(language) +
+                                 (russian ? kExitCodesRu : kExitCodesEn);
+    return FitLines(WithExamples(language, overview), kHelpWidth);
 }

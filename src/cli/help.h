@@ -7,6 +7,7 @@
 
 std::string HelpText(int language, Command command);
 
-// Words of text joined into lines of at most width display columns (a longer word stands alone).
-std::string WrapText(const std::string& text, std::size_t width);
+// Each line of text fitted into width display columns: a longer line wraps between words, its
+// continuation indented under its description (a word longer than width stands alone).
+std::string FitLines(const std::string& text, std::size_t width);
 constexpr const char kVersionText[] = "vireo4 2.0.0 (VireoTool-4 ver.2.00)\n";

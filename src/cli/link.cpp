@@ -87,6 +87,7 @@ Status OpenLink(Link* link, const std::string& name, int timeoutMs, const std::a
     if (OpenSerialPort(&link->port, name.c_str(), kReaderBaudRate, &error)) return Status::Ok;
     switch (error.what) {
         case PortFailure::NotFound: return Status::PortNotFound;
+        case PortFailure::NotSerial: return Status::NotSerial;
         case PortFailure::Busy: return Status::PortBusy;
         case PortFailure::Denied: return Status::PortDenied;
         default: return Status::PortError;

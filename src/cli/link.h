@@ -15,7 +15,7 @@ struct Link {
     const std::atomic<bool>* stop = nullptr;  // Ctrl-C: reads end early, nothing new is sent
 };
 
-// Opens the port; a failure is PortNotFound, PortBusy, PortDenied or PortError.
+// Opens the port; a failure is PortNotFound, NotSerial, PortBusy, PortDenied or PortError.
 Status OpenLink(Link* link, const std::string& name, int timeoutMs, const std::atomic<bool>* stop);
 void CloseLink(Link* link);
 

@@ -15,23 +15,7 @@ int UsageFailure(const Options& options, const std::string& message) {
     return kExitUsage;
 }
 
-int main(int argc, char** argv) {
-    InstallInterruptHandler();
-    Options options;
-    std::string error;
-    if (!ParseArguments(argc, argv, LanguageFromLocale(), &options, &error)) return UsageFailure(options, error);
-    if (options.version) {
-        WriteOut(kVersionText);
-        return kExitOk;
-    }
-    if (options.help || options.command == Command::None) {
-        if (options.help) {
-            WriteOut(HelpText(options.language, options.command));
-            return kExitOk;
-        }
-        WriteErr(HelpText(options.language, options.command));
-        return kExitUsage;
-    }
+int RunCommand(const Options& options) {
     switch (options.command) {
         case Command::Ports: return RunPorts(options);
         case Command::Find: return RunFind(options);
@@ -42,4 +26,40 @@ int main(int argc, char** argv) {
         case Command::None: break;
     }
     return kExitUsage;
+}
+
+// The exit code as scripts read it: output that did not get through outranks the command's
+// own result (a closed pipe quietly, as any tool killed by SIGPIPE; anything else with a
+// message, also when stderr itself fails), and a stop by a signal is 128 + its number.
+int Finish(int language, int code) {
+    switch (OutputFaultOf()) {
+        case OutputFault::Closed: return kExitOutputClosed;
+        case OutputFault::Failed:
+            WriteErr("vireo4: " + Format(MessageText(language, Msg::OutputFailed), OutputFaultReason()) + "\n");
+            return kExitPortError;
+        case OutputFault::None: break;
+    }
+    return code == kExitInterrupted ? InterruptedExitCode() : code;
+}
+
+int Vireo4Main(int argc, char** argv) {
+    InstallInterruptHandler();
+    Options options;
+    std::string error;
+    const bool parsed = ParseArguments(argc, argv, LanguageFromLocale(), &options, &error);
+    SetJsonOutput(options.json);
+    if (!parsed) return Finish(options.language, UsageFailure(options, error));
+    if (options.version) {
+        WriteOut(kVersionText);
+        return Finish(options.language, kExitOk);
+    }
+    if (options.help || options.command == Command::None) {
+        if (options.help) {
+            WriteOut(HelpText(options.language, options.command));
+            return Finish(options.language, kExitOk);
+        }
+        WriteErr(HelpText(options.language, options.command));
+        return Finish(options.language, kExitUsage);
+    }
+    return Finish(options.language, RunCommand(options));
 }

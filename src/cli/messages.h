@@ -39,6 +39,7 @@ enum class Msg : int {
     NoPorts,
     NoReaderFound,
     PortNotFound,
+    NotSerialPort,
     PortBusy,
     PortDenied,
     PortOpenFailed,
@@ -59,7 +60,10 @@ enum class Msg : int {
     WouldChange,
     NotWritten,
     Failed,
-    CsvCannotOpen,            // %1 file
+    CsvCannotOpen,            // %1 file, %2 the system's reason
+    CsvCannotWrite,           // %1 file, %2 the system's reason
+    OutputFailed,             // %1 the system's reason
+    ThreadFailed,             // %1 the system's reason
     WatchHint,
     NoCard,
     HeaderPort,

@@ -25,12 +25,26 @@ nlohmann::json SettingsJson(const Reader& reader) {
 
 }  // namespace
 
-std::string ModelName(const Reader& reader) {
+namespace {
+
+// A reader that names no model is known by its family: null for the serial-line family.
+const char* NamedModel(const Reader& reader) {
     const char* name = ModelShortName(ModelOfLetter(reader.model));
     if (name != nullptr) return name;
-    // A reader that names no model is known by its family.
     if (reader.model != kModelNone && reader.family == kUsb) return ModelShortName(ReaderModel::Usb);
-    return "serial-line reader";
+    return nullptr;
+}
+
+}  // namespace
+
+std::string ModelName(const Reader& reader) {
+    const char* name = NamedModel(reader);
+    return name != nullptr ? name : MessageText(kEnglish, Msg::SerialLineReader);
+}
+
+std::string ModelText(int language, const Reader& reader) {
+    const char* name = NamedModel(reader);
+    return name != nullptr ? name : MessageText(language, Msg::SerialLineReader);
 }
 
 std::string StatusText(int language, Status status) {
@@ -39,6 +53,7 @@ std::string StatusText(int language, Status status) {
         case Status::Skipped: return MessageText(language, Msg::NotWritten);
         case Status::NoAnswer: return FirstLine(WindowText(language, TextNoResponse));
         case Status::PortNotFound: return MessageText(language, Msg::PortNotFound);
+        case Status::NotSerial: return MessageText(language, Msg::NotSerialPort);
         case Status::Refused: return WindowText(language, TextInvalidCommand);
         case Status::FirmwareUnsupported: return WindowText(language, TextFirmwareUnsupported);
         case Status::RuleViolation: return MessageText(language, Msg::Failed);
@@ -66,6 +81,7 @@ const char* StatusWord(Status status) {
         case Status::Skipped: return "skipped";
         case Status::NoAnswer: return "no-answer";
         case Status::PortNotFound: return "not-found";
+        case Status::NotSerial: return "not-serial";
         case Status::Refused: return "refused";
         case Status::FirmwareUnsupported: return "firmware-unsupported";
         case Status::RuleViolation: return "not-allowed";
@@ -92,6 +108,7 @@ int ExitCodeOf(Status status) {
             return kExitUsage;
         case Status::NoAnswer:
         case Status::PortNotFound:
+        case Status::NotSerial:
             return kExitNoReader;
         case Status::Refused:
         case Status::FirmwareUnsupported:
@@ -109,7 +126,7 @@ int ExitCodeOf(Status status) {
 
 std::string SettingsLine(const Reader& reader) {
     std::string line;
-    for (const auto& named : NamedSettings(reader)) line += (line.empty() ? "" : " ") + named.first + "=" + named.second;
+    for (const auto& named : NamedSettings(reader)) line += (line.empty() ? "" : " ") + named.second;
     return line;
 }
 
@@ -161,6 +178,34 @@ std::size_t DisplayWidth(const std::string& text) {
         if (!IsContinuationByte(c)) ++width;
     }
     return width;
+}
+
+std::string Wrap(const std::string& lead, const std::string& text, std::size_t indent, std::size_t width) {
+    std::string out = lead;
+    std::size_t column = DisplayWidth(lead);
+    bool lineHasWord = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t start = text.find_first_not_of(' ', at);
+        if (start == std::string::npos) break;
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        const std::size_t wordWidth = DisplayWidth(word);
+        const std::size_t blank = lineHasWord ? 1 : 0;
+        if (lineHasWord && column + blank + wordWidth > width) {
+            out += "\n" + std::string(indent, ' ');
+            column = indent;
+        } else if (blank) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += wordWidth;
+        lineHasWord = true;
+        at = end;
+    }
+    return out + "\n";
 }
 
 std::string Pad(const std::string& text, std::size_t width) {

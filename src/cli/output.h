@@ -7,8 +7,10 @@
 
 #include "cli/reader.h"
 
-// "KRU", "KRM", "USB", "serial-line reader" (a reader that names no model).
+// "KRU", "KRM", "USB", "serial-line reader" (a reader that names no model), as JSON gives it.
 std::string ModelName(const Reader& reader);
+// The same for people, in their language.
+std::string ModelText(int language, const Reader& reader);
 
 // The reason of a status in the user's language, texts the window has taken from its table.
 std::string StatusText(int language, Status status);
@@ -17,7 +19,8 @@ std::string ReasonOf(int language, const PortOutcome& outcome);
 // A machine-readable word for a status ("no-answer", "busy", ...).
 const char* StatusWord(Status status);
 
-// "interface=touch-memory indication=direct ..."
+// The values of the settings in the order read lists them, "touch-memory direct dynamic on":
+// short enough for find's one line per reader.
 std::string SettingsLine(const Reader& reader);
 
 // One reader as JSON: port, model, family, firmware, settings (name -> value), raw, status,
@@ -26,6 +29,14 @@ nlohmann::json ReaderJson(int language, const PortOutcome& outcome, bool withWri
 
 // The worst exit code of several outcomes.
 int WorstExitCode(const std::vector<PortOutcome>& outcomes);
+
+// lead, then the words of text (split at blanks) on as many lines of at most width display
+// columns as they need, each line after the first starting with indent blanks; every line ends
+// with a line end. A word wider than the room left stands alone.
+std::string Wrap(const std::string& lead, const std::string& text, std::size_t indent, std::size_t width);
+// Text lines (tables, messages) are kept below this many columns: a console 80 wide wraps a
+// full line by itself.
+constexpr std::size_t kTextWidth = 79;
 
 // Pads text to width display columns (UTF-8 letters count one column each).
 std::string Pad(const std::string& text, std::size_t width);

@@ -11,6 +11,7 @@ enum class Status : int {
     Skipped,              // apply: the profile has no section for this family
     NoAnswer,             // silent port: no reader
     PortNotFound,
+    NotSerial,            // the path is no serial terminal; it was never opened
     Refused,              // " - UNKNOWN CMD!"
     FirmwareUnsupported,
     RuleViolation,        // the firmware or model does not allow a value
@@ -33,7 +34,8 @@ enum ExitCode : int {
     kExitNoReader = 2,
     kExitRefused = 3,
     kExitPortError = 4,
-    kExitInterrupted = 130,
+    kExitInterrupted = 130,   // Ctrl-C; the exit code itself is 128 + the signal (SIGTERM 143)
+    kExitOutputClosed = 141,  // the reader of our output went away (| head): 128 + SIGPIPE
 };
 
 int ExitCodeOf(Status status);

@@ -8,6 +8,10 @@
 namespace {
 
 constexpr int kPortPrefixLength = 3;  // "COM", ignored whatever the characters are
+// "\\.\" names a device, "\\?\" a path without parsing; either may stand before a port name.
+constexpr const char* kDevicePrefixes[] = {"\\\\.\\", "\\\\?\\"};
+constexpr std::size_t kDevicePrefixLength = 4;
+constexpr char kDriveColon = ':';
 
 bool IsSpace(unsigned c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool IsDigit(unsigned c) { return c >= '0' && c <= '9'; }
@@ -73,4 +77,15 @@ bool NarrowedEquals(const std::uint16_t* wide, const char* name) {
         if (name[i] == '\0' || static_cast<char>(wide[i] & 0xFF) != name[i]) return false;
     }
     return i > 0 && name[i] == '\0';
+}
+
+std::string CanonicalPortName(const std::string& name) {
+    std::string port = name;
+    for (const char* prefix : kDevicePrefixes)
+        if (port.compare(0, kDevicePrefixLength, prefix) == 0) port.erase(0, kDevicePrefixLength);
+    if (port.find_first_of("\\/") != std::string::npos) return name;
+    if (!port.empty() && port.back() == kDriveColon) port.pop_back();
+    for (char& c : port)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return port.empty() ? name : port;
 }

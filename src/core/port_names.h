@@ -4,6 +4,7 @@
 // registry and the device functions are narrowed to 8-bit text (low byte of each character).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The longest port name a session holds, with its terminator: "COM" + up to 3 digits fits
 // with room to spare.
@@ -38,3 +39,9 @@ bool NarrowLowBytes(const std::uint16_t* wide, char* out, std::size_t size);
 // True when the UTF-16 text, narrowed by low byte, equals name exactly (case-sensitive, full
 // length, without any intermediate buffer). A text that narrows to nothing never matches.
 bool NarrowedEquals(const std::uint16_t* wide, const char* name);
+
+// A Windows port name in the one spelling the tool uses: Windows ignores the letter case of
+// device names and takes "COM3", "com3", "\\.\COM3" and "COM3:" for the same port, so the
+// device prefix and one trailing ':' go and letters become upper case ("COM3"). A name with
+// a path separator after the prefix is no device name and comes back as it was.
+std::string CanonicalPortName(const std::string& name);

@@ -7,9 +7,17 @@ namespace {
 
 constexpr const char* kSectionNames[] = {"kru-krm", "usb"};
 constexpr int kFamilyCount = 2;
-// A UTF-8 byte order mark, which editors on Windows put at the start of a file.
+// Byte order marks, which editors on Windows put at the start of a file.
 constexpr const char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kByteOrderMarkLength = 3;
+constexpr unsigned char kUtf16First[2] = {0xFF, 0xFE};  // little endian: FF FE; big: FE FF
+constexpr std::size_t kUtf16UnitSize = 2;
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kHighSurrogateFirst = 0xD800;
+constexpr char32_t kLowSurrogateFirst = 0xDC00;
+constexpr char32_t kSurrogateEnd = 0xE000;
+constexpr char32_t kSupplementaryFirst = 0x10000;
+constexpr int kSurrogateBits = 10;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -61,7 +69,66 @@ void DropTypeBesideTouchMemory(ProfileSection* section) {
     section->choices.swap(kept);
 }
 
+void AppendUtf8(char32_t code, std::string* out) {
+    if (code < 0x80) {
+        out->push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+std::string Utf16ToUtf8(const unsigned char* bytes, std::size_t length, bool bigEndian) {
+    auto unitAt = [&](std::size_t at) -> char32_t {
+        return bigEndian ? (bytes[at] << 8) | bytes[at + 1] : (bytes[at + 1] << 8) | bytes[at];
+    };
+    std::string out;
+    std::size_t at = 0;
+    for (; at + kUtf16UnitSize <= length; at += kUtf16UnitSize) {
+        char32_t unit = unitAt(at);
+        if (unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst && at + 2 * kUtf16UnitSize <= length) {
+            const char32_t low = unitAt(at + kUtf16UnitSize);
+            if (low >= kLowSurrogateFirst && low < kSurrogateEnd) {
+                AppendUtf8(kSupplementaryFirst + ((unit - kHighSurrogateFirst) << kSurrogateBits) +
+                               (low - kLowSurrogateFirst),
+                           &out);
+                at += kUtf16UnitSize;
+                continue;
+            }
+        }
+        AppendUtf8(unit >= kHighSurrogateFirst && unit < kSurrogateEnd ? kReplacement : unit, &out);
+    }
+    if (at < length) AppendUtf8(kReplacement, &out);  // half a character at the end
+    return out;
+}
+
 }  // namespace
+
+std::string ProfileTextFromBytes(const char* text, std::size_t length) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    if (bytes == nullptr) return std::string();
+    if (length >= kUtf16UnitSize) {
+        if (bytes[0] == kUtf16First[0] && bytes[1] == kUtf16First[1])
+            return Utf16ToUtf8(bytes + kUtf16UnitSize, length - kUtf16UnitSize, false);
+        if (bytes[0] == kUtf16First[1] && bytes[1] == kUtf16First[0])
+            return Utf16ToUtf8(bytes + kUtf16UnitSize, length - kUtf16UnitSize, true);
+        // Without a mark: a profile begins with ASCII, whose UTF-16 form has a zero byte.
+        if (bytes[0] != 0 && bytes[1] == 0) return Utf16ToUtf8(bytes, length, false);
+        if (bytes[0] == 0 && bytes[1] != 0) return Utf16ToUtf8(bytes, length, true);
+    }
+    std::string all(text, length);
+    if (all.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0) all.erase(0, kByteOrderMarkLength);
+    return all;
+}
 
 const char* ProfileSectionName(int family) {
     return family >= 0 && family < kFamilyCount ? kSectionNames[family] : "";
@@ -88,9 +155,8 @@ ProfileProblem LookUpSetting(int family, const std::string& name, const std::str
 bool ParseProfile(const char* text, std::size_t length, Profile* profile, ProfileError* error) {
     *profile = Profile{};
     *error = ProfileError{ProfileProblem::None, 0, -1, std::string(), std::string()};
-    std::string all(text, length);
+    const std::string all = ProfileTextFromBytes(text, length);
     std::size_t position = 0;
-    if (all.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0) position = kByteOrderMarkLength;
     int family = -1;
     for (int line = 1; position <= all.size(); ++line) {
         std::size_t end = all.find('\n', position);

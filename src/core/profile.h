@@ -54,7 +54,14 @@ struct ProfileError {
 // The section name of a family: "kru-krm" or "usb".
 const char* ProfileSectionName(int family);
 
-// Parses a whole profile. False with error filled at the first problem.
+// The profile's bytes as UTF-8 text: UTF-16 as Notepad saves "Unicode" (little or big endian,
+// known by its byte order mark or, without one, by the zero byte of its first character) is
+// converted, a UTF-8 byte order mark dropped, anything else kept as it is. Invalid UTF-16
+// becomes U+FFFD.
+std::string ProfileTextFromBytes(const char* bytes, std::size_t length);
+
+// Parses a whole profile from its bytes (ProfileTextFromBytes first). False with error filled
+// at the first problem.
 bool ParseProfile(const char* text, std::size_t length, Profile* profile, ProfileError* error);
 
 // One "name = value" for a family, as a profile line or a command line gives it. Returns

@@ -8,6 +8,8 @@
 namespace {
 
 constexpr int kComPrefixLength = 3;
+constexpr char kInstanceSeparator = '\\';
+constexpr char kGeneratedIdMark = '&';
 
 unsigned FoldAscii(unsigned c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
@@ -43,6 +45,14 @@ bool IsUsbReaderDevice(const char* vendor, const char* product, const char* revi
     for (char* c = hardwareId; *c != 0; ++c) *c = static_cast<char>(FoldAscii(static_cast<unsigned char>(*c)));
     // Exactly the identity: a part with more digits would otherwise pass as a continuation.
     return std::strlen(hardwareId) == static_cast<std::size_t>(kUsbIdentityCompare) && IsUsbReaderHardwareId(hardwareId);
+}
+
+std::string UsbSerialFromInstanceId(const char* instanceId) {
+    if (instanceId == nullptr) return std::string();
+    const char* last = std::strrchr(instanceId, kInstanceSeparator);
+    if (last == nullptr) return std::string();
+    const std::string serial = last + 1;
+    return serial.find(kGeneratedIdMark) == std::string::npos ? serial : std::string();
 }
 
 bool UsbPortNameAcceptable(const std::uint16_t* portName) {

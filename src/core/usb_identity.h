@@ -3,6 +3,7 @@
 // the window system.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The USB reader is the device with this vendor, product and revision (hex digits), on every
 // system: USB\VID_2E3C&PID_5750&REV_0200. The mixed-case form writes the vendor in lower case.
@@ -29,6 +30,11 @@ bool IsUsbReaderHardwareId(const char* hardwareId);
 // True when a device's vendor, product and revision (hex digits in either case, as Linux's
 // sysfs gives idVendor, idProduct and bcdDevice) are the USB reader's.
 bool IsUsbReaderDevice(const char* vendor, const char* product, const char* revision);
+
+// The USB serial number in a device instance id, "USB\VID_2E3C&PID_5750\VR0001": its last
+// component. Windows makes one up ("5&2C3F1A&0&2", always with '&') for a device without a
+// serial number; then, or when there is no component, the result is empty.
+std::string UsbSerialFromInstanceId(const char* instanceId);
 
 // A "PortName" value is taken when it begins with "COM" in any letter case and the characters
 // after it read (like _wtoi) as a non-zero number.

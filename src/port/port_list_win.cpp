@@ -43,14 +43,16 @@ struct UsbPort {
     std::string port;
     std::string vendor;
     std::string product;
+    std::string serial;
     bool reader;
 };
 
-void CollectUsbPort(const std::uint16_t* hardwareId, const std::uint16_t* portName, void* context) {
+void CollectUsbPort(const std::uint16_t* hardwareId, const std::uint16_t* portName, const std::uint16_t* instanceId,
+                    void* context) {
     auto* ports = static_cast<std::vector<UsbPort>*>(context);
     const std::string id = Narrow(hardwareId);
     ports->push_back(UsbPort{Narrow(portName), FieldAfter(id, "VID_"), FieldAfter(id, "PID_"),
-                             IsUsbReaderHardwareId(id.c_str())});
+                             UsbSerialFromInstanceId(Narrow(instanceId).c_str()), IsUsbReaderHardwareId(id.c_str())});
 }
 
 }  // namespace
@@ -68,9 +70,10 @@ std::vector<PortInfo> ListSerialPorts() {
         info.path = info.name;
         info.isUsbReader = false;
         for (const UsbPort& device : usb) {
-            if (device.port != info.name) continue;
+            if (CanonicalPortName(device.port) != CanonicalPortName(info.name)) continue;
             info.usbVendor = device.vendor;
             info.usbProduct = device.product;
+            info.usbSerial = device.serial;
             info.isUsbReader = device.reader;
         }
         ports.push_back(info);

@@ -8,6 +8,7 @@
 enum class PortFailure : int {
     None,
     NotFound,   // no such port (or the name is too long to name one)
+    NotSerial,  // the path is no serial terminal (a plain file, /dev/watchdog): never opened
     Busy,       // held by another program
     Denied,     // no permission
     Open,       // any other failure to open
@@ -22,13 +23,15 @@ struct PortError {
 };
 
 struct SerialPort {
-    std::intptr_t handle;  // kNoPort when closed
+    std::intptr_t handle;  // kNoPort when closed; opaque (POSIX: what closing gives back)
 };
 constexpr std::intptr_t kNoPort = -1;
 
 // Opens and configures the port for the reader's line (19200 baud, 8 data bits, no parity, one
 // stop bit). Windows: "\\.\" + name ("COM3"), with the window's exact calls and time-outs.
-// POSIX: a device path ("/dev/ttyUSB0"), raw mode, held exclusively (a second opener is Busy).
+// POSIX: a device path ("/dev/ttyUSB0") that must name a serial terminal before it is opened;
+// raw mode, held exclusively (a second opener is Busy). A port another program holds
+// exclusively is Busy and left untouched: nothing flushed, sent or unlocked.
 bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortError* error);
 
 // The window's read: one byte per read until a read returns nothing (60 ms of silence) or
@@ -44,5 +47,6 @@ bool ReadAvailable(SerialPort* port, unsigned char* buffer, unsigned capacity, i
 // One write of the whole command; a short write is false with error None.
 bool WriteSerialBytes(SerialPort* port, const void* bytes, int length, PortError* error);
 
-// Idempotent.
+// Idempotent. POSIX: gives the port back as it was found: its line settings restored, and the
+// exclusive hold released only where this program set it.
 void CloseSerialPort(SerialPort* port);

@@ -1,14 +1,21 @@
-// The serial port on Linux: termios raw mode, held exclusively, poll() for replies.
+// The serial port on Linux: termios raw mode, held exclusively, poll() for replies. vireo4 runs
+// as root on hosts with other serial devices (a console on ttyS0, a modem in use), so a port is
+// borrowed, never taken: only terminals are opened, a port another program holds is left
+// alone, and closing gives back the line settings and the lock state that were found.
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
+#include <string>
 
 #include "port/serial_port.h"
 
@@ -17,7 +24,70 @@ namespace {
 // The window's read ends after this much silence between bytes.
 constexpr int kSilenceMs = kReplySilenceMs;
 
-int FdOf(const SerialPort* port) { return static_cast<int>(port->handle); }
+// What an open port holds besides its descriptor: what closing must give back.
+struct BorrowedPort {
+    int fd;
+    termios found;      // the line settings before we changed them
+    bool lockedByUs;    // TIOCEXCL set here, so ours to clear
+};
+
+BorrowedPort* BorrowedOf(const SerialPort* port) { return reinterpret_cast<BorrowedPort*>(port->handle); }
+int FdOf(const SerialPort* port) { return BorrowedOf(port)->fd; }
+
+// Pseudo-terminal slaves (/dev/pts/N, every simulated reader) have no sysfs entry.
+constexpr unsigned kPtySlaveFirstMajor = 136;
+constexpr unsigned kPtySlaveLastMajor = 143;
+// Major 5 holds the controlling terminal (/dev/tty, minor 0) and the pty multiplexer
+// (/dev/ptmx, minor 2): tty devices, yet no port (opening ptmx makes a new pty).
+constexpr unsigned kTtyAuxMajor = 5;
+constexpr unsigned kControllingTtyMinor = 0;
+constexpr unsigned kPtyMultiplexerMinor = 2;
+// Where sysfs is not mounted: the majors of the usual serial drivers (8250 and virtual
+// consoles, USB-serial adapters, CDC-ACM, the low-density serial drivers of ARM boards).
+constexpr unsigned kSerialMajors[] = {4, 188, 166, 204};
+constexpr const char kSysfsCharDevices[] = "/sys/dev/char";
+constexpr const char kTtySubsystem[] = "tty";
+
+bool IsTtyByMajor(unsigned driver) {
+    for (unsigned known : kSerialMajors) {
+        if (driver == known) return true;
+    }
+    return false;
+}
+
+// A character device whose driver is a tty driver, decided from its device number alone, so
+// that a device that acts on open (a watchdog starts its countdown) is never opened.
+bool IsTerminalDevice(dev_t device) {
+    unsigned driver = major(device);
+    unsigned unit = minor(device);
+    if (driver >= kPtySlaveFirstMajor && driver <= kPtySlaveLastMajor) return true;
+    if (driver == kTtyAuxMajor && (unit == kControllingTtyMinor || unit == kPtyMultiplexerMinor)) return false;
+    if (access(kSysfsCharDevices, F_OK) != 0) return IsTtyByMajor(driver);
+    std::string link = std::string(kSysfsCharDevices) + "/" + std::to_string(driver) + ":" + std::to_string(unit) +
+                       "/subsystem";
+    char subsystem[PATH_MAX];
+    if (realpath(link.c_str(), subsystem) == nullptr) return false;
+    const char* base = std::strrchr(subsystem, '/');
+    return base != nullptr && std::strcmp(base + 1, kTtySubsystem) == 0;
+}
+
+// Another program holds the port with TIOCEXCL. Only root gets this far (the kernel refuses
+// everyone else with EBUSY), so the lock must be read before anything touches the port.
+bool HeldExclusivelyByOther(int fd) {
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+#else
+    (void)fd;
+    return false;  // headers older than Linux 3.8: the flock below is the only guard
+#endif
+}
+
+// Restores what we found; waits for our own bytes to leave at our speed first.
+void GiveBack(BorrowedPort* borrowed) {
+    if (tcsetattr(borrowed->fd, TCSADRAIN, &borrowed->found) != 0) tcsetattr(borrowed->fd, TCSANOW, &borrowed->found);
+    if (borrowed->lockedByUs) ioctl(borrowed->fd, TIOCNXCL);
+}
 
 void SetError(PortError* error, PortFailure what, unsigned long code) {
     if (error != nullptr) *error = PortError{what, code};
@@ -92,15 +162,30 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
         SetError(error, PortFailure::NotFound, ENOENT);
         return false;
     }
+    struct stat named {};
+    if (stat(name, &named) != 0) {
+        SetError(error, OpenFailureOf(errno), static_cast<unsigned long>(errno));
+        return false;
+    }
+    if (!S_ISCHR(named.st_mode) || !IsTerminalDevice(named.st_rdev)) {
+        SetError(error, PortFailure::NotSerial, ENOTTY);
+        return false;
+    }
     int fd = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         SetError(error, OpenFailureOf(errno), static_cast<unsigned long>(errno));
         return false;
     }
-    if (!isatty(fd)) {
-        // A plain file or a pipe: there is no port of that name.
+    struct stat opened {};
+    if (fstat(fd, &opened) != 0 || opened.st_rdev != named.st_rdev || !isatty(fd)) {
+        // The name was changed under us: what we opened is not what was checked.
         close(fd);
-        SetError(error, PortFailure::NotFound, ENOTTY);
+        SetError(error, PortFailure::NotSerial, ENOTTY);
+        return false;
+    }
+    if (HeldExclusivelyByOther(fd)) {
+        close(fd);
+        SetError(error, PortFailure::Busy, EBUSY);
         return false;
     }
     // Two locks: flock keeps out every cooperating program (a second vireo4 included, even as
@@ -111,14 +196,22 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
         SetError(error, code == EWOULDBLOCK ? PortFailure::Busy : PortFailure::Open, static_cast<unsigned long>(code));
         return false;
     }
-    ioctl(fd, TIOCEXCL);
-    if (!Configure(fd, baudRate)) {
+    auto* borrowed = new BorrowedPort{fd, termios{}, false};
+    if (tcgetattr(fd, &borrowed->found) != 0) {
         int code = errno;
         close(fd);
+        delete borrowed;
         SetError(error, PortFailure::Configure, static_cast<unsigned long>(code));
         return false;
     }
-    port->handle = fd;
+    borrowed->lockedByUs = ioctl(fd, TIOCEXCL) == 0;
+    port->handle = reinterpret_cast<std::intptr_t>(borrowed);
+    if (!Configure(fd, baudRate)) {
+        int code = errno;
+        CloseSerialPort(port);
+        SetError(error, PortFailure::Configure, static_cast<unsigned long>(code));
+        return false;
+    }
     return true;
 }
 
@@ -178,8 +271,9 @@ bool WriteSerialBytes(SerialPort* port, const void* bytes, int length, PortError
 
 void CloseSerialPort(SerialPort* port) {
     if (port->handle == kNoPort) return;
-    int fd = FdOf(port);
-    ioctl(fd, TIOCNXCL);
-    close(fd);  // releases the flock as well
+    BorrowedPort* borrowed = BorrowedOf(port);
+    GiveBack(borrowed);
+    close(borrowed->fd);  // releases the flock as well
+    delete borrowed;
     port->handle = kNoPort;
 }

@@ -15,6 +15,7 @@ namespace {
 
 constexpr DWORD kHardwareIdBytes = 1024;
 constexpr DWORD kPortNameBytes = 40;
+constexpr DWORD kInstanceIdChars = 256;  // longer than any device instance id (200)
 constexpr int kSpareTerminator = 1;  // one zero character past each capacity, never written
 
 struct Search {
@@ -24,7 +25,7 @@ struct Search {
     bool found;
 };
 
-void MatchReader(const std::uint16_t* hardwareId, const std::uint16_t* port, void* context) {
+void MatchReader(const std::uint16_t* hardwareId, const std::uint16_t* port, const std::uint16_t*, void* context) {
     Search* search = static_cast<Search*>(context);
     // The first string of the multi-string, narrowed; it always fits its buffer.
     char narrowedId[kHardwareIdBytes / 2 + kSpareTerminator];
@@ -65,7 +66,13 @@ bool WalkUsbSerialDevices(UsbSerialDeviceFn each, void* context) {
         const bool portRead = RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(port),
                                                &size) == ERROR_SUCCESS &&
                               type == REG_SZ;
-        if (portRead && UsbPortNameAcceptable(port)) each(hardwareId, port, context);
+        if (portRead && UsbPortNameAcceptable(port)) {
+            std::uint16_t instanceId[kInstanceIdChars + kSpareTerminator] = {};
+            if (!SetupDiGetDeviceInstanceIdW(devices, &device, reinterpret_cast<PWSTR>(instanceId), kInstanceIdChars,
+                                             nullptr))
+                instanceId[0] = 0;
+            each(hardwareId, port, instanceId, context);
+        }
         RegCloseKey(key);
     }
     SetupDiDestroyDeviceInfoList(devices);

@@ -99,3 +99,13 @@ TEST_CASE("a registry name is compared in full with the port name, case-sensitiv
     const std::uint16_t wideHigh[] = {0x0143, 'O', 'M', '3', 0};  // low byte 'C'
     CHECK(NarrowedEquals(wideHigh, "COM3"));
 }
+
+TEST_CASE("a Windows port in any spelling is one port: COM3, com3, \\\\.\\COM3, COM3:") {
+    for (const char* name : {"COM3", "com3", "Com3:", "\\\\.\\COM3", "\\\\.\\com3:", "\\\\?\\COM3"})
+        CHECK(CanonicalPortName(name) == "COM3");
+    CHECK(CanonicalPortName("COM256") == "COM256");
+    CHECK(CanonicalPortName("cnca0") == "CNCA0");  // any device name ignores case
+    CHECK(CanonicalPortName("C:\\ports\\com3") == "C:\\ports\\com3");  // a path is no device name
+    CHECK(CanonicalPortName("") == "");
+    CHECK(CanonicalPortName(":") == ":");
+}

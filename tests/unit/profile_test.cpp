@@ -109,3 +109,36 @@ TEST_CASE("code page 1251 texts become UTF-8 letter for letter") {
     CHECK(Cp1251ToUtf8("\x98") == "\xEF\xBF\xBD");  // the one byte the code page leaves unassigned
     CHECK(Cp1251ToUtf8(nullptr).empty());
 }
+
+TEST_CASE("profile bytes as editors save them: UTF-16 either way round, with or without a mark; UTF-8 BOM") {
+    // "[usb]", "bytes = 7" and a Cyrillic comment, as Notepad saves "Unicode".
+    const std::u16string wide = u"[usb]\r\nbytes = 7 ; \u0441\u0430\u0439\u0442\r\n";
+    const std::string text = "[usb]\r\nbytes = 7 ; \xD1\x81\xD0\xB0\xD0\xB9\xD1\x82\r\n";
+    auto utf16 = [&](bool bigEndian, bool mark) {
+        std::string bytes = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (char16_t unit : wide) {
+            const char high = static_cast<char>(unit >> 8);
+            const char low = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    for (bool bigEndian : {false, true}) {
+        for (bool mark : {false, true}) {
+            const std::string bytes = utf16(bigEndian, mark);
+            CHECK(ProfileTextFromBytes(bytes.data(), bytes.size()) == text);
+        }
+    }
+    const std::string bom = "\xEF\xBB\xBF" + text;
+    CHECK(ProfileTextFromBytes(bom.data(), bom.size()) == text);
+    CHECK(ProfileTextFromBytes(text.data(), text.size()) == text);
+    Parsed parsed = Parse(utf16(false, true));
+    REQUIRE(parsed.ok);
+    CHECK(Choices(parsed, kUsb) == "3=" + std::to_string(static_cast<int>(ByteCount::Bytes7)) + "@2");
+
+    // Broken UTF-16: a lone surrogate and half a character at the end become U+FFFD; a pair is one letter.
+    const std::string odd("\xFF\xFE\x00\xD8" "A\x00" "\x3D\xD8\x00\xDE" "B", 11);
+    CHECK(ProfileTextFromBytes(odd.data(), odd.size()) == "\xEF\xBF\xBD" "A" "\xF0\x9F\x98\x80" "\xEF\xBF\xBD");
+    CHECK(ProfileTextFromBytes(nullptr, 4).empty());
+    CHECK(ProfileTextFromBytes("\xFF", 1) == "\xFF");
+}

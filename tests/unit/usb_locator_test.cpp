@@ -70,3 +70,12 @@ TEST_CASE("a USB port name must be COM in any case followed by a non-zero number
     const std::uint16_t notAscii[] = {0x0143, 'O', 'M', '3', 0};  // only ASCII letters fold
     CHECK_FALSE(UsbPortNameAcceptable(notAscii));
 }
+
+TEST_CASE("the USB serial number is the instance id's last component, unless Windows made it up") {
+    CHECK(UsbSerialFromInstanceId("USB\\VID_2E3C&PID_5750\\VR0001") == "VR0001");
+    CHECK(UsbSerialFromInstanceId("USB\\VID_0403&PID_6001\\6&1A2B3C4D&0&2").empty());
+    CHECK(UsbSerialFromInstanceId("USB\\VID_2E3C&PID_5750\\").empty());
+    CHECK(UsbSerialFromInstanceId("VR0001").empty());  // no component at all
+    CHECK(UsbSerialFromInstanceId("").empty());
+    CHECK(UsbSerialFromInstanceId(nullptr).empty());
+}

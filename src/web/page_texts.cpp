@@ -67,8 +67,6 @@ constexpr TextRow kTexts[] = {
     {"ApplyAll", "Apply to every connected reader", "Применить ко всем подключённым считывателям"},
     {"Applied", "applied to %1 reader(s)", "применено к считывателям: %1"},
     {"ProfileLine", "line %1: %2", "строка %1: %2"},
-    {"ProfileNotText", "not a profile: the file is not text (save it as UTF-8)",
-     "это не профиль: файл не текстовый (сохраните его в UTF-8)"},
     {"ProfileTooLarge", "not a profile: the file is far too large", "это не профиль: файл слишком велик"},
     {"ProfileBadLine", "expected [section], NAME = VALUE or a comment", "ожидается [раздел], ИМЯ = ЗНАЧЕНИЕ или комментарий"},
     {"ProfileUnknownSection", "unknown section [%1] (use [kru-krm] or [usb])", "неизвестный раздел [%1] (используйте [kru-krm] или [usb])"},

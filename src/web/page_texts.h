@@ -49,7 +49,6 @@ enum class PageText : int {
     ApplyAll,
     Applied,           // %1 count
     ProfileLine,       // %1 line, %2 problem
-    ProfileNotText,
     ProfileTooLarge,
     ProfileBadLine,
     ProfileUnknownSection,    // %1 section

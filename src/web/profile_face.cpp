@@ -39,9 +39,6 @@ std::string Problem(int language, const ProfileError& error) {
     return std::string();
 }
 
-// A profile is text: no NUL byte, which a UTF-16 file (Notepad's "Unicode") is full of.
-bool LooksLikeText(const std::string& text) { return text.find('\0') == std::string::npos; }
-
 }  // namespace
 
 std::string ProfileTextJson(const PageReader& reader, const std::string& label) {
@@ -59,16 +56,12 @@ std::string ProfileTextJson(const PageReader& reader, const std::string& label) 
 
 bool ParsePageProfile(const std::string& text, Profile* profile) {
     ProfileError error;
-    return LooksLikeText(text) && ParseProfile(text.data(), text.size(), profile, &error);
+    return ParseProfile(text.data(), text.size(), profile, &error);
 }
 
 std::string ProfileCheckJson(const std::string& text, int language) {
     Json json;
     json.BeginObject();
-    if (!LooksLikeText(text)) {
-        json.Field("ok", false).Field("error", PageTextIn(language, PageText::ProfileNotText)).EndObject();
-        return json.str();
-    }
     Profile profile;
     ProfileError error;
     if (!ParseProfile(text.data(), text.size(), &profile, &error)) {

@@ -9,7 +9,9 @@
 // "name = value" per setting the reader holds, as `vireo4 read --profile` writes it.
 std::string ProfileTextJson(const PageReader& reader, const std::string& label);
 
-// {"ok", "error", "sections": {"kru-krm": bool, "usb": bool}}; error is "line N: problem".
+// {"ok", "error", "sections": {"kru-krm": bool, "usb": bool}}; error is "line N: problem". The
+// bytes are the file's: the core's parser reads UTF-8 (with or without a byte order mark) and
+// UTF-16, as Notepad saves "Unicode".
 std::string ProfileCheckJson(const std::string& text, int language);
 
 // The profile as the core's parser reads it; false for one ProfileCheckJson calls bad.

@@ -157,6 +157,6 @@ TEST_CASE("profiles: written as vireo4 writes them, checked by the core's parser
     CHECK(Has(check("\n[<b>x</b>]\n"), "error", "\"line 2: unknown section [<b>x</b>] (use [kru-krm] or [usb])\""));
     CHECK(Has(check("[usb]\nstandby = off\n"), "error",
               "\"line 2: unknown setting 'standby' (settings: mode, format, type, bytes, cards)\""));
-    CHECK(Has(check(std::string("\xFF\xFE[\0u\0s\0b\0]\0", 12)), "error",
-              "\"not a profile: the file is not text (save it as UTF-8)\""));
+    // Notepad's "Unicode" (UTF-16 with its byte order mark) reads as the same profile.
+    CHECK(Has(check(std::string("\xFF\xFE[\0u\0s\0b\0]\0\n\0", 14)), "sections", "{\"kru-krm\":false,\"usb\":true}"));
 }

@@ -491,7 +491,13 @@
       document.head.append(View.el('link', { rel: 'manifest', href: 'manifest.webmanifest' }));
       if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
     }
-    for (const port of await navigator.serial.getPorts()) attach(port);
+    let granted = [];
+    try {
+      granted = await navigator.serial.getPorts();
+    } catch (error) {
+      // A browser that keeps no grants (or a policy that forbids them): ports are asked for anew.
+    }
+    for (const port of granted) attach(port);
   }
 
   document.addEventListener('DOMContentLoaded', () => {

@@ -1,7 +1,8 @@
 ; VireoTool-4 installer (NSIS 3, makensis). Built by the cross build:
-;   makensis -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] [-DCLI_EXE=...] VireoTool-4.nsi
+;   makensis -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] [-DCLI_EXE=...] [-DWEB_SITE=folder of web_install.nsh] VireoTool-4.nsi
 ;
-; Installs VireoTool-4.exe, the command-line tool vireo4.exe (when CLI_EXE is given) and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
+; Installs VireoTool-4.exe, the command-line tool vireo4.exe (when CLI_EXE is given), the browser
+; page in web\ (when WEB_SITE is given) and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
 ; help hint names), outside Program Files, because the program writes appconfig.ini into its
 ; working folder and the shortcuts make the install folder that working folder.
 ; Silent use: setup.exe /S [/D=C:\Other Folder]; Uninstall.exe /S.
@@ -86,6 +87,8 @@ LangString SecDesktop ${LANG_RUSSIAN} "Ярлык на рабочем столе
 LangString SecDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString HelpLink ${LANG_RUSSIAN} "Справка VireoTool-4"
 LangString HelpLink ${LANG_ENGLISH} "VireoTool-4 help"
+LangString WebLink ${LANG_RUSSIAN} "VireoTool-4 в браузере"
+LangString WebLink ${LANG_ENGLISH} "VireoTool-4 in the browser"
 LangString UninstallLink ${LANG_RUSSIAN} "Удалить VireoTool-4"
 LangString UninstallLink ${LANG_ENGLISH} "Uninstall VireoTool-4"
 LangString Needs64 ${LANG_RUSSIAN} "VireoTool-4 работает только в 64-разрядной Windows."
@@ -128,6 +131,11 @@ Section "!$(SecProgram)" SEC_PROGRAM
 !endif
   SetOutPath "$INSTDIR\help"
   File "/oname=${HELP_FILE}" "${MANUAL}"
+!ifdef WEB_SITE
+  ; The browser page: opened from disk in Chrome or Edge it configures readers over Web Serial.
+  SetOutPath "$INSTDIR\web"
+  !include "${WEB_SITE}/web_install.nsh"
+!endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; Shortcuts take the current output folder as their working folder.
@@ -135,6 +143,9 @@ Section "!$(SecProgram)" SEC_PROGRAM
   CreateDirectory "${START_FOLDER}"
   CreateShortCut "${START_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
   CreateShortCut "${START_FOLDER}\$(HelpLink).lnk" "$INSTDIR\help\${HELP_FILE}"
+!ifdef WEB_SITE
+  CreateShortCut "${START_FOLDER}\$(WebLink).lnk" "$INSTDIR\web\index.html"
+!endif
   CreateShortCut "${START_FOLDER}\$(UninstallLink).lnk" "$INSTDIR\Uninstall.exe"
 
   ; The entry in Add/Remove Programs, in the 64-bit registry view.
@@ -166,11 +177,16 @@ Section "Uninstall"
   Delete "$INSTDIR\vireo4.exe"
   Delete "$INSTDIR\help\${HELP_FILE}"
   RMDir "$INSTDIR\help"
+!ifdef WEB_SITE
+  !include "${WEB_SITE}/web_uninstall.nsh"
+!endif
+  RMDir "$INSTDIR\web"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
 
   Delete "${START_FOLDER}\${PRODUCT}.lnk"
   Delete "${START_FOLDER}\$(HelpLink).lnk"
+  Delete "${START_FOLDER}\$(WebLink).lnk"
   Delete "${START_FOLDER}\$(UninstallLink).lnk"
   RMDir "${START_FOLDER}"
   Delete "$DESKTOP\${PRODUCT}.lnk"

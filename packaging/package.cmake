@@ -21,6 +21,12 @@ add_custom_target(vireo4_man ALL DEPENDS ${vireo4_man})
 install(TARGETS vireo4 RUNTIME DESTINATION bin COMPONENT vireo4)
 install(FILES ${vireo4_man} DESTINATION share/man/man1 COMPONENT vireo4)
 install(FILES ${VIREO4_PACKAGING_DIR}/60-vireo4.rules DESTINATION lib/udev/rules.d COMPONENT vireo4)
+# The browser page, when the web tree is built: /usr/share/vireo4/web/index.html, opened in
+# Chromium or Chrome, configures readers over Web Serial.
+if(VIREO_WEB_BUILD_DIR)
+  install(DIRECTORY ${VIREO_WEB_BUILD_DIR}/site/ DESTINATION share/vireo4/web COMPONENT vireo4
+          FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};vireo4;/")
@@ -38,7 +44,10 @@ reads and writes their settings by name, applies a profile file to several reade
 at once and reads the barcode number and cipher ID of cards held to a reader.
 .
 A udev rule lets members of the group dialout use the Vireo-4-USB reader and gives
-it the stable names /dev/vireo4-usb and /dev/vireo4-usb-SERIAL.")
+it the stable names /dev/vireo4-usb and /dev/vireo4-usb-SERIAL.
+.
+The same configurator as a page for Chromium-based browsers (Web Serial) is in
+/usr/share/vireo4/web: open index.html; nothing else is needed.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS udev)
@@ -72,6 +81,10 @@ include(CPack)
 
 # The package as built: its files, control fields, man page and udev rule (scripts/check_deb.py).
 find_program(VIREO_PKG_PYTHON NAMES python3 REQUIRED)
+set(vireo4_site_check)
+if(VIREO_WEB_BUILD_DIR)
+  set(vireo4_site_check --site ${VIREO_WEB_BUILD_DIR}/site)
+endif()
 add_test(NAME package_deb COMMAND ${VIREO_PKG_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check_deb.py
-         --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
+         --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR} ${vireo4_site_check})
 set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 300)

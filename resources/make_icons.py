@@ -6,10 +6,13 @@ Each icon is one 32x32 image, 32 bits per pixel with alpha: a 40-byte BITMAPINFO
 The pictures are drawn four times larger and scaled down, which smooths their edges.
 Run it again after changing a picture and commit the .ico files it writes:
     /usr/bin/python3 resources/make_icons.py        (needs python3-pil)
+With --web it also draws the handshake as the browser page's icons, web/icon-192.png and
+web/icon-512.png (a web app's manifest asks for both sizes).
 """
 import math
 import os
 import struct
+import sys
 
 from PIL import Image, ImageDraw
 
@@ -223,7 +226,26 @@ DRAWINGS = {
 }
 
 
+WEB_ICON_SIZES = (192, 512)
+
+
+def web_icons():
+    """The handshake at the browser page's sizes, drawn four times larger and scaled down."""
+    global SCALE, BIG
+    folder = os.path.join(HERE, "..", "web")
+    for size in WEB_ICON_SIZES:
+        SCALE = size * 4 // SIZE
+        BIG = SIZE * SCALE
+        image = icon_handshake().convert("RGBa").resize((size, size), Image.LANCZOS).convert("RGBA")
+        path = os.path.normpath(os.path.join(folder, "icon-%d.png" % size))
+        image.save(path, optimize=True)
+        print(path)
+
+
 def main():
+    if "--web" in sys.argv[1:]:
+        web_icons()
+        return
     os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
     for icon_id, draw_icon in DRAWINGS.items():
         path = os.path.join(HERE, "icons", NAMES[icon_id])

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """The vireo4 Debian package as built: cpack makes it into a scratch folder, then its control
-fields and files (dpkg-deb -I / -c), the packaged program (it runs), the man page (renders
+fields and files (dpkg-deb -I / -c; with --site also the browser page under
+/usr/share/vireo4/web, byte for byte the built site), the packaged program (it runs), the man page (renders
 without warnings and documents every command, option, setting and exit code) and the udev rule
 (udevadm verify where there is one; otherwise a syntax check, and in both cases the rule is run
 against model devices: the reader, a second reader, another serial adapter, a removal).
 
-  scripts/check_deb.py --build build/native --source .
+  scripts/check_deb.py --build build/native --source . [--site build/web/site]
 """
 import argparse
 import fnmatch
@@ -22,6 +23,7 @@ VERSION = "2.0.0"
 BINARY = "usr/bin/vireo4"
 MAN_PAGE = "usr/share/man/man1/vireo4.1.gz"
 UDEV_RULE = "usr/lib/udev/rules.d/60-vireo4.rules"
+WEB_FOLDER = "usr/share/vireo4/web"
 EXPECTED_FILES = {BINARY: "-rwxr-xr-x", MAN_PAGE: "-rw-r--r--", UDEV_RULE: "-rw-r--r--"}
 # What the man page must name: the whole command set.
 COMMANDS = ["ports", "find", "read", "write", "apply", "card"]
@@ -238,7 +240,7 @@ def check_control(package):
         expect(checked.returncode == 0, "%s: %s" % (script, checked.stderr))
 
 
-def check_files(package):
+def check_files(package, site):
     listing = run(["dpkg-deb", "-c", package.deb])
     expect(listing.returncode == 0, "dpkg-deb -c: " + listing.stderr)
     files = {}
@@ -249,7 +251,14 @@ def check_files(package):
         if not mode.startswith("d"):
             files[path] = mode
         expect(owner == "root/root", "%s owned by %s" % (path, owner))
-    expect(files == EXPECTED_FILES, "package files %r, expected %r" % (files, EXPECTED_FILES))
+    expected = dict(EXPECTED_FILES)
+    if site:
+        for name in os.listdir(site):
+            expected[WEB_FOLDER + "/" + name] = "-rw-r--r--"
+    expect(files == expected, "package files %r, expected %r" % (sorted(files), sorted(expected)))
+    for name in os.listdir(site) if site else []:
+        with open(os.path.join(site, name), "rb") as built, open(os.path.join(package.root, WEB_FOLDER, name), "rb") as packed:
+            expect(built.read() == packed.read(), "the packaged %s/%s is not the built one" % (WEB_FOLDER, name))
     binary = os.path.join(package.root, BINARY)
     version = run([binary, "--version"], timeout=20)
     expect(version.returncode == 0 and version.stdout.strip(),
@@ -327,6 +336,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True, help="the native build tree")
     parser.add_argument("--source", required=True, help="the source tree")
+    parser.add_argument("--site", help="the browser page as built (build/web/site), when it is packaged")
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix="vireo4-deb-")
     passed = failed = 0
@@ -338,7 +348,7 @@ def main():
             print("0 passed, 1 failed")
             return 1
         for name, check in (("control fields and maintainer scripts", lambda: check_control(package)),
-                            ("files, modes, and the program runs", lambda: check_files(package)),
+                            ("files, modes, and the program runs", lambda: check_files(package, args.site)),
                             ("man page renders and documents the command set",
                              lambda: check_man_page(package, args.source)),
                             ("udev rule: syntax and effect on model devices", lambda: check_udev_rule(package))):

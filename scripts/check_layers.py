@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Keeps the layers of src/ apart: core <- port <- gui, cli.
+"""Keeps the layers of src/ apart: core <- port <- gui, cli; core <- web.
 
 Usage: check_layers.py SRC_DIR [CORE_LIBRARY]
 
 Fails when a file under core includes windows.h (or another Windows header) or anything outside
-core; when port includes gui or cli; when gui and cli include each other; and, given the native
+core; when port includes gui or cli; when gui and cli include each other; when web (the browser
+page's face) includes anything but core; and, given the native
 core library, when its objects define a mutable global (a data object in .data, .bss or their
 thread-local and common forms: state that lives for the whole process).
 """
@@ -16,7 +17,8 @@ import sys
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 WINDOWS_HEADERS = {"windows.h", "winbase.h", "commctrl.h", "setupapi.h", "dbt.h", "shellapi.h", "winreg.h"}
 # What each layer may include from src/ (the standard library is always allowed).
-ALLOWED = {"core": {"core"}, "port": {"core", "port"}, "gui": {"core", "port", "gui"}, "cli": {"core", "port", "cli"}}
+ALLOWED = {"core": {"core"}, "port": {"core", "port"}, "gui": {"core", "port", "gui"}, "cli": {"core", "port", "cli"},
+           "web": {"core", "web"}}
 
 
 def include_faults(src):
@@ -27,8 +29,8 @@ def include_faults(src):
                 continue
             for bracket, name in INCLUDE.findall(path.read_text(encoding="utf-8")):
                 top = name.split("/")[0] if "/" in name else None
-                if layer == "core" and name.lower() in WINDOWS_HEADERS:
-                    faults.append(f"{path.relative_to(src)}: the core includes <{name}>")
+                if layer in ("core", "web") and name.lower() in WINDOWS_HEADERS:
+                    faults.append(f"{path.relative_to(src)}: {layer} includes <{name}>")
                 elif top in ALLOWED and top not in allowed:
                     faults.append(f"{path.relative_to(src)}: {layer} includes {name}")
                 elif bracket == '"' and top is None:

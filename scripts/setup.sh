@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   dpkg-dev groff-base man-db
   nlohmann-json3-dev
-  emscripten node-acorn
+  emscripten node-acorn nodejs
   chromium chromium-driver python3-selenium python3-websockets
   ansible-core ansible-lint
 )
@@ -27,4 +27,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The browser page's tests take axe-core from npm, at the version tests/web/package-lock.json pins.
+# Debian's npm package; a Node.js that brings its own npm (and conflicts with Debian's) is kept.
+if ! command -v npm >/dev/null; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends npm
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$root/tests/web/node_modules/axe-core/axe.min.js" ]; then
+  (cd "$root/tests/web" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
 fi

@@ -1,13 +1,7 @@
 #pragma once
 // The five indicator lamps in the "Indic." column: colours, geometry and painting.
-#include <cstdint>
-
-using LampColor = std::uint32_t;  // COLORREF layout 0x00BBGGRR
-
-constexpr int kLampCount = 5;
-constexpr LampColor kRed = 0x000000FF, kGreen = 0x0000FF00, kBlue = 0x00FF0000,
-                    kCyan = 0x00FFFF00, kMagenta = 0x00FF00FF, kYellow = 0x0000FFFF,
-                    kWhite = 0x00FFFFFF;
+// The colours themselves, and which choice gives which, are core's (setting_looks.h).
+#include "core/setting_looks.h"
 
 struct LampRect { int left, top, right, bottom; };
 

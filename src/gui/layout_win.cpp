@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include "gui/app.h"
+#include "core/setting_looks.h"
 #include "gui/texts.h"
 #include "gui/controls.h"
 #include "gui/menus.h"
@@ -50,41 +51,41 @@ const ControlRow kTopRows[] = {
 // group of mutually exclusive choices, so the order here matters.
 const ControlRow kPageRows[] = {
     {"Button", 0, TextGroupInterfaces, nullptr, kPageGroupBox, 20, 100, 290, 110, &c.groupInterfaces},
-    {"Button", IdTouchMemory, kFixedText, "Touch Memory", kPageRadio, 30, 120, 120, 20, &c.radio[IdTouchMemory]},
-    {"Button", IdWiegand26, kFixedText, "Wiegand 26", kPageRadio, 30, 141, 120, 20, &c.radio[IdWiegand26]},
-    {"Button", IdWiegand44, kFixedText, "Wiegand 44", kPageRadio, 30, 162, 120, 20, &c.radio[IdWiegand44]},
-    {"Button", IdWiegand58, kFixedText, "Wiegand 58", kPageRadio, 30, 183, 120, 20, &c.radio[IdWiegand58]},
+    {"Button", IdTouchMemory, kFixedText, kCaptionTouchMemory, kPageRadio, 30, 120, 120, 20, &c.radio[IdTouchMemory]},
+    {"Button", IdWiegand26, kFixedText, kCaptionWiegand26, kPageRadio, 30, 141, 120, 20, &c.radio[IdWiegand26]},
+    {"Button", IdWiegand44, kFixedText, kCaptionWiegand44, kPageRadio, 30, 162, 120, 20, &c.radio[IdWiegand44]},
+    {"Button", IdWiegand58, kFixedText, kCaptionWiegand58, kPageRadio, 30, 183, 120, 20, &c.radio[IdWiegand58]},
     {"Button", 0, TextGroupOperatingMode, nullptr, kPageGroupBox, 20, 100, 290, 70, &c.groupOperatingMode},
-    {"Button", IdModeWindows, kFixedText, "WINDOWS", kPageRadio, 30, 120, 95, 20, &c.radio[IdModeWindows]},
-    {"Button", IdModeAll, kFixedText, "Windows, Linux, MacOS", kPageRadio, 30, 141, 180, 20, &c.radio[IdModeAll]},
+    {"Button", IdModeWindows, kFixedText, kCaptionWindows, kPageRadio, 30, 120, 95, 20, &c.radio[IdModeWindows]},
+    {"Button", IdModeAll, kFixedText, kCaptionAllSystems, kPageRadio, 30, 141, 180, 20, &c.radio[IdModeAll]},
     {"Button", 0, TextGroupIndicationControl, nullptr, kPageGroupBox, 20, 220, 290, 70, &c.groupIndicationControl},
     {"Button", IdDirect, TextDirect, nullptr, kPageRadio, 30, 240, 190, 20, &c.radio[IdDirect]},
     {"Button", IdInverse, TextInverse, nullptr, kPageRadio, 30, 261, 190, 20, &c.radio[IdInverse]},
     {"Button", 0, TextGroupOutputFormat, nullptr, kPageGroupBox, 20, 180, 290, 70, &c.groupOutputFormat},
     {"Button", IdHexOrDec, TextHexOrDec, nullptr, kPageRadio, 30, 200, 120, 20, &c.radio[IdHexOrDec]},
-    {"Button", IdFormatTouchMemory, kFixedText, "Touch Memory", kPageRadio, 30, 221, 120, 20,
+    {"Button", IdFormatTouchMemory, kFixedText, kCaptionTouchMemory, kPageRadio, 30, 221, 120, 20,
      &c.radio[IdFormatTouchMemory]},
     {"Button", 0, TextGroupStandby, nullptr, kPageGroupBox, 20, 300, 290, 90, &c.groupStandby},
     {"Button", IdDynamic, TextDynamic, nullptr, kPageRadio, 30, 320, 120, 20, &c.radio[IdDynamic]},
     {"Button", IdStatic, TextStatic, nullptr, kPageRadio, 30, 341, 120, 20, &c.radio[IdStatic]},
     {"Button", IdStandbyOff, TextStandbyOff, nullptr, kPageRadio, 30, 362, 60, 20, &c.radio[IdStandbyOff]},
     {"Button", 0, TextGroupOutputType, nullptr, kPageGroupBox, 20, 260, 290, 70, &c.groupOutputType},
-    {"Button", IdHex, kFixedText, "HEX", kPageRadio, 30, 280, 70, 20, &c.radio[IdHex]},
-    {"Button", IdDec, kFixedText, "DEC", kPageRadio, 30, 301, 70, 20, &c.radio[IdDec]},
+    {"Button", IdHex, kFixedText, kCaptionHex, kPageRadio, 30, 280, 70, 20, &c.radio[IdHex]},
+    {"Button", IdDec, kFixedText, kCaptionDec, kPageRadio, 30, 301, 70, 20, &c.radio[IdDec]},
     {"Button", 0, TextGroupTouchPoll, nullptr, kPageGroupBox, 20, 400, 290, 70, &c.groupTouchPoll},
     {"Button", IdPollOn, TextPollOn, nullptr, kPageRadio, 30, 420, 60, 20, &c.radio[IdPollOn]},
     {"Button", IdPollOff, TextPollOff, nullptr, kPageRadio, 30, 441, 60, 20, &c.radio[IdPollOff]},
     {"Button", 0, TextGroupByteCount, nullptr, kPageGroupBox, 20, 340, 290, 130, &c.groupByteCount},
-    {"Button", IdBytes7, kFixedText, "7", kPageRadio, 30, 360, 60, 20, &c.radio[IdBytes7]},
-    {"Button", IdBytes5, kFixedText, "5", kPageRadio, 30, 381, 60, 20, &c.radio[IdBytes5]},
-    {"Button", IdBytes4, kFixedText, "4", kPageRadio, 30, 402, 60, 20, &c.radio[IdBytes4]},
-    {"Button", IdBytes3, kFixedText, "3", kPageRadio, 30, 423, 60, 20, &c.radio[IdBytes3]},
-    {"Button", IdBytes2, kFixedText, "2", kPageRadio, 30, 444, 60, 20, &c.radio[IdBytes2]},
+    {"Button", IdBytes7, kFixedText, kCaptionBytes7, kPageRadio, 30, 360, 60, 20, &c.radio[IdBytes7]},
+    {"Button", IdBytes5, kFixedText, kCaptionBytes5, kPageRadio, 30, 381, 60, 20, &c.radio[IdBytes5]},
+    {"Button", IdBytes4, kFixedText, kCaptionBytes4, kPageRadio, 30, 402, 60, 20, &c.radio[IdBytes4]},
+    {"Button", IdBytes3, kFixedText, kCaptionBytes3, kPageRadio, 30, 423, 60, 20, &c.radio[IdBytes3]},
+    {"Button", IdBytes2, kFixedText, kCaptionBytes2, kPageRadio, 30, 444, 60, 20, &c.radio[IdBytes2]},
     {"Button", 0, TextGroupCardForRead, nullptr, kSharedGroupBox, 20, 480, 290, 90, &c.groupCardForRead},
-    {"Button", IdCardsAll, kFixedText, "HID, EM-Marine + MIFARE, Pay", kSharedRadio, 30, 500, 240, 20,
+    {"Button", IdCardsAll, kFixedText, kCaptionAllCards, kSharedRadio, 30, 500, 240, 20,
      &c.radio[IdCardsAll]},
-    {"Button", IdCardsEmHid, kFixedText, "HID, EM-Marine", kSharedRadio, 30, 521, 120, 20, &c.radio[IdCardsEmHid]},
-    {"Button", IdCardsMifare, kFixedText, "MIFARE, Pay", kSharedRadio, 30, 542, 120, 20, &c.radio[IdCardsMifare]},
+    {"Button", IdCardsEmHid, kFixedText, kCaptionEmHidCards, kSharedRadio, 30, 521, 120, 20, &c.radio[IdCardsEmHid]},
+    {"Button", IdCardsMifare, kFixedText, kCaptionMifareCards, kSharedRadio, 30, 542, 120, 20, &c.radio[IdCardsMifare]},
 };
 
 // Rows 40 to 42: READ closes the last radio group with its WS_GROUP.

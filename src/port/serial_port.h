@@ -3,7 +3,7 @@
 // tool one per reader. Errors come back as values; nothing here talks to the user.
 #include <cstdint>
 
-constexpr unsigned kReaderBaudRate = 19200;
+#include "core/line.h"
 
 enum class PortFailure : int {
     None,

@@ -22,7 +22,7 @@
 namespace {
 
 // The window's read ends after this much silence between bytes.
-constexpr int kSilenceMs = 60;
+constexpr int kSilenceMs = kReplySilenceMs;
 
 // What an open port holds besides its descriptor: what closing must give back.
 struct BorrowedPort {

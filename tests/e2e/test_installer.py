@@ -2,8 +2,9 @@
 into "C:\\VireoTool-4 v.2.00" with shortcuts whose working folder is that folder and an entry in
 Add/Remove Programs (64-bit registry view); the program started there finds its help file and
 writes appconfig.ini there; the command-line tool vireo4.exe, when the build bundles it, is
-installed beside the program and runs there; a silent uninstall removes everything it installed
-but the user's appconfig.ini."""
+installed beside the program and runs there; the browser page, when the build bundles it, is
+installed in web\ with a Start menu shortcut to its index.html; a silent uninstall removes
+everything it installed but the user's appconfig.ini."""
 import filecmp
 import os
 import sys
@@ -35,6 +36,10 @@ def bundled():
 
 BUNDLED = bundled()
 CLI_BUNDLED = "vireo4.exe" in BUNDLED
+# The browser page's built site, when the installer carries it.
+WEB_LIST = os.path.join(h.WIN_BUILD_DIR, "installer-build", "web.txt")
+WEB_SITE = open(WEB_LIST, encoding="utf-8").read().strip() if os.path.exists(WEB_LIST) else None
+WEB_LINK = "VireoTool-4 in the browser.lnk"
 
 
 def run_windows(env, exe, arguments, cwd):
@@ -54,8 +59,9 @@ def registry_text(env, key, name):
 
 
 def installed(env, folder):
+    web = ["web/" + name for name in sorted(os.listdir(WEB_SITE))] if WEB_SITE else []
     return {name: os.path.exists(os.path.join(s.unix_path(env, folder), name))
-            for name in sorted(BUNDLED) + ["Uninstall.exe", "help/" + s.MANUAL_NAME]}
+            for name in sorted(BUNDLED) + ["Uninstall.exe", "help/" + s.MANUAL_NAME] + web}
 
 
 def uninstall(env, folder):
@@ -91,6 +97,10 @@ def _():
             h.expect_eq(code, 0, "vireo4.exe --version exit code in the install folder")
         h.expect(filecmp.cmp(os.path.join(folder, "help", s.MANUAL_NAME), s.BUILT_MANUAL, shallow=False),
                  "the installed manual is the built one")
+        if WEB_SITE:
+            for name in os.listdir(WEB_SITE):
+                h.expect(filecmp.cmp(os.path.join(folder, "web", name), os.path.join(WEB_SITE, name), shallow=False),
+                         "the installed web\\%s is the built one" % name)
 
         # Add/Remove Programs, in the 64-bit view only.
         h.expect_eq(registry_text(env, UNINSTALL_KEY, "DisplayName"), "VireoTool-4 v.2.00 (x64)", "DisplayName")
@@ -131,6 +141,23 @@ def _():
         h.expect_eq(sorted(os.listdir(folder)), ["appconfig.ini"], "what the uninstaller leaves")
         h.expect(not os.path.exists(os.path.join(env.prefix, "drive_c", START_MENU)), "Start menu folder removed")
         h.expect(not os.path.exists(os.path.join(env.prefix, "drive_c", DESKTOP_LINK)), "desktop shortcut removed")
+
+
+@T.case("the browser page's Start menu shortcut opens its index.html")
+def _():
+    if not WEB_SITE:
+        return
+    # English Windows: under Wine's Russian locale no shortcut with a Cyrillic name is made
+    # (nor the help's), so the English one is looked at.
+    with h.Env(name="installer-web", acp=1252) as env:
+        code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
+        h.expect_eq(code, 0, "installer exit code")
+        start_menu = os.path.join(env.prefix, "drive_c", START_MENU)
+        h.expect(WEB_LINK in os.listdir(start_menu), "%s among %r" % (WEB_LINK, os.listdir(start_menu)))
+        h.expect_eq(s.read_shortcut(os.path.join(start_menu, WEB_LINK)).get("target", "").lower(),
+                    (DEFAULT_DIR + "\\web\\index.html").lower(), "target of the browser page's shortcut")
+        uninstall(env, DEFAULT_DIR)
+        h.expect(not os.path.exists(os.path.join(start_menu, WEB_LINK)), "the shortcut removed")
 
 
 @T.case("silent install into a folder of the user's choice")

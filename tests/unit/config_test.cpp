@@ -121,7 +121,7 @@ TEST_CASE("a file that can be neither read nor created leaves the defaults and w
 }
 
 TEST_CASE("an unreadable but writable file is emptied and rewritten with the defaults" *
-          doctest::skip(!CanRunUnprivileged())) {
+          doctest::test_suite(kChildProcessSuite) * doctest::skip(!CanRunUnprivileged())) {
     TempDir dir;
     WriteBytes(dir.File(), kEnglishUsbFile + "kept?\r\n");
     HandToUnprivilegedUser(dir, 0200);
@@ -244,7 +244,8 @@ TEST_CASE("saving never creates the file and reports that it could not") {
     CHECK_FALSE(WriteConfigFile(dir.File().c_str()));
 }
 
-TEST_CASE("a read-only file is left untouched" * doctest::skip(!CanRunUnprivileged())) {
+TEST_CASE("a read-only file is left untouched" * doctest::test_suite(kChildProcessSuite) *
+          doctest::skip(!CanRunUnprivileged())) {
     TempDir dir;
     WriteBytes(dir.File(), kDefaultFile + "third\r\n");
     HandToUnprivilegedUser(dir, 0400);
@@ -257,7 +258,8 @@ TEST_CASE("a read-only file is left untouched" * doctest::skip(!CanRunUnprivileg
     CHECK(ReadBytes(dir.File()) == kDefaultFile + "third\r\n");
 }
 
-TEST_CASE("a save that cannot make the file longer fails and leaves it as it was") {
+TEST_CASE("a save that cannot make the file longer fails and leaves it as it was" *
+          doctest::test_suite(kChildProcessSuite)) {
     // LF-only lines are two bytes shorter than the new ones: the text after them moves down
     // and the file grows. No room for that (a full disk, a size limit): nothing is written.
     const std::string lfOnly = "Language = RU;\nTabCtrl = KRU_KRM;\n";

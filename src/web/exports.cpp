@@ -1,0 +1,137 @@
+#include "web/exports.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/commands.h"
+#include "core/family.h"
+#include "core/line.h"
+#include "core/reply.h"
+#include "core/settings.h"
+#include "core/usb_identity.h"
+#include "web/json.h"
+#include "web/page_texts.h"
+#include "web/profile_face.h"
+#include "web/reader_face.h"
+#include "web/settings_face.h"
+
+namespace {
+
+// How often a card watch asks the reader; a card held for less than this may be missed.
+constexpr int kWatchIntervalMs = 250;
+
+// The page frees every result with vw_free.
+char* Result(const std::string& text) {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy != nullptr) std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
+int Language(int language) { return language == kRussian ? kRussian : kEnglish; }
+
+std::string Text(const unsigned char* bytes, int length) {
+    return bytes == nullptr || length <= 0 ? std::string() : std::string(reinterpret_cast<const char*>(bytes), length);
+}
+
+PageReader Reader(int family, int model, int firmwareVersion, const unsigned char* payload, int length) {
+    return PageReader{family == kUsb ? kUsb : kKruKrm, static_cast<char>(model), firmwareVersion, Text(payload, length)};
+}
+
+}  // namespace
+
+extern "C" {
+
+void vw_free(char* result) { std::free(result); }
+
+char* vw_texts(int language) { return Result(TextsJson(Language(language))); }
+
+char* vw_constants() {
+    Json json;
+    json.BeginObject()
+        .Field("baudRate", static_cast<int>(kReaderBaudRate))
+        .Field("dataBits", kReaderDataBits)
+        .Field("stopBits", kReaderStopBits)
+        .Field("parity", kReaderParity ? "even" : "none")
+        .Field("deadlineMs", kReplyDeadlineMs)
+        .Field("silenceMs", kReplySilenceMs)
+        .Field("watchIntervalMs", kWatchIntervalMs)
+        .Field("usbVendorId", static_cast<int>(std::strtol(kUsbReaderVendor, nullptr, 16)))
+        .Field("usbProductId", static_cast<int>(std::strtol(kUsbReaderProduct, nullptr, 16)))
+        .Field("kruKrm", static_cast<int>(kKruKrm))
+        .Field("usb", static_cast<int>(kUsb))
+        .Field("russian", static_cast<int>(kRussian))
+        .Field("english", static_cast<int>(kEnglish))
+        .Key("awaited").BeginObject()
+        .Field("settings", static_cast<int>(AwaitedReply::Settings))
+        .Field("writeAck", static_cast<int>(AwaitedReply::WriteAck))
+        .Field("cardId", static_cast<int>(AwaitedReply::CardId))
+        .EndObject()
+        .EndObject();
+    return Result(json.str());
+}
+
+char* vw_query(int family) {
+    const char* command = family == kUsb || family == kKruKrm ? SettingsQueryOf(family) : kQueryCardId;
+    Json json;
+    json.BeginObject().BytesField("command", std::string(command, kQueryLength)).EndObject();
+    return Result(json.str());
+}
+
+int vw_reply_complete(int awaited, int family, const unsigned char* bytes, int count) {
+    if (awaited < 0 || awaited > static_cast<int>(AwaitedReply::CardId)) return 0;
+    return ReplyComplete(static_cast<AwaitedReply>(awaited), family, bytes, count) ? 1 : 0;
+}
+
+char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language) {
+    return Result(JudgeSettingsJson(family, bytes, count, Language(language)));
+}
+
+char* vw_judge_write(const unsigned char* bytes, int count) { return Result(JudgeWriteJson(bytes, count)); }
+
+char* vw_card_allowed(int firmwareVersion) { return Result(CardAllowedJson(firmwareVersion)); }
+
+char* vw_judge_card(const unsigned char* bytes, int count) { return Result(JudgeCardJson(bytes, count)); }
+
+char* vw_view(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+              const unsigned char* choices, int choicesLength, int language) {
+    return Result(ViewJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
+                           Language(language)));
+}
+
+char* vw_choose(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, const unsigned char* pick, int pickLength) {
+    const std::string picked = Text(pick, pickLength);
+    const std::size_t equals = picked.find('=');
+    return Result(ChooseJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
+                             picked.substr(0, equals), equals == std::string::npos ? "" : picked.substr(equals + 1)));
+}
+
+char* vw_profile_text(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                      const unsigned char* label, int labelLength) {
+    return Result(ProfileTextJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(label, labelLength)));
+}
+
+char* vw_profile_check(const unsigned char* text, int length, int language) {
+    return Result(ProfileCheckJson(Text(text, length), Language(language)));
+}
+
+char* vw_target(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, int language) {
+    return Result(TargetJson(Reader(family, model, firmwareVersion, payload, payloadLength), Text(choices, choicesLength),
+                             Language(language)));
+}
+
+char* vw_profile_target(const unsigned char* text, int length, int family, int model, int firmwareVersion,
+                        const unsigned char* payload, int payloadLength, int language) {
+    Profile profile;
+    if (!ParsePageProfile(Text(text, length), &profile)) {
+        Json json;
+        json.BeginObject().Field("status", status::kUsage).Field("detail", "").Field("chars", "").Field("command", "")
+            .Key("changes").BeginArray().EndArray().EndObject();
+        return Result(json.str());
+    }
+    return Result(ProfileTargetJson(Reader(family, model, firmwareVersion, payload, payloadLength), profile,
+                                    Language(language)));
+}
+}

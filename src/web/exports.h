@@ -1,0 +1,70 @@
+#pragma once
+// The functions the browser page calls in the core's WebAssembly build. The page owns the port
+// (Web Serial: open, write, read until the reply is complete or a deadline passes) and the DOM;
+// every rule is one of these calls.
+//
+// Conventions: bytes from a reader or a file come in as pointer and length (they may hold any
+// byte, NUL included); a char* result is a NUL-terminated UTF-8 JSON text the page frees with
+// vw_free. Byte strings inside the JSON (setting characters, commands) carry one character per
+// byte. A reader is passed as its family, model letter, firmware number (110 for 1.10) and its
+// payload (the firmware label and the setting characters, "1.10TMX1DO"). language is 0 for
+// Russian, 1 for English.
+#include <cstddef>
+
+extern "C" {
+
+void vw_free(char* result);
+
+// Every text the page shows, by name (the window's texts under their entry names).
+char* vw_texts(int language);
+
+// Line settings, the reply deadline, the USB reader's identity, the card watch's interval and
+// the values of awaited replies: {"baudRate":19200, "dataBits":8, ...}.
+char* vw_constants();
+
+// {"command": bytes} of the settings query of a family, or of the card query (family -1).
+char* vw_query(int family);
+
+// 1 when the count bytes received can be judged: the awaited reply (0 settings, 1 write
+// acknowledgement, 2 card ID) is whole, or the reader refused.
+int vw_reply_complete(int awaited, int family, const unsigned char* bytes, int count);
+
+// What a settings reply says: {"status", and for a settings reply "family", "model",
+// "modelName", "firmware", "firmwareVersion", "payload", "found" (the window's found text)}.
+char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language);
+
+// What the reply to a write says: {"status"}.
+char* vw_judge_write(const unsigned char* bytes, int count);
+
+// The card query for a reader: {"status"} "unsupported" when its firmware lacks it.
+char* vw_card_allowed(int firmwareVersion);
+
+// An ID reply: {"status", "present" (false for zeros: no card at the reader), "card":
+// {"barcode", "barcodeHex", "cipher", "cipherDotted"}}.
+char* vw_judge_card(const unsigned char* bytes, int count);
+// The window's groups of a reader, with the user's choices (NAME=VALUE lines) on top of its
+// settings: see ViewJson in settings_face.h.
+char* vw_view(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+              const unsigned char* choices, int choicesLength, int language);
+
+// The choices after the user picks "name=value": {"choices"}.
+char* vw_choose(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, const unsigned char* pick, int pickLength);
+
+// The reader's settings as a profile file: {"text", "fileName"}. label names the port in its
+// comment line.
+char* vw_profile_text(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                      const unsigned char* label, int labelLength);
+
+// A profile file's bytes checked by the core's parser: {"ok", "error", "sections"}.
+char* vw_profile_check(const unsigned char* text, int length, int language);
+
+// What writing the user's choices would do: see TargetJson in settings_face.h.
+char* vw_target(int family, int model, int firmwareVersion, const unsigned char* payload, int payloadLength,
+                const unsigned char* choices, int choicesLength, int language);
+
+// What applying a profile would do to a reader: the same, or {"status": "skipped"} without a
+// section for its family, or {"status": "usage"} for a profile that does not parse.
+char* vw_profile_target(const unsigned char* text, int length, int family, int model, int firmwareVersion,
+                        const unsigned char* payload, int payloadLength, int language);
+}

@@ -1,0 +1,509 @@
+'use strict';
+// The page: readers on the ports the user granted, the selected reader's settings as the
+// window's groups, card IDs, profiles and the messages. Nothing is written to a reader except
+// on a click of WRITE or of an apply; opening, reopening and reconnecting only read.
+(() => {
+  const LANGUAGE_KEY = 'vireo4.language';
+  const MESSAGES_KEPT = 100;
+  const $ = (id) => document.getElementById(id);
+
+  const state = {
+    language: 1,
+    texts: {},
+    entries: [],
+    selected: null,
+    profile: null,   // {name, bytes} of the profile opened
+    results: null,   // Map entry -> result of the last apply
+    watching: null,  // {entry, watch, timer}
+    nextNumber: 1,
+  };
+
+  function fill(text, first, second) {
+    return text.replace(/%([12])/g, (_, n) => (n === '1' ? String(first) : String(second)));
+  }
+
+  function firstLine(text) { return text.split('\n')[0]; }
+
+  // What a status word of vireo4's says, in the page's language.
+  function statusText(status) {
+    const t = state.texts;
+    switch (status) {
+      case 'ok': return t.Verified;
+      case 'no-answer': return firstLine(t.TextNoResponse);
+      case 'refused': return t.TextInvalidCommand;
+      case 'garbage': return t.TextBadReply;
+      case 'firmware-unsupported': return t.TextFirmwareUnsupported;
+      case 'unsupported': return t.TextReadIdUnsupported;
+      case 'unconfirmed': return t.Unconfirmed;
+      case 'busy': return t.Busy;
+      case 'denied': return t.Denied;
+      case 'io-error': return t.IoError;
+      default: return t.OpenFailed;
+    }
+  }
+
+  class Entry {
+    constructor(port) {
+      this.port = port;
+      this.link = new Serial.Link(port);
+      this.number = state.nextNumber++;
+      this.info = null;    // the reader's judged settings reply
+      this.choices = '';   // the user's choices since the last read, as "name=value" lines
+      this.gone = false;
+      this.busy = false;
+      this.note = '';      // the last outcome, shown under the reader's heading
+    }
+
+    get label() {
+      const info = this.port.getInfo();
+      if (info.usbVendorId === undefined) return fill(state.texts.PortName, this.number);
+      const hex = (n) => n.toString(16).toUpperCase().padStart(4, '0');
+      return fill(state.texts.UsbPortName, this.number, hex(info.usbVendorId) + ':' + hex(info.usbProductId));
+    }
+
+    get ready() { return !this.gone && this.info !== null && this.info.status === 'ok'; }
+
+    get isUsbReader() {
+      const info = this.port.getInfo();
+      return info.usbVendorId === Core.constants.usbVendorId && info.usbProductId === Core.constants.usbProductId;
+    }
+  }
+
+  // ---- messages ----
+
+  function say(text, entry) {
+    const list = $('messages');
+    const item = View.el('li', {}, entry ? entry.label + ': ' + text : text);
+    list.prepend(item);
+    while (list.children.length > MESSAGES_KEPT) list.lastElementChild.remove();
+    if (entry) {
+      entry.note = text;
+      if (entry === state.selected) $('reader-state').textContent = text;
+    }
+  }
+
+  // ---- the reader list and the selected reader ----
+
+  function renderList() {
+    const list = $('reader-list');
+    list.replaceChildren();
+    for (const entry of state.entries) {
+      const parts = [entry.label];
+      if (entry.info && entry.info.modelName) parts.push(entry.info.modelName + ' ' + entry.info.firmware);
+      if (entry.gone) parts.push(state.texts.Disconnected);
+      const button = View.el('button', { type: 'button', className: entry.gone ? 'gone' : '' }, parts.join(' — '));
+      button.setAttribute('aria-pressed', entry === state.selected ? 'true' : 'false');
+      button.addEventListener('click', () => select(entry));
+      list.append(View.el('li', {}, button));
+    }
+    $('no-readers').hidden = state.entries.length > 0;
+  }
+
+  function select(entry) {
+    state.selected = entry;
+    renderList();
+    renderReader();
+  }
+
+  function renderReader() {
+    const entry = state.selected;
+    $('reader').hidden = !entry;
+    updateCardButtons();
+    if (!entry) return;
+    const info = entry.info;
+    $('reader-heading').textContent = entry.label + (info && info.modelName ? ' — ' + info.modelName : '');
+    $('firmware').textContent = info && info.firmware ? info.firmware : 'x.xx';
+    $('reader-state').textContent = entry.gone ? state.texts.Gone : entry.busy ? state.texts.Working : entry.note;
+    const container = $('settings');
+    // A reader pulled out keeps its settings on screen, greyed, until it is back.
+    if (entry.info && entry.info.status === 'ok') {
+      const focused = document.activeElement;
+      const keep = focused && focused.name && container.contains(focused) ? [focused.name, focused.value] : null;
+      const view = Core.view(entry.info, entry.choices, state.language);
+      View.settings(container, view, state.texts, {
+        disabled: entry.busy || entry.gone,
+        onChoose: (setting, value) => choose(entry, setting, value),
+      });
+      if (keep) {
+        const again = container.querySelector(`input[name="${keep[0]}"][value="${keep[1]}"]`);
+        if (again) again.focus();
+      }
+    } else {
+      container.replaceChildren();
+    }
+    $('read').disabled = entry.gone || entry.busy;
+    $('write').disabled = !entry.ready || entry.busy;
+  }
+
+  function updateCardButtons() {
+    const entry = state.selected;
+    const usable = entry && entry.ready && !entry.busy;
+    const watching = state.watching !== null;
+    $('read-card').disabled = !usable || watching;
+    $('watch').disabled = !(usable || (watching && state.watching.entry === entry));
+    $('watch').setAttribute('aria-pressed', watching ? 'true' : 'false');
+    $('watch').textContent = watching ? state.texts.StopWatching : state.texts.WatchCards;
+    $('copy-cards').disabled = Cards.count() === 0;
+    $('save-csv').disabled = Cards.count() === 0;
+    $('save-profile').disabled = !(entry && entry.ready);
+    const anyReady = state.entries.some((e) => e.ready);
+    $('apply-this').disabled = !state.profile || !(entry && entry.ready && !entry.busy);
+    $('apply-all').disabled = !state.profile || !anyReady;
+  }
+
+  function renderAll() {
+    renderList();
+    renderReader();
+    renderProfile();
+  }
+
+  // Runs an operation alone on the entry's port, with its controls off meanwhile.
+  async function operate(entry, task) {
+    return entry.link.exclusive(async () => {
+      entry.busy = true;
+      if (entry === state.selected) renderReader();
+      try {
+        return await task();
+      } finally {
+        entry.busy = false;
+        renderAll();
+      }
+    });
+  }
+
+  // ---- reading ----
+
+  // A settings reply taken into the entry: its settings on screen, the window's messages.
+  function take(entry, info, announce) {
+    if (info.status === 'ok') {
+      entry.info = info;
+      entry.choices = '';
+      if (announce) say(info.found, entry);
+      say(state.texts.TextSettingsRead, entry);
+      for (const problem of Core.view(info, '', state.language).problems) say(problem, entry);
+    } else if (info.status === 'firmware-unsupported') {
+      entry.info = info;
+      say(state.texts.TextFirmwareUnsupported + ' (' + info.firmware + ')', entry);
+    } else {
+      say(statusText(info.status), entry);
+    }
+  }
+
+  // The time from a read's start to its result on screen, for anyone measuring the page.
+  function measured() {
+    performance.measure('vireo-read', 'vireo-read-start');
+    performance.clearMarks('vireo-read-start');
+  }
+
+  async function identify(entry) {
+    const info = await Readers.identify(entry.link, entry.isUsbReader, state.language);
+    take(entry, info, true);
+    renderAll();
+  }
+
+  // A granted port, from a click, from the list of ports granted before, or plugged in: opened
+  // and read at once.
+  async function attach(port, chosen) {
+    let entry = state.entries.find((e) => e.port === port);
+    if (entry && !entry.gone) {
+      select(entry);
+      return;
+    }
+    if (!entry) {
+      entry = new Entry(port);
+      state.entries.push(entry);
+    }
+    entry.gone = false;
+    entry.info = null;
+    if (chosen || !state.selected || state.selected.gone) state.selected = entry;
+    renderAll();
+    await operate(entry, async () => {
+      performance.mark('vireo-read-start');
+      const failure = await entry.link.open(Core.constants);
+      if (failure) {
+        say(state.texts.TextErrorOpening + ' [' + entry.label + ']! ' + statusText(failure), entry);
+        return;
+      }
+      await identify(entry);
+      measured();
+    });
+  }
+
+  async function readAgain(entry) {
+    await operate(entry, async () => {
+      performance.mark('vireo-read-start');
+      if (entry.link.ended) {
+        const failure = await entry.link.open(Core.constants);
+        if (failure) {
+          say(state.texts.TextErrorOpening + ' [' + entry.label + ']! ' + statusText(failure), entry);
+          return;
+        }
+      }
+      const info = entry.info && entry.info.status === 'ok'
+        ? await Readers.query(entry.link, entry.info.family, state.language)
+        : await Readers.identify(entry.link, entry.isUsbReader, state.language);
+      take(entry, info, false);
+      renderAll();
+      measured();
+    });
+  }
+
+  function lost(port) {
+    const entry = state.entries.find((e) => e.port === port);
+    if (!entry || entry.gone) return;
+    entry.gone = true;
+    if (state.watching && state.watching.entry === entry) stopWatching();
+    entry.link.close();
+    const t = state.texts;
+    const family = entry.info ? entry.info.family : Core.constants.kruKrm;
+    say(family === Core.constants.usb ? t.TextUsbDisconnected.replace(/\n\r?/g, ' ')
+      : t.TextConnectionBroken + ' (' + entry.label + ' ' + t.TextDisabled + ')', entry);
+    renderAll();
+  }
+
+  // A port plugged in again may come as a new object; it takes the place of the vanished entry
+  // with the same USB identity, if exactly one has it.
+  function replug(port) {
+    const info = port.getInfo();
+    const same = state.entries.filter((e) => e.gone && e.port !== port &&
+      e.port.getInfo().usbVendorId === info.usbVendorId && e.port.getInfo().usbProductId === info.usbProductId);
+    if (same.length === 1) {
+      same[0].port = port;
+      same[0].link = new Serial.Link(port);
+    }
+    attach(port);
+  }
+
+  // ---- choosing and writing ----
+
+  function choose(entry, setting, value) {
+    entry.choices = Core.choose(entry.info, entry.choices, setting, value).choices;
+    renderReader();
+  }
+
+  function writeOutcome(entry, target, result) {
+    const t = state.texts;
+    if (result.status === 'ok') return t.Verified;
+    if (result.status === 'mismatch') return fill(t.Mismatch, target.chars, result.after.chars);
+    return statusText(result.status);
+  }
+
+  // Writes a target to an entry's reader and reads it back; the entry takes what was read.
+  async function writeTarget(entry, target) {
+    const result = await Readers.writeAndVerify(entry.link, entry.info, target, state.language);
+    if (result.acknowledged) say(state.texts.TextSettingsWritten, entry);
+    if (result.after) {
+      entry.info = result.after;
+      entry.choices = '';
+    }
+    result.text = writeOutcome(entry, target, result);
+    say(result.text, entry);
+    return result;
+  }
+
+  async function write(entry) {
+    const target = Core.target(entry.info, entry.choices, state.language);
+    if (target.status !== 'ok') {
+      say(target.detail, entry);
+      return;
+    }
+    if (!target.changes.length) {
+      say(state.texts.Unchanged, entry);
+      return;
+    }
+    await operate(entry, () => writeTarget(entry, target));
+  }
+
+  // ---- cards ----
+
+  async function readCard(entry) {
+    const result = await operate(entry, () => Readers.readCard(entry.link, entry.info));
+    if (result.status === 'ok') Cards.add($('card-table'), entry.label, result.card);
+    else say(statusText(result.status), entry);
+    updateCardButtons();
+  }
+
+  function stopWatching() {
+    if (!state.watching) return;
+    clearTimeout(state.watching.timer);
+    state.watching = null;
+    updateCardButtons();
+  }
+
+  function startWatching(entry) {
+    const watching = { entry, watch: new Cards.Watch(), timer: null, failure: null };
+    state.watching = watching;
+    updateCardButtons();
+    const tick = async () => {
+      if (state.watching !== watching) return;
+      const result = await entry.link.exclusive(() => Readers.readCard(entry.link, entry.info));
+      if (state.watching !== watching) return;
+      if (watching.watch.isNew(result)) Cards.add($('card-table'), entry.label, result.card);
+      const failure = result.status === 'ok' ? null : result.status;
+      if (failure && failure !== watching.failure) say(statusText(failure), entry);
+      watching.failure = failure;
+      if (failure === 'io-error' || failure === 'unsupported' || entry.gone) {
+        stopWatching();
+        return;
+      }
+      updateCardButtons();
+      watching.timer = setTimeout(tick, Core.constants.watchIntervalMs);
+    };
+    tick();
+  }
+
+  // ---- profiles ----
+
+  function renderProfile() {
+    const profile = state.profile;
+    $('profile-report').hidden = !profile;
+    if (!profile) return;
+    $('profile-heading').textContent = fill(state.texts.WouldChange, profile.name);
+    const checked = profile.bytes ? Core.checkProfile(profile.bytes, state.language) : { ok: false, error: profile.problem };
+    $('profile-problem').textContent = checked.ok ? '' : checked.error;
+    $('profile-problem').hidden = checked.ok;
+    const rows = [];
+    if (checked.ok) {
+      for (const entry of state.entries.filter((e) => e.ready)) {
+        const target = Core.profileTarget(profile.bytes, entry.info, state.language);
+        rows.push({ label: entry.label, target, result: state.results && state.results.get(entry) });
+      }
+    }
+    Profiles.report($('profile-changes'), rows, state.texts);
+    profile.usable = checked.ok;
+    updateCardButtons();
+    if (!checked.ok) {
+      $('apply-this').disabled = true;
+      $('apply-all').disabled = true;
+    }
+  }
+
+  async function openProfile(file) {
+    state.profile = await Profiles.read(file, state.texts);
+    state.results = null;
+    renderProfile();
+  }
+
+  async function applyProfile(entries) {
+    const profile = state.profile;
+    state.results = new Map();
+    await Promise.all(entries.map((entry) => operate(entry, async () => {
+      const target = Core.profileTarget(profile.bytes, entry.info, state.language);
+      let result;
+      if (target.status !== 'ok') {
+        result = { status: target.status, text: target.detail };
+      } else if (!target.changes.length) {
+        result = { status: 'ok', text: state.texts.Unchanged };
+      } else {
+        result = await writeTarget(entry, target);
+      }
+      state.results.set(entry, result);
+    })));
+    renderProfile();
+    say(fill(state.texts.Applied, entries.length));
+  }
+
+  // ---- language ----
+
+  function setLanguage(language) {
+    state.language = language;
+    state.texts = Core.texts(language);
+    document.documentElement.lang = language === Core.constants.russian ? 'ru' : 'en';
+    document.title = state.texts.Title;
+    $('language').value = String(language);
+    View.applyTexts(state.texts);
+    renderAll();
+  }
+
+  function firstLanguage() {
+    const stored = localStorage.getItem(LANGUAGE_KEY);
+    if (stored === '0' || stored === '1') return Number(stored);
+    const browser = (navigator.language || '').toLowerCase();
+    return browser.startsWith('ru') ? Core.constants.russian : Core.constants.english;
+  }
+
+  // ---- start ----
+
+  function wire() {
+    $('language').addEventListener('change', () => {
+      const language = Number($('language').value);
+      localStorage.setItem(LANGUAGE_KEY, String(language));
+      setLanguage(language);
+    });
+    const request = async (filters) => {
+      let port;
+      try {
+        port = await navigator.serial.requestPort({ filters });
+      } catch (error) {
+        return;  // the user closed the chooser
+      }
+      attach(port, true);
+    };
+    $('connect-usb').addEventListener('click', () =>
+      request([{ usbVendorId: Core.constants.usbVendorId, usbProductId: Core.constants.usbProductId }]));
+    $('connect-any').addEventListener('click', () => request([]));
+    $('read').addEventListener('click', () => state.selected && readAgain(state.selected));
+    $('write').addEventListener('click', () => state.selected && state.selected.ready && write(state.selected));
+    $('read-card').addEventListener('click', () => state.selected && state.selected.ready && readCard(state.selected));
+    $('watch').addEventListener('click', () => {
+      if (state.watching) stopWatching();
+      else if (state.selected && state.selected.ready) startWatching(state.selected);
+    });
+    $('copy-cards').addEventListener('click', async () => {
+      const t = state.texts;
+      const headers = [t.CardTime, t.CardReader, t.TextBarcode, t.TextBarcodeInHex, t.TextCipherId, t.TextCipherIdDotted];
+      try {
+        await navigator.clipboard.writeText(Cards.tabSeparated(headers));
+        say(t.Copied);
+      } catch (error) {
+        say(String(error.message || error));
+      }
+    });
+    $('save-csv').addEventListener('click', () => Profiles.save(Cards.csv(), 'cards.csv'));
+    $('save-profile').addEventListener('click', () => {
+      const entry = state.selected;
+      if (!entry || !entry.ready) return;
+      const profile = Core.profileText(entry.info, entry.label);
+      Profiles.save(profile.text, profile.fileName);
+    });
+    Profiles.wire({ open: $('open-profile'), input: $('profile-file'), zone: $('drop-zone') }, openProfile);
+    $('apply-this').addEventListener('click', () => state.selected && state.selected.ready && applyProfile([state.selected]));
+    $('apply-all').addEventListener('click', () => applyProfile(state.entries.filter((e) => e.ready)));
+    navigator.serial.addEventListener('connect', (event) => replug(event.target));
+    navigator.serial.addEventListener('disconnect', (event) => lost(event.target));
+  }
+
+  async function start() {
+    await Core.load();
+    setLanguage(firstLanguage());
+    if (!('serial' in navigator)) {
+      $('unsupported').hidden = false;
+      performance.mark('vireo-ready');
+      return;
+    }
+    $('page').hidden = false;
+    wire();
+    renderAll();
+    performance.mark('vireo-ready');
+    // Served over https or from localhost the page installs and works offline; opened from disk
+    // it is a plain page (the browser refuses manifests and workers from file://).
+    if (location.protocol === 'https:' || ['localhost', '127.0.0.1'].includes(location.hostname)) {
+      document.head.append(View.el('link', { rel: 'manifest', href: 'manifest.webmanifest' }));
+      if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
+    }
+    let granted = [];
+    try {
+      granted = await navigator.serial.getPorts();
+    } catch (error) {
+      // A browser that keeps no grants (or a policy that forbids them): ports are asked for anew.
+    }
+    for (const port of granted) attach(port);
+  }
+
+  document.addEventListener('DOMContentLoaded', () => {
+    start().catch((error) => {
+      const problem = View.el('p', { className: 'notice' }, 'VireoTool-4: ' + String(error && error.message || error));
+      document.body.append(problem);
+    });
+  });
+})();

@@ -1,0 +1,55 @@
+'use strict';
+// The card table: each new card once, in its four forms, with the time and the reader; copied
+// as tab-separated text, saved as CSV (RFC 4180).
+const Cards = (() => {
+  const CSV_HEADER = ['time', 'port', 'barcode', 'barcode_hex', 'cipher', 'cipher_dotted'];
+  const rows = [];
+
+  function localTime(date) {
+    const two = (n) => String(n).padStart(2, '0');
+    return date.getFullYear() + '-' + two(date.getMonth() + 1) + '-' + two(date.getDate()) + 'T' +
+      two(date.getHours()) + ':' + two(date.getMinutes()) + ':' + two(date.getSeconds());
+  }
+
+  function fieldsOf(row) {
+    return [row.time, row.reader, row.card.barcode, row.card.barcodeHex, row.card.cipher, row.card.cipherDotted];
+  }
+
+  function add(table, readerLabel, card) {
+    const row = { time: localTime(new Date()), reader: readerLabel, card };
+    rows.push(row);
+    const tr = View.el('tr');
+    for (const field of fieldsOf(row)) tr.append(View.el('td', {}, field));
+    table.tBodies[0].append(tr);
+    return row;
+  }
+
+  // RFC 4180: CRLF line ends; a field with a comma, a quote or a line end is quoted, its
+  // quotes doubled.
+  function csvField(text) {
+    return /[",\r\n]/.test(text) ? '"' + text.replace(/"/g, '""') + '"' : text;
+  }
+
+  function csv() {
+    return [CSV_HEADER, ...rows.map(fieldsOf)].map((fields) => fields.map(csvField).join(',') + '\r\n').join('');
+  }
+
+  function tabSeparated(headers) {
+    return [headers, ...rows.map(fieldsOf)].map((fields) => fields.join('\t')).join('\n') + '\n';
+  }
+
+  // Is this card new? A card is new unless it is the one still held since the last query; taken
+  // away and held again, it is new again.
+  class Watch {
+    constructor() { this.holding = null; }
+    isNew(result) {
+      const present = result.status === 'ok' && result.present;
+      const key = present ? result.card.barcode + '/' + result.card.cipher : null;
+      const fresh = present && key !== this.holding;
+      this.holding = key;
+      return fresh;
+    }
+  }
+
+  return { add, csv, csvField, tabSeparated, Watch, count: () => rows.length };
+})();

@@ -1,0 +1,63 @@
+'use strict';
+// A reader on a port and what can be done with it, as vireo4 does it: identify it by its
+// settings reply, read, write then read back, read a card. Each result carries a status word
+// of vireo4's (ok, no-answer, refused, garbage, firmware-unsupported, unconfirmed, ...).
+const Readers = (() => {
+  const REPLY_CAPACITY = 64;  // the window's reply buffer; a longer reply is judged from its start
+
+  function awaited() { return Core.constants.awaited; }
+
+  // One settings query to a family.
+  async function query(link, family, language) {
+    const reply = await link.exchange(Core.settingsQuery(family),
+      (bytes) => Core.replyComplete(awaited().settings, family, bytes),
+      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
+    if (reply.heard === 'io-error') return { status: 'io-error' };
+    if (reply.heard === 'nothing') return { status: 'no-answer' };
+    return Core.judgeSettings(family, reply.bytes, language);
+  }
+
+  // The KRU/KRM query first (the USB query first when the port is the Vireo-4-USB's); the other
+  // only when the first got an answer that was not a settings reply, so a silent port costs one
+  // deadline.
+  async function identify(link, usbFirst, language) {
+    const { kruKrm, usb } = Core.constants;
+    const first = await query(link, usbFirst ? usb : kruKrm, language);
+    if (first.status !== 'refused' && first.status !== 'garbage') return first;
+    const other = await query(link, usbFirst ? kruKrm : usb, language);
+    return other.status === 'no-answer' ? first : other;
+  }
+
+  // Writes a target's command and reads the settings back: ok (written and verified),
+  // refused, mismatch, unconfirmed (sent, but no acknowledgement or read-back came), or
+  // io-error when the command never went out.
+  async function writeAndVerify(link, reader, target, language) {
+    const reply = await link.exchange(Core.bytesOf(target.command),
+      (bytes) => Core.replyComplete(awaited().writeAck, reader.family, bytes),
+      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
+    if (!reply.sent) return { status: 'io-error', changed: false };
+    const ack = reply.bytes.length ? Core.judgeWrite(reply.bytes) : { status: 'no-answer' };
+    if (ack.status === 'refused') return { status: 'refused', changed: false };
+    if (ack.status !== 'ok') return { status: 'unconfirmed', changed: null };
+    const after = await query(link, reader.family, language);
+    if (after.status !== 'ok') return { status: 'unconfirmed', changed: null, acknowledged: true };
+    if (after.chars !== target.chars) {
+      return { status: 'mismatch', changed: false, acknowledged: true, after };
+    }
+    return { status: 'ok', changed: true, acknowledged: true, after };
+  }
+
+  // One card query.
+  async function readCard(link, reader) {
+    const allowed = Core.cardAllowed(reader.firmwareVersion);
+    if (allowed.status !== 'ok') return allowed;
+    const reply = await link.exchange(Core.cardQuery(),
+      (bytes) => Core.replyComplete(awaited().cardId, reader.family, bytes),
+      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
+    if (reply.heard === 'io-error') return { status: 'io-error' };
+    if (reply.heard === 'nothing') return { status: 'no-answer' };
+    return Core.judgeCard(reply.bytes);
+  }
+
+  return { query, identify, writeAndVerify, readCard };
+})();

@@ -56,11 +56,14 @@ const Core = (() => {
     texts: (language) => take(wasm._vw_texts(language)),
     settingsQuery: (family) => bytesOf(take(wasm._vw_query(family)).command),
     cardQuery: () => bytesOf(take(wasm._vw_query(-1)).command),
-    replyComplete: (awaited, family, bytes) =>
-      withBytes(bytes, (p, n) => wasm._vw_reply_complete(awaited, family, p, n) === 1),
+    // Whether the bytes received can be judged: the whole reply to command, a refusal, or bytes
+    // that are no reply to it.
+    replyDone: (command, bytes) => withBytes(command, (c, m) =>
+      withBytes(bytes, (p, n) => wasm._vw_fit_reply(c, m, p, n) !== constants.fit.partial)),
     judgeSettings: (family, bytes, language) =>
       withBytes(bytes, (p, n) => take(wasm._vw_judge_settings(family, p, n, language))),
-    judgeWrite: (bytes) => withBytes(bytes, (p, n) => take(wasm._vw_judge_write(p, n))),
+    judgeWrite: (command, bytes) => withBytes(command, (c, m) =>
+      withBytes(bytes, (p, n) => take(wasm._vw_judge_write(c, m, p, n)))),
     cardAllowed: (firmwareVersion) => take(wasm._vw_card_allowed(firmwareVersion)),
     judgeCard: (bytes) => withBytes(bytes, (p, n) => take(wasm._vw_judge_card(p, n))),
     // The user's choices travel as "name=value" lines.

@@ -5,12 +5,10 @@
 const Readers = (() => {
   const REPLY_CAPACITY = 64;  // the window's reply buffer; a longer reply is judged from its start
 
-  function awaited() { return Core.constants.awaited; }
-
   // One settings query to a family.
   async function query(link, family, language) {
-    const reply = await link.exchange(Core.settingsQuery(family),
-      (bytes) => Core.replyComplete(awaited().settings, family, bytes),
+    const command = Core.settingsQuery(family);
+    const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
       Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };
@@ -32,11 +30,11 @@ const Readers = (() => {
   // refused, mismatch, unconfirmed (sent, but no acknowledgement or read-back came), or
   // io-error when the command never went out.
   async function writeAndVerify(link, reader, target, language) {
-    const reply = await link.exchange(Core.bytesOf(target.command),
-      (bytes) => Core.replyComplete(awaited().writeAck, reader.family, bytes),
+    const command = Core.bytesOf(target.command);
+    const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
       Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (!reply.sent) return { status: 'io-error', changed: false };
-    const ack = reply.bytes.length ? Core.judgeWrite(reply.bytes) : { status: 'no-answer' };
+    const ack = reply.bytes.length ? Core.judgeWrite(command, reply.bytes) : { status: 'no-answer' };
     if (ack.status === 'refused') return { status: 'refused', changed: false };
     if (ack.status !== 'ok') return { status: 'unconfirmed', changed: null };
     const after = await query(link, reader.family, language);
@@ -51,8 +49,8 @@ const Readers = (() => {
   async function readCard(link, reader) {
     const allowed = Core.cardAllowed(reader.firmwareVersion);
     if (allowed.status !== 'ok') return allowed;
-    const reply = await link.exchange(Core.cardQuery(),
-      (bytes) => Core.replyComplete(awaited().cardId, reader.family, bytes),
+    const command = Core.cardQuery();
+    const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
       Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };

@@ -62,10 +62,11 @@ char* vw_constants() {
         .Field("usb", static_cast<int>(kUsb))
         .Field("russian", static_cast<int>(kRussian))
         .Field("english", static_cast<int>(kEnglish))
-        .Key("awaited").BeginObject()
-        .Field("settings", static_cast<int>(AwaitedReply::Settings))
-        .Field("writeAck", static_cast<int>(AwaitedReply::WriteAck))
-        .Field("cardId", static_cast<int>(AwaitedReply::CardId))
+        .Key("fit").BeginObject()
+        .Field("partial", static_cast<int>(ReplyFit::Partial))
+        .Field("whole", static_cast<int>(ReplyFit::Whole))
+        .Field("refusal", static_cast<int>(ReplyFit::Refusal))
+        .Field("foreign", static_cast<int>(ReplyFit::Foreign))
         .EndObject()
         .EndObject();
     return Result(json.str());
@@ -78,16 +79,17 @@ char* vw_query(int family) {
     return Result(json.str());
 }
 
-int vw_reply_complete(int awaited, int family, const unsigned char* bytes, int count) {
-    if (awaited < 0 || awaited > static_cast<int>(AwaitedReply::CardId)) return 0;
-    return ReplyComplete(static_cast<AwaitedReply>(awaited), family, bytes, count) ? 1 : 0;
+int vw_fit_reply(const unsigned char* command, int commandLength, const unsigned char* bytes, int count) {
+    return static_cast<int>(FitReplyTo(command, commandLength, bytes, count));
 }
 
 char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language) {
     return Result(JudgeSettingsJson(family, bytes, count, Language(language)));
 }
 
-char* vw_judge_write(const unsigned char* bytes, int count) { return Result(JudgeWriteJson(bytes, count)); }
+char* vw_judge_write(const unsigned char* command, int commandLength, const unsigned char* bytes, int count) {
+    return Result(JudgeWriteJson(command, commandLength, bytes, count));
+}
 
 char* vw_card_allowed(int firmwareVersion) { return Result(CardAllowedJson(firmwareVersion)); }
 

@@ -19,22 +19,22 @@ void vw_free(char* result);
 char* vw_texts(int language);
 
 // Line settings, the reply deadline, the USB reader's identity, the card watch's interval and
-// the values of awaited replies: {"baudRate":19200, "dataBits":8, ...}.
+// the values of vw_fit_reply: {"baudRate":19200, "dataBits":8, ...}.
 char* vw_constants();
 
 // {"command": bytes} of the settings query of a family, or of the card query (family -1).
 char* vw_query(int family);
 
-// 1 when the count bytes received can be judged: the awaited reply (0 settings, 1 write
-// acknowledgement, 2 card ID) is whole, or the reader refused.
-int vw_reply_complete(int awaited, int family, const unsigned char* bytes, int count);
+// How the count bytes received stand to the command sent, as vireo4 reads them: 0 more are due,
+// 1 the whole reply, 2 the reader refused, 3 no reply to this command (noise, another echo).
+int vw_fit_reply(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 
 // What a settings reply says: {"status", and for a settings reply "family", "model",
 // "modelName", "firmware", "firmwareVersion", "payload", "found" (the window's found text)}.
 char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language);
 
-// What the reply to a write says: {"status"}.
-char* vw_judge_write(const unsigned char* bytes, int count);
+// What the reply to a write command says: {"status"}.
+char* vw_judge_write(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 
 // The card query for a reader: {"status"} "unsupported" when its firmware lacks it.
 char* vw_card_allowed(int firmwareVersion);

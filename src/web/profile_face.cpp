@@ -34,6 +34,7 @@ std::string Problem(int language, const ProfileError& error) {
             return FillIn(text(PageText::ProfileUnknownName), error.word, NamesOf(error.family));
         case ProfileProblem::UnknownValue: return FillIn(text(PageText::ProfileUnknownValue), error.word, error.name);
         case ProfileProblem::DuplicateName: return FillIn(text(PageText::ProfileDuplicateName), error.word);
+        case ProfileProblem::TypeBesideTouchMemory: return text(PageText::TypeBesideTouchMemory);
         case ProfileProblem::None: break;
     }
     return std::string();

@@ -1,5 +1,7 @@
 #include "web/reader_face.h"
 
+#include <cstring>
+
 #include "core/card_id.h"
 #include "core/commands.h"
 #include "core/family.h"
@@ -11,8 +13,6 @@
 #include "web/json.h"
 
 namespace {
-
-constexpr unsigned long long kLargestCardNumber = 4294967295ull;
 
 std::string StatusOnly(const char* word) {
     Json json;
@@ -31,25 +31,29 @@ UiTextId FoundText(int family, char model) {
 // The bytes the reader sent, capped as the window's reply buffer caps them.
 int Capped(int count) { return count < 0 ? 0 : count > kReplyBufferSize ? kReplyBufferSize : count; }
 
-// A number that does not fit 32 bits would be shown saturated, as another card: the digits of
-// a field, up to its first non-digit, must make a number the reader can mean.
-bool FitsItsField(const unsigned char* digits, int width) {
-    unsigned long long value = 0;
-    for (int i = 0; i < width && digits[i] >= '0' && digits[i] <= '9'; ++i) {
-        value = value * 10 + (digits[i] - '0');
-        if (value > kLargestCardNumber) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
+ReplyFit FitReplyTo(const unsigned char* command, int commandLength, const unsigned char* bytes, int count) {
+    return FitReply(reinterpret_cast<const char*>(command), commandLength, bytes, Capped(count));
+}
+
+// What the bytes received after a command say, before what they carry is read: silence, a
+// refusal, noise or a reply cut short (a status), or the whole reply (null).
+const char* VerdictOf(const char* command, const unsigned char* bytes, int count) {
+    if (Capped(count) == 0) return status::kNoAnswer;
+    switch (FitReplyTo(reinterpret_cast<const unsigned char*>(command), static_cast<int>(std::strlen(command)), bytes,
+                       count)) {
+        case ReplyFit::Whole: return nullptr;
+        case ReplyFit::Refusal: return status::kRefused;
+        default: return status::kGarbage;
+    }
+}
+
 std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count, int language) {
+    if (family != kKruKrm && family != kUsb) return StatusOnly(status::kGarbage);
     count = Capped(count);
-    if (count == 0) return StatusOnly(status::kNoAnswer);
+    if (const char* verdict = VerdictOf(SettingsQueryOf(family), bytes, count)) return StatusOnly(verdict);
     const ReplyInfo info = ClassifyReply(bytes, count);
-    if (info.kind == UnknownCommand) return StatusOnly(status::kRefused);
-    if (info.kind != SettingsReply || info.payloadLength < PayloadLengthOf(family)) return StatusOnly(status::kGarbage);
     const char* payload = reinterpret_cast<const char*>(bytes + info.payloadStart);
     const bool supported = CheckFirmwareVersion(family, payload);
     Json json;
@@ -67,12 +71,11 @@ std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count,
     return json.str();
 }
 
-std::string JudgeWriteJson(const unsigned char* bytes, int count) {
-    count = Capped(count);
-    if (count == 0) return StatusOnly(status::kNoAnswer);
-    switch (ClassifyReply(bytes, count).kind) {
-        case WriteAck: return StatusOnly(status::kOk);
-        case UnknownCommand: return StatusOnly(status::kRefused);
+std::string JudgeWriteJson(const unsigned char* command, int commandLength, const unsigned char* bytes, int count) {
+    if (Capped(count) == 0) return StatusOnly(status::kNoAnswer);
+    switch (FitReplyTo(command, commandLength, bytes, count)) {
+        case ReplyFit::Whole: return StatusOnly(status::kOk);
+        case ReplyFit::Refusal: return StatusOnly(status::kRefused);
         default: return StatusOnly(status::kGarbage);
     }
 }
@@ -83,17 +86,12 @@ std::string CardAllowedJson(int firmwareVersion) {
 
 std::string JudgeCardJson(const unsigned char* bytes, int count) {
     count = Capped(count);
-    if (count == 0) return StatusOnly(status::kNoAnswer);
-    // The window judges the reply in its zero-filled buffer.
-    unsigned char buffer[kReplyBufferSize] = {};
-    for (int i = 0; i < count; ++i) buffer[i] = bytes[i];
+    if (const char* verdict = VerdictOf(kQueryCardId, bytes, count)) return StatusOnly(verdict);
+    // A number too large for its field would be shown as another card: no answer to read.
     CardIdResult card{};
-    const CardIdVerdict verdict = ParseCardIdReply(buffer, sizeof buffer, &card);
-    // Only the reader's refusal is a refusal; a reply cut short or noise is no answer to the query.
-    if (ClassifyReply(bytes, count).kind == UnknownCommand) return StatusOnly(status::kRefused);
-    if (verdict != CardIdComplete || !FitsItsField(buffer + kBarcodeOffset, kCipherIdOffset - kBarcodeOffset) ||
-        !FitsItsField(buffer + kCipherIdOffset, kCardIdEndOffset - kCipherIdOffset))
+    if (ReadCardIdNumbers(bytes, static_cast<std::size_t>(count), &card) != CardIdField::None) {
         return StatusOnly(status::kGarbage);
+    }
     CardIdFields fields{};
     FormatCardIdFields(card, &fields);
     Json json;

@@ -3,6 +3,8 @@
 // JSON uses) and what the reply carried.
 #include <string>
 
+#include "core/reply.h"
+
 // The status words the page shares with vireo4.
 namespace status {
 constexpr const char kOk[] = "ok";
@@ -17,7 +19,10 @@ constexpr const char kUsage[] = "usage";
 constexpr const char kSkipped[] = "skipped";
 }  // namespace status
 
+// FitReply over bytes as the page holds them, capped as the window's reply buffer caps them.
+ReplyFit FitReplyTo(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
+
 std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count, int language);
-std::string JudgeWriteJson(const unsigned char* bytes, int count);
+std::string JudgeWriteJson(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 std::string CardAllowedJson(int firmwareVersion);
 std::string JudgeCardJson(const unsigned char* bytes, int count);

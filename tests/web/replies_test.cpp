@@ -15,6 +15,14 @@ std::string Settings(int family, const std::string& reply, int language = 1) {
 
 std::string Card(const std::string& reply) { return Take(vw_judge_card(Bytes(reply), Length(reply))); }
 
+std::string Write(const std::string& command, const std::string& reply) {
+    return Take(vw_judge_write(Bytes(command), Length(command), Bytes(reply), Length(reply)));
+}
+
+int Fit(const std::string& command, const std::string& reply) {
+    return vw_fit_reply(Bytes(command), Length(command), Bytes(reply), Length(reply));
+}
+
 }  // namespace
 
 TEST_CASE("settings replies of both families: model, firmware, payload and the window's found text") {
@@ -33,7 +41,7 @@ TEST_CASE("settings replies of both families: model, firmware, payload and the w
     CHECK(Settings(0, kKruReply, 0).find(u8"\"found\":\"Считыватель Vireo-4KRU найден!\"") != std::string::npos);
 }
 
-TEST_CASE("settings replies that are not: silence, refusal, noise, a short payload, unsupported firmware") {
+TEST_CASE("settings replies that are not: silence, refusal, noise, another query's reply, a short payload, unsupported firmware") {
     CHECK(Has(Settings(0, ""), "status", "\"no-answer\""));
     CHECK(Has(Settings(1, kRefusal), "status", "\"refused\""));
     CHECK(Has(Settings(0, std::string("\x01\x02 noise\0 here", 14)), "status", "\"garbage\""));
@@ -46,19 +54,20 @@ TEST_CASE("settings replies that are not: silence, refusal, noise, a short paylo
 }
 
 TEST_CASE("reader bytes reach the page one character per byte, never as markup or broken text") {
-    const std::string odd = Settings(0, "\n\rAT+READS_KR\xE9 - OK! >> 1.10<b>\"\\/");
-    CHECK(Has(odd, "model", "\"\\u00e9\""));
-    CHECK(Has(odd, "payload", "\"1.10<b>\\\"\\\\/\""));
+    const std::string odd = Settings(0, "\n\rAT+READS_KRX - OK! >> 1.10<b>\"\\\xE9");
+    CHECK(Has(odd, "payload", "\"1.10<b>\\\"\\\\\\u00e9\""));
     CHECK(Has(odd, "modelName", "\"Vireo-4xxx\""));
 }
 
 TEST_CASE("write acknowledgements") {
-    const std::string ack = "\n\rAT+W441SO - OK!";
-    CHECK(Has(Take(vw_judge_write(Bytes(ack), Length(ack))), "status", "\"ok\""));
-    CHECK(Has(Take(vw_judge_write(Bytes(kRefusal), Length(kRefusal))), "status", "\"refused\""));
-    CHECK(Has(Take(vw_judge_write(Bytes(""), 0)), "status", "\"no-answer\""));
-    const std::string cut = "\n\rAT+W441SO - O";
-    CHECK(Has(Take(vw_judge_write(Bytes(cut), Length(cut))), "status", "\"garbage\""));
+    const std::string command = "AT+W441SO";
+    CHECK(Has(Write(command, "\n\rAT+W441SO - OK!"), "status", "\"ok\""));
+    CHECK(Has(Write(command, "\n\rAT+W441SO - UNKNOWN CMD!"), "status", "\"refused\""));
+    CHECK(Has(Write(command, ""), "status", "\"no-answer\""));
+    CHECK(Has(Write(command, "\n\rAT+W441SO - O"), "status", "\"garbage\""));
+    // The acknowledgement of another write (a late one) is not this write's.
+    CHECK(Has(Write(command, "\n\rAT+W261SO - OK!"), "status", "\"garbage\""));
+    CHECK(Has(Write(command, kRefusal), "status", "\"garbage\""));
 }
 
 TEST_CASE("card replies: the four forms; refusals, cut replies and numbers too large told apart") {
@@ -81,10 +90,11 @@ TEST_CASE("card replies: the four forms; refusals, cut replies and numbers too l
 }
 
 TEST_CASE("completeness, queries and constants the page needs") {
-    CHECK(vw_reply_complete(0, 0, Bytes(kKruReply), Length(kKruReply)) == 1);
-    CHECK(vw_reply_complete(0, 0, Bytes(kKruReply), Length(kKruReply) - 1) == 0);
-    CHECK(vw_reply_complete(0, 1, Bytes(kRefusal), Length(kRefusal)) == 1);
-    CHECK(vw_reply_complete(7, 0, Bytes(kKruReply), Length(kKruReply)) == 0);
+    CHECK(Fit("AT+READS_KRX", kKruReply) == 1);
+    CHECK(Fit("AT+READS_KRX", kKruReply.substr(0, kKruReply.size() - 1)) == 0);
+    CHECK(Fit("AT+READS_USB", kRefusal) == 2);
+    CHECK(Fit("AT+READS_USB", kKruReply) == 3);
+    CHECK(Has(Take(vw_constants()), "foreign", "3"));
     CHECK(Has(Take(vw_query(0)), "command", "\"AT+READS_KRX\""));
     CHECK(Has(Take(vw_query(1)), "command", "\"AT+READS_USB\""));
     CHECK(Has(Take(vw_query(-1)), "command", "\"AT+READS_IDS\""));

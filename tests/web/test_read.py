@@ -183,7 +183,8 @@ def _():
     b, bridge = S.fresh()
     with p.Fleet() as fleet:
         odd, = p.sims_on_bridge(fleet, bridge, [("odd", "M", "1.10", None, None)])
-        reply = b"\n\rAT+READS_KR<img src=x id=injected> - OK! >> 1.10<b>x</b>"
+        # A reply to the query whose payload is markup: its setting characters name nothing.
+        reply = b"\n\rAT+READS_KRX - OK! >> 1.10<b>x</b>"
         odd.control("raw " + reply.hex())
         b.open()
         p.connect(b, bridge, odd)
@@ -191,10 +192,10 @@ def _():
         b.idle()
         expect_eq(b.text("reader-heading"), "Port 1 — Vireo-4xxx", "model name of an unknown letter")
         expect(b.js("return document.querySelectorAll('#page img, #page b').length") == 0, "no element made of a reply")
-        # A reply that is not a settings reply at all, with markup in it, in the messages as text.
+        # Bytes that are no reply to the query, with markup in them: noise, and nothing made of them.
         odd.control("raw " + b"\n\r<img src=x onerror=alert(1)> - UNKNOWN CMD!".hex())
         b.click("read")
-        b.wait_message("Invalid command!")
+        b.wait_message("The answer could not be recognized!")
         odd.control("firmware <i>1.1</i>")
         b.click("read")
         b.wait_message("Firmware version not supported! (<i>1)")

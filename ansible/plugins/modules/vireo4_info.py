@@ -30,24 +30,8 @@ options:
     type: list
     elements: str
     aliases: [ports]
-  executable:
-    description:
-      - The C(vireo4) program on the host. A name is searched on the host's C(PATH).
-      - Left out, C(vireo4) is searched on the host's C(PATH); when it is not there the task fails
-        and names the package to install.
-    type: path
-  timeout_ms:
-    description:
-      - How long C(vireo4) waits for each reply of a reader, in milliseconds (C(--timeout)); 1 to
-        60000. Left out, 700 (the default of C(vireo4)).
-    type: int
-  lang:
-    description:
-      - The language of the messages of C(vireo4) in the results.
-    type: str
-    choices: [en, ru]
-    default: en
 extends_documentation_fragment:
+  - vireo.readers.vireo4
   - ansible.builtin.action_common_attributes
 attributes:
   check_mode:

@@ -69,25 +69,8 @@ options:
       - The text of a profile, given inline instead of a file.
       - Filled in from I(profile) on the controller; give it yourself only instead of I(profile).
     type: str
-  executable:
-    description:
-      - The C(vireo4) program on the host. A name is searched on the host's C(PATH).
-      - Left out, C(vireo4) is searched on the host's C(PATH); when it is not there the task fails
-        and names the package to install.
-    type: path
-  timeout_ms:
-    description:
-      - How long C(vireo4) waits for each reply of a reader, in milliseconds (C(--timeout)); 1 to
-        60000. Left out, 700 (the default of C(vireo4)).
-      - A slow USB-serial converter or a long line may need more.
-    type: int
-  lang:
-    description:
-      - The language of the messages of C(vireo4) in the results.
-    type: str
-    choices: [en, ru]
-    default: en
 extends_documentation_fragment:
+  - vireo.readers.vireo4
   - ansible.builtin.action_common_attributes
   - ansible.builtin.action_common_attributes.flow
 attributes:

@@ -11,6 +11,7 @@
     language: 1,
     texts: {},
     entries: [],
+    messages: [],    // newest first: {words, entry, item}
     selected: null,
     profile: null,   // {name, bytes} of the profile opened
     results: null,   // Map entry -> result of the last apply
@@ -21,6 +22,11 @@
   function fill(text, first, second) {
     return text.replace(/%([12])/g, (_, n) => (n === '1' ? String(first) : String(second)));
   }
+
+  // What stays on screen after its moment (messages, a reader's note, an apply's result) is kept
+  // as words: a function that words it in the page's language of the moment, so a change of
+  // language reaches it. wordsOf gives the words of a text of the table, filled in.
+  const wordsOf = (name, first, second) => () => fill(state.texts[name], first, second);
 
   function firstLine(text) { return text.split('\n')[0]; }
 
@@ -42,6 +48,8 @@
     }
   }
 
+  const statusWords = (status) => () => statusText(status);
+
   class Entry {
     constructor(port) {
       this.port = port;
@@ -51,7 +59,7 @@
       this.choices = '';   // the user's choices since the last read, as "name=value" lines
       this.gone = false;
       this.busy = false;
-      this.note = '';      // the last outcome, shown under the reader's heading
+      this.note = null;    // the words of the last outcome, shown under the reader's heading
     }
 
     get label() {
@@ -71,15 +79,25 @@
 
   // ---- messages ----
 
-  function say(text, entry) {
-    const list = $('messages');
-    const item = View.el('li', {}, entry ? entry.label + ': ' + text : text);
-    list.prepend(item);
-    while (list.children.length > MESSAGES_KEPT) list.lastElementChild.remove();
+  function messageText(message) {
+    return message.entry ? message.entry.label + ': ' + message.words() : message.words();
+  }
+
+  // words: a function giving the message in the page's language of the moment.
+  function say(words, entry) {
+    const message = { words, entry, item: null };
+    message.item = View.el('li', {}, messageText(message));
+    $('messages').prepend(message.item);
+    state.messages.unshift(message);
+    while (state.messages.length > MESSAGES_KEPT) state.messages.pop().item.remove();
     if (entry) {
-      entry.note = text;
-      if (entry === state.selected) $('reader-state').textContent = text;
+      entry.note = words;
+      if (entry === state.selected) $('reader-state').textContent = words();
     }
+  }
+
+  function renderMessages() {
+    for (const message of state.messages) message.item.textContent = messageText(message);
   }
 
   // ---- the reader list and the selected reader ----
@@ -113,7 +131,8 @@
     const info = entry.info;
     $('reader-heading').textContent = entry.label + (info && info.modelName ? ' — ' + info.modelName : '');
     $('firmware').textContent = info && info.firmware ? info.firmware : 'x.xx';
-    $('reader-state').textContent = entry.gone ? state.texts.Gone : entry.busy ? state.texts.Working : entry.note;
+    $('reader-state').textContent = entry.gone ? state.texts.Gone : entry.busy ? state.texts.Working
+      : entry.note ? entry.note() : '';
     const container = $('settings');
     // A reader pulled out keeps its settings on screen, greyed, until it is back.
     if (entry.info && entry.info.status === 'ok') {
@@ -178,15 +197,21 @@
     if (info.status === 'ok') {
       entry.info = info;
       entry.choices = '';
-      if (announce) say(info.found, entry);
-      say(state.texts.TextSettingsRead, entry);
-      for (const problem of Core.view(info, '', state.language).problems) say(problem, entry);
+      if (announce) say(wordsOf(info.found), entry);
+      say(wordsOf('TextSettingsRead'), entry);
+      // The core words the problems in one language: asked again in the language shown.
+      Core.view(info, '', state.language).problems.forEach((_, i) =>
+        say(() => Core.view(info, '', state.language).problems[i], entry));
     } else if (info.status === 'firmware-unsupported') {
       entry.info = info;
-      say(state.texts.TextFirmwareUnsupported + ' (' + info.firmware + ')', entry);
+      say(() => state.texts.TextFirmwareUnsupported + ' (' + info.firmware + ')', entry);
     } else {
-      say(statusText(info.status), entry);
+      say(statusWords(info.status), entry);
     }
+  }
+
+  function openFailed(entry, failure) {
+    say(() => state.texts.TextErrorOpening + ' [' + entry.label + ']! ' + statusText(failure), entry);
   }
 
   // The time from a read's start to its result on screen, for anyone measuring the page.
@@ -196,7 +221,7 @@
   }
 
   async function identify(entry) {
-    const info = await Readers.identify(entry.link, entry.isUsbReader, state.language);
+    const info = await Readers.identify(entry.link, entry.isUsbReader);
     take(entry, info, true);
     renderAll();
   }
@@ -221,7 +246,7 @@
       performance.mark('vireo-read-start');
       const failure = await entry.link.open(Core.constants);
       if (failure) {
-        say(state.texts.TextErrorOpening + ' [' + entry.label + ']! ' + statusText(failure), entry);
+        openFailed(entry, failure);
         return;
       }
       await identify(entry);
@@ -235,13 +260,13 @@
       if (entry.link.ended) {
         const failure = await entry.link.open(Core.constants);
         if (failure) {
-          say(state.texts.TextErrorOpening + ' [' + entry.label + ']! ' + statusText(failure), entry);
+          openFailed(entry, failure);
           return;
         }
       }
       const info = entry.info && entry.info.status === 'ok'
-        ? await Readers.query(entry.link, entry.info.family, state.language)
-        : await Readers.identify(entry.link, entry.isUsbReader, state.language);
+        ? await Readers.query(entry.link, entry.info.family)
+        : await Readers.identify(entry.link, entry.isUsbReader);
       take(entry, info, false);
       renderAll();
       measured();
@@ -254,10 +279,12 @@
     entry.gone = true;
     if (state.watching && state.watching.entry === entry) stopWatching();
     entry.link.close();
-    const t = state.texts;
     const family = entry.info ? entry.info.family : Core.constants.kruKrm;
-    say(family === Core.constants.usb ? t.TextUsbDisconnected.replace(/\n\r?/g, ' ')
-      : t.TextConnectionBroken + ' (' + entry.label + ' ' + t.TextDisabled + ')', entry);
+    say(() => {
+      const t = state.texts;
+      return family === Core.constants.usb ? t.TextUsbDisconnected.replace(/\n\r?/g, ' ')
+        : t.TextConnectionBroken + ' (' + entry.label + ' ' + t.TextDisabled + ')';
+    }, entry);
     renderAll();
   }
 
@@ -281,7 +308,7 @@
     renderReader();
   }
 
-  function writeOutcome(entry, target, result) {
+  function writeOutcome(target, result) {
     const t = state.texts;
     if (result.status === 'ok') return t.Verified;
     if (result.status === 'mismatch') return fill(t.Mismatch, target.chars, result.after.chars);
@@ -290,25 +317,26 @@
 
   // Writes a target to an entry's reader and reads it back; the entry takes what was read.
   async function writeTarget(entry, target) {
-    const result = await Readers.writeAndVerify(entry.link, entry.info, target, state.language);
-    if (result.acknowledged) say(state.texts.TextSettingsWritten, entry);
+    const result = await Readers.writeAndVerify(entry.link, entry.info, target);
+    if (result.acknowledged) say(wordsOf('TextSettingsWritten'), entry);
     if (result.after) {
       entry.info = result.after;
       entry.choices = '';
     }
-    result.text = writeOutcome(entry, target, result);
-    say(result.text, entry);
+    result.words = () => writeOutcome(target, result);
+    say(result.words, entry);
     return result;
   }
 
   async function write(entry) {
     const target = Core.target(entry.info, entry.choices, state.language);
     if (target.status !== 'ok') {
-      say(target.detail, entry);
+      const { info, choices } = entry;
+      say(() => Core.target(info, choices, state.language).detail, entry);
       return;
     }
     if (!target.changes.length) {
-      say(state.texts.Unchanged, entry);
+      say(wordsOf('Unchanged'), entry);
       return;
     }
     await operate(entry, () => writeTarget(entry, target));
@@ -318,8 +346,8 @@
 
   async function readCard(entry) {
     const result = await operate(entry, () => Readers.readCard(entry.link, entry.info));
-    if (result.status === 'ok') Cards.add($('card-table'), entry.label, result.card);
-    else say(statusText(result.status), entry);
+    if (result.status === 'ok') Cards.add($('card-table'), entry, result.card);
+    else say(statusWords(result.status), entry);
     updateCardButtons();
   }
 
@@ -338,9 +366,9 @@
       if (state.watching !== watching) return;
       const result = await entry.link.exclusive(() => Readers.readCard(entry.link, entry.info));
       if (state.watching !== watching) return;
-      if (watching.watch.isNew(result)) Cards.add($('card-table'), entry.label, result.card);
+      if (watching.watch.isNew(result)) Cards.add($('card-table'), entry, result.card);
       const failure = result.status === 'ok' ? null : result.status;
-      if (failure && failure !== watching.failure) say(statusText(failure), entry);
+      if (failure && failure !== watching.failure) say(statusWords(failure), entry);
       watching.failure = failure;
       if (failure === 'io-error' || failure === 'unsupported' || entry.gone) {
         stopWatching();
@@ -359,14 +387,16 @@
     $('profile-report').hidden = !profile;
     if (!profile) return;
     $('profile-heading').textContent = fill(state.texts.WouldChange, profile.name);
-    const checked = profile.bytes ? Core.checkProfile(profile.bytes, state.language) : { ok: false, error: profile.problem };
+    const checked = profile.bytes ? Core.checkProfile(profile.bytes, state.language)
+      : { ok: false, error: state.texts[profile.problem] };
     $('profile-problem').textContent = checked.ok ? '' : checked.error;
     $('profile-problem').hidden = checked.ok;
     const rows = [];
     if (checked.ok) {
       for (const entry of state.entries.filter((e) => e.ready)) {
         const target = Core.profileTarget(profile.bytes, entry.info, state.language);
-        rows.push({ label: entry.label, target, result: state.results && state.results.get(entry) });
+        const result = state.results && state.results.get(entry);
+        rows.push({ label: entry.label, target, result: result && { status: result.status, text: result.words() } });
       }
     }
     Profiles.report($('profile-changes'), rows, state.texts);
@@ -379,7 +409,7 @@
   }
 
   async function openProfile(file) {
-    state.profile = await Profiles.read(file, state.texts);
+    state.profile = await Profiles.read(file);
     state.results = null;
     renderProfile();
   }
@@ -388,19 +418,20 @@
     const profile = state.profile;
     state.results = new Map();
     await Promise.all(entries.map((entry) => operate(entry, async () => {
-      const target = Core.profileTarget(profile.bytes, entry.info, state.language);
+      const info = entry.info;
+      const target = Core.profileTarget(profile.bytes, info, state.language);
       let result;
       if (target.status !== 'ok') {
-        result = { status: target.status, text: target.detail };
+        result = { status: target.status, words: () => Core.profileTarget(profile.bytes, info, state.language).detail };
       } else if (!target.changes.length) {
-        result = { status: 'ok', text: state.texts.Unchanged };
+        result = { status: 'ok', words: wordsOf('Unchanged') };
       } else {
         result = await writeTarget(entry, target);
       }
       state.results.set(entry, result);
     })));
     renderProfile();
-    say(fill(state.texts.Applied, entries.length));
+    say(wordsOf('Applied', entries.length));
   }
 
   // ---- language ----
@@ -413,6 +444,8 @@
     $('language').value = String(language);
     View.applyTexts(state.texts);
     renderAll();
+    renderMessages();
+    Cards.relabel();
   }
 
   function firstLanguage() {
@@ -454,9 +487,10 @@
       const headers = [t.CardTime, t.CardReader, t.TextBarcode, t.TextBarcodeInHex, t.TextCipherId, t.TextCipherIdDotted];
       try {
         await navigator.clipboard.writeText(Cards.tabSeparated(headers));
-        say(t.Copied);
+        say(wordsOf('Copied'));
       } catch (error) {
-        say(String(error.message || error));
+        const problem = String(error.message || error);  // the browser's words, in its own language
+        say(() => problem);
       }
     });
     $('save-csv').addEventListener('click', () => Profiles.save(Cards.csv(), 'cards.csv'));

@@ -1,8 +1,10 @@
 'use strict';
 // The card table: each new card once, in its four forms, with the time and the reader; copied
-// as tab-separated text, saved as CSV (RFC 4180).
+// as tab-separated text, saved as CSV (RFC 4180). A row keeps its reader, not the reader's name,
+// so the name follows the page's language.
 const Cards = (() => {
   const CSV_HEADER = ['time', 'port', 'barcode', 'barcode_hex', 'cipher', 'cipher_dotted'];
+  const READER_COLUMN = 1;  // in fieldsOf
   const rows = [];
 
   function localTime(date) {
@@ -12,16 +14,23 @@ const Cards = (() => {
   }
 
   function fieldsOf(row) {
-    return [row.time, row.reader, row.card.barcode, row.card.barcodeHex, row.card.cipher, row.card.cipherDotted];
+    return [row.time, row.reader.label, row.card.barcode, row.card.barcodeHex, row.card.cipher, row.card.cipherDotted];
   }
 
-  function add(table, readerLabel, card) {
-    const row = { time: localTime(new Date()), reader: readerLabel, card };
+  // reader: the reader's entry, whose label is read each time the row is shown, copied or saved.
+  function add(table, reader, card) {
+    const row = { time: localTime(new Date()), reader, card };
     rows.push(row);
     const tr = View.el('tr');
     for (const field of fieldsOf(row)) tr.append(View.el('td', {}, field));
+    row.readerCell = tr.cells[READER_COLUMN];
     table.tBodies[0].append(tr);
     return row;
+  }
+
+  // Every row's reader named again, after a change of language.
+  function relabel() {
+    for (const row of rows) row.readerCell.textContent = row.reader.label;
   }
 
   // RFC 4180: CRLF line ends; a field with a comma, a quote or a line end is quoted, its
@@ -51,5 +60,5 @@ const Cards = (() => {
     }
   }
 
-  return { add, csv, csvField, tabSeparated, Watch, count: () => rows.length };
+  return { add, relabel, csv, csvField, tabSeparated, Watch, count: () => rows.length };
 })();

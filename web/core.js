@@ -60,8 +60,7 @@ const Core = (() => {
     // that are no reply to it.
     replyDone: (command, bytes) => withBytes(command, (c, m) =>
       withBytes(bytes, (p, n) => wasm._vw_fit_reply(c, m, p, n) !== constants.fit.partial)),
-    judgeSettings: (family, bytes, language) =>
-      withBytes(bytes, (p, n) => take(wasm._vw_judge_settings(family, p, n, language))),
+    judgeSettings: (family, bytes) => withBytes(bytes, (p, n) => take(wasm._vw_judge_settings(family, p, n))),
     judgeWrite: (command, bytes) => withBytes(command, (c, m) =>
       withBytes(bytes, (p, n) => take(wasm._vw_judge_write(c, m, p, n)))),
     cardAllowed: (firmwareVersion) => take(wasm._vw_card_allowed(firmwareVersion)),

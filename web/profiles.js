@@ -13,9 +13,9 @@ const Profiles = (() => {
     setTimeout(() => URL.revokeObjectURL(link.href), 0);
   }
 
-  // Resolves to {name, bytes} or {name, problem}.
-  async function read(file, texts) {
-    if (file.size > LARGEST_PROFILE) return { name: file.name, problem: texts.ProfileTooLarge };
+  // Resolves to {name, bytes}, or {name, problem} with the name of the problem's text.
+  async function read(file) {
+    if (file.size > LARGEST_PROFILE) return { name: file.name, problem: 'ProfileTooLarge' };
     const bytes = new Uint8Array(await file.arrayBuffer());
     return { name: file.name, bytes };
   }

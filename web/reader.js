@@ -6,30 +6,30 @@ const Readers = (() => {
   const REPLY_CAPACITY = 64;  // the window's reply buffer; a longer reply is judged from its start
 
   // One settings query to a family.
-  async function query(link, family, language) {
+  async function query(link, family) {
     const command = Core.settingsQuery(family);
     const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
       Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };
-    return Core.judgeSettings(family, reply.bytes, language);
+    return Core.judgeSettings(family, reply.bytes);
   }
 
   // The KRU/KRM query first (the USB query first when the port is the Vireo-4-USB's); the other
   // only when the first got an answer that was not a settings reply, so a silent port costs one
   // deadline.
-  async function identify(link, usbFirst, language) {
+  async function identify(link, usbFirst) {
     const { kruKrm, usb } = Core.constants;
-    const first = await query(link, usbFirst ? usb : kruKrm, language);
+    const first = await query(link, usbFirst ? usb : kruKrm);
     if (first.status !== 'refused' && first.status !== 'garbage') return first;
-    const other = await query(link, usbFirst ? kruKrm : usb, language);
+    const other = await query(link, usbFirst ? kruKrm : usb);
     return other.status === 'no-answer' ? first : other;
   }
 
   // Writes a target's command and reads the settings back: ok (written and verified),
   // refused, mismatch, unconfirmed (sent, but no acknowledgement or read-back came), or
   // io-error when the command never went out.
-  async function writeAndVerify(link, reader, target, language) {
+  async function writeAndVerify(link, reader, target) {
     const command = Core.bytesOf(target.command);
     const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
       Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
@@ -37,7 +37,7 @@ const Readers = (() => {
     const ack = reply.bytes.length ? Core.judgeWrite(command, reply.bytes) : { status: 'no-answer' };
     if (ack.status === 'refused') return { status: 'refused', changed: false };
     if (ack.status !== 'ok') return { status: 'unconfirmed', changed: null };
-    const after = await query(link, reader.family, language);
+    const after = await query(link, reader.family);
     if (after.status !== 'ok') return { status: 'unconfirmed', changed: null, acknowledged: true };
     if (after.chars !== target.chars) {
       return { status: 'mismatch', changed: false, acknowledged: true, after };

@@ -83,8 +83,8 @@ int vw_fit_reply(const unsigned char* command, int commandLength, const unsigned
     return static_cast<int>(FitReplyTo(command, commandLength, bytes, count));
 }
 
-char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language) {
-    return Result(JudgeSettingsJson(family, bytes, count, Language(language)));
+char* vw_judge_settings(int family, const unsigned char* bytes, int count) {
+    return Result(JudgeSettingsJson(family, bytes, count));
 }
 
 char* vw_judge_write(const unsigned char* command, int commandLength, const unsigned char* bytes, int count) {

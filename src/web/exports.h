@@ -30,8 +30,9 @@ char* vw_query(int family);
 int vw_fit_reply(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 
 // What a settings reply says: {"status", and for a settings reply "family", "model",
-// "modelName", "firmware", "firmwareVersion", "payload", "found" (the window's found text)}.
-char* vw_judge_settings(int family, const unsigned char* bytes, int count, int language);
+// "modelName", "firmware", "firmwareVersion", "payload", "found" (the name of the window's found
+// text among vw_texts, so the message follows a later change of language)}.
+char* vw_judge_settings(int family, const unsigned char* bytes, int count);
 
 // What the reply to a write command says: {"status"}.
 char* vw_judge_write(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);

@@ -2,7 +2,6 @@
 
 #include "core/family.h"
 #include "core/text_cp1251.h"
-#include "core/ui_text.h"
 #include "web/json.h"
 
 namespace {
@@ -130,6 +129,12 @@ const char* PageTextIn(int language, PageText id) {
     const int index = static_cast<int>(id);
     if (index < 0 || index >= static_cast<int>(PageText::Count)) return "";
     return language == kRussian ? kTexts[index].russian : kTexts[index].english;
+}
+
+const char* WindowTextName(UiTextId id) {
+    for (const WindowEntry& entry : kWindowEntries)
+        if (entry.id == id) return entry.name;
+    return "";
 }
 
 std::string FillIn(const std::string& text, const std::string& first, const std::string& second) {

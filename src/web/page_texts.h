@@ -4,6 +4,8 @@
 // only the page needs, worded as vireo4 words the same outcomes.
 #include <string>
 
+#include "core/ui_text.h"
+
 enum class PageText : int {
     Title,
     Intro,
@@ -69,6 +71,10 @@ const char* PageTextIn(int language, PageText id);
 
 // Replaces %1 and %2.
 std::string FillIn(const std::string& text, const std::string& first, const std::string& second = std::string());
+
+// The name a window text has among the page's texts ("TextFoundKru"), for a result the page words
+// in whatever language it shows later; empty for a text the page does not carry.
+const char* WindowTextName(UiTextId id);
 
 // Every text the page shows, the window's and its own, as one JSON object by name.
 std::string TextsJson(int language);

@@ -8,9 +8,9 @@
 #include "core/reader_model.h"
 #include "core/reply.h"
 #include "core/settings.h"
-#include "core/text_cp1251.h"
 #include "core/ui_text.h"
 #include "web/json.h"
+#include "web/page_texts.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ const char* VerdictOf(const char* command, const unsigned char* bytes, int count
     }
 }
 
-std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count, int language) {
+std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count) {
     if (family != kKruKrm && family != kUsb) return StatusOnly(status::kGarbage);
     count = Capped(count);
     if (const char* verdict = VerdictOf(SettingsQueryOf(family), bytes, count)) return StatusOnly(verdict);
@@ -66,7 +66,7 @@ std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count,
         .Field("firmwareVersion", info.firmwareVersion)
         .BytesField("payload", std::string(payload, PayloadLengthOf(family)))
         .BytesField("chars", std::string(payload + kFirmwareLabelLength, SettingsLengthOf(family)))
-        .Field("found", Cp1251ToUtf8(UiTextIn(language, FoundText(family, info.modelLetter))))
+        .Field("found", WindowTextName(FoundText(family, info.modelLetter)))
         .EndObject();
     return json.str();
 }

@@ -22,7 +22,7 @@ constexpr const char kSkipped[] = "skipped";
 // FitReply over bytes as the page holds them, capped as the window's reply buffer caps them.
 ReplyFit FitReplyTo(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 
-std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count, int language);
+std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count);
 std::string JudgeWriteJson(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 std::string CardAllowedJson(int firmwareVersion);
 std::string JudgeCardJson(const unsigned char* bytes, int count);

@@ -9,8 +9,8 @@ const std::string kKruReply = "\n\rAT+READS_KRU - OK! >> 1.10TMX1DO";
 const std::string kUsbReply = "\n\rAT+READS_USB - OK! >> 2.00WHDH5EM";
 const std::string kRefusal = "\n\rAT+READS_USB - UNKNOWN CMD!";
 
-std::string Settings(int family, const std::string& reply, int language = 1) {
-    return Take(vw_judge_settings(family, Bytes(reply), Length(reply), language));
+std::string Settings(int family, const std::string& reply) {
+    return Take(vw_judge_settings(family, Bytes(reply), Length(reply)));
 }
 
 std::string Card(const std::string& reply) { return Take(vw_judge_card(Bytes(reply), Length(reply))); }
@@ -25,20 +25,23 @@ int Fit(const std::string& command, const std::string& reply) {
 
 }  // namespace
 
-TEST_CASE("settings replies of both families: model, firmware, payload and the window's found text") {
+TEST_CASE("settings replies of both families: model, firmware, payload and the window's found text by name") {
     const std::string kru = Settings(0, kKruReply);
     CHECK(Has(kru, "status", "\"ok\""));
     CHECK(Has(kru, "model", "\"U\""));
     CHECK(Has(kru, "modelName", "\"Vireo-4KRU\""));
     CHECK(Has(kru, "firmwareVersion", "110"));
     CHECK(Has(kru, "payload", "\"1.10TMX1DO\""));
-    CHECK(Has(kru, "found", "\"Vireo-4KRU reader found!\""));
+    CHECK(Has(kru, "found", "\"TextFoundKru\""));
     const std::string usb = Settings(1, kUsbReply);
     CHECK(Has(usb, "model", "\"B\""));
     CHECK(Has(usb, "payload", "\"2.00WHDH5EM\""));
-    CHECK(Has(usb, "found", "\"Vireo-4-USB reader found!\""));
-    // Russian comes out as UTF-8 whatever the system: "Считыватель Vireo-4KRU найден!".
-    CHECK(Settings(0, kKruReply, 0).find(u8"\"found\":\"Считыватель Vireo-4KRU найден!\"") != std::string::npos);
+    CHECK(Has(usb, "found", "\"TextFoundUsb\""));
+    CHECK(Has(Settings(0, "\n\rAT+READS_KRM - OK! >> 1.10W441SO"), "found", "\"TextFoundKrm\""));
+    CHECK(Has(Settings(0, "\n\rAT+READS_KRX - OK! >> 1.10W441SO"), "found", "\"TextFoundKruKrm\""));
+    // The page words it from its texts in the language it shows, as UTF-8 whatever the system.
+    CHECK(Has(Take(vw_texts(1)), "TextFoundKru", "\"Vireo-4KRU reader found!\""));
+    CHECK(Has(Take(vw_texts(0)), "TextFoundKru", u8"\"Считыватель Vireo-4KRU найден!\""));
 }
 
 TEST_CASE("settings replies that are not: silence, refusal, noise, another query's reply, a short payload, unsupported firmware") {

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The page itself: its languages (from the core's table, remembered, first following the
-browser), a browser without Web Serial, no request beyond its own files under its strict policy,
+browser; a switch reaches every text on screen, earlier outcomes included), a browser without Web Serial, no request beyond its own files under its strict policy,
 and accessibility (axe-core: no serious or critical violation)."""
 import functools
 import http.server
@@ -21,20 +21,97 @@ def two_readers(fleet, bridge):
                                            ("usb", "B", "1.10", None, p.USB_READER)], granted=True)
 
 
-@T.case("language switch: every text in Russian from the core's table, remembered; the session stays")
+# What each message of the language-switch case reads in Russian.
+RUSSIAN_MESSAGES = {
+    "Port 1: Vireo-4KRM reader found!": "Порт 1: Считыватель Vireo-4KRM найден!",
+    "Port 1: Settings read!": "Порт 1: Настройки считаны!",
+    "Port 2 (USB 2E3C:5750): Vireo-4-USB reader found!":
+        "Порт 2 (USB 2E3C:5750): Считыватель Vireo-4-USB найден!",
+    "Port 2 (USB 2E3C:5750): Settings read!":
+        "Порт 2 (USB 2E3C:5750): Настройки считаны!",
+    "Port 2 (USB 2E3C:5750): unchanged (already set, nothing written)":
+        "Порт 2 (USB 2E3C:5750): без изменений (уже установлено, ничего не записано)",
+    "Port 2 (USB 2E3C:5750): Settings recorded!":
+        "Порт 2 (USB 2E3C:5750): Настройки записаны!",
+    "Port 2 (USB 2E3C:5750): written and verified":
+        "Порт 2 (USB 2E3C:5750): записано и проверено",
+    "Port 3: Vireo-4KRU reader found!": "Порт 3: Считыватель Vireo-4KRU найден!",
+    "Port 3: Settings read!": "Порт 3: Настройки считаны!",
+    "Port 3: READER INTERFACE - NOT RECOGNIZED!": "Порт 3: ИНТЕРФЕЙС СЧИТЫВАТЕЛЯ - НЕ РАСПОЗНАН!",
+    "Port 3: the reader's interface is not recognised: choose a value before writing":
+        "Порт 3: значение interface считывателя не распознано: выберите значение перед записью",
+    "applied to 3 reader(s)": "применено к считывателям: 3",
+}
+
+
+def switch_language(b, value):
+    b.js("const s = document.getElementById('language'); s.value = arguments[0]; s.dispatchEvent(new Event('change'))",
+         value)
+
+
+def shown(b):
+    """Every text the page keeps from earlier outcomes: the messages, each reader's status line,
+    the card table's reader column, the profile report."""
+    notes = []
+    for index in range(len(b.readers())):
+        b.select_reader(index)
+        notes.append(b.text("reader-state"))
+    b.select_reader(0)
+    return {"messages": b.messages(), "notes": notes, "cards": [row[1] for row in b.card_rows()],
+            "profile": [b.text("profile-heading")] + b.js(
+                "return [...document.querySelectorAll('#profile-changes > li')].map(li => li.innerText)")}
+
+
+@T.case("language switch: every text in Russian from the core's table, earlier messages, notes, card labels and "
+        "the profile report included, and back; remembered; nothing written")
 def _():
     b, bridge = S.fresh()
     with p.Fleet() as fleet:
         krm, usb = two_readers(fleet, bridge)
+        odd, = p.sims_on_bridge(fleet, bridge, [("odd", "U", "1.10", "W271DO", None)], granted=True)
         b.open()
         b.js("localStorage.clear()")
         b.open()
-        b.wait_message("Port 2 (USB 2E3C:5750): Settings read!")
+        for label in ("Port 1", "Port 2 (USB 2E3C:5750)", "Port 3"):
+            b.wait_message(label + ": Settings read!")
+        # An outcome of every kind on screen: found texts, a settings problem, cards, an unchanged
+        # write, a profile applied (a write verified, readers skipped) and a refusal's detail.
+        b.select_reader(1)
+        b.idle()
+        b.click("read-card")
+        wait_until(lambda: len(b.card_rows()) == 1, 5, "the USB reader's card")
+        b.click("write")
+        b.wait_message("Port 2 (USB 2E3C:5750): unchanged (already set, nothing written)")
+        b.drop_file("site.ini", b"[usb]\nbytes = 4\n")
+        wait_until(lambda: b.enabled("apply-all"), 5, "the profile's report")
+        b.click("apply-all")
+        b.wait_message("applied to 3 reader(s)")
+        b.select_reader(2)
+        b.idle()
+        b.click("read-card")
+        wait_until(lambda: len(b.card_rows()) == 2, 5, "the KRU's card")
+        b.choose("standby", "off")
+        b.click("write")
+        b.wait_message("Port 3: the reader's interface is not recognised: choose a value before writing")
         b.select_reader(0)
         expect_eq(b.text("read"), "READ", "English first: the browser's language is English")
-        b.js("const s = document.getElementById('language'); s.value = '0'; s.dispatchEvent(new Event('change'))")
+        english = shown(b)
+        expect_eq(english["notes"], ["Settings read!", "written and verified",
+                                     "the reader's interface is not recognised: choose a value before writing"],
+                  "status lines in English")
+        expect_eq(english["cards"], ["Port 2 (USB 2E3C:5750)", "Port 3"], "card labels in English")
+        expect_eq(english["profile"], ["What site.ini would change",
+                                       "Port 1 — the profile has no [kru-krm] section",
+                                       "Port 2 (USB 2E3C:5750) — written and verified",
+                                       "Port 3 — the profile has no [kru-krm] section"], "the report in English")
+        expect_eq(sorted(set(english["messages"]) - set(RUSSIAN_MESSAGES)), [], "messages this case knows")
+        writes = (krm.writes(), usb.writes(), odd.writes())
+        expect_eq(writes, ([], ["AT+WHDH4EM"], []), "the profile's one write")
+
+        switch_language(b, "0")
         expect_eq(b.js("return document.documentElement.lang"), "ru", "page language")
-        expect_eq([b.text(i) for i in ("read", "write", "read-card")], ["СЧИТАТЬ", "ЗАПИСАТЬ", "Считать ID"], "buttons")
+        expect_eq([b.text(i) for i in ("read", "write", "read-card")], ["СЧИТАТЬ", "ЗАПИСАТЬ", "Считать ID"],
+                  "buttons")
         g = b.groups()
         expect_eq(g["interface"]["legend"], "1) ИНТЕРФЕЙСЫ:", "legend")
         expect_eq(g["indication"]["choices"]["direct"][0], "Прямая (активная '1')", "translated caption")
@@ -42,10 +119,28 @@ def _():
         expect_eq(g["interface"]["choices"]["wiegand-44"][:2], ["Wiegand 44", True], "fixed caption, choice kept")
         expect_eq(b.text("firmware"), "1.10", "version kept")
         expect_eq(b.js("return document.querySelector('.indic-caption').textContent"), "Инд.", "lamp column")
-        expect("Settings read!" in b.messages()[0], "messages keep the language they were shown in")
+        russian = shown(b)
+        expect_eq(russian["messages"], [RUSSIAN_MESSAGES[m] for m in english["messages"]],
+                  "every message shown before, now in Russian")
+        expect_eq(russian["notes"], ["Настройки считаны!", "записано и проверено",
+                                     "значение interface считывателя не распознано: выберите значение перед записью"],
+                  "status lines in Russian")
+        expect_eq(russian["cards"], ["Порт 2 (USB 2E3C:5750)", "Порт 3"], "card labels in Russian")
+        expect_eq(russian["profile"], ["Что изменит site.ini", "Порт 1 — в профиле нет раздела [kru-krm]",
+                                       "Порт 2 (USB 2E3C:5750) — записано и проверено",
+                                       "Порт 3 — в профиле нет раздела [kru-krm]"], "the report in Russian")
         b.click("read")
         b.wait_message("Порт 1: Настройки считаны!")
-        expect_eq(krm.writes(), [], "a language switch writes nothing")
+        b.idle()
+
+        switch_language(b, "1")
+        again = shown(b)
+        expect_eq(again["messages"], ["Port 1: Settings read!"] + english["messages"],
+                  "back in English, the read done in Russian included")
+        for part in ("notes", "cards", "profile"):
+            expect_eq(again[part], english[part], part + " back in English")
+        expect_eq((krm.writes(), usb.writes(), odd.writes()), writes, "a language switch writes nothing")
+        switch_language(b, "0")
         b.open()
         expect_eq(b.text("read"), "СЧИТАТЬ", "the choice is remembered")
         b.js("localStorage.clear()")
@@ -141,8 +236,7 @@ def _():
         b.click("read-card")
         wait_until(lambda: b.card_rows(), 5, "a card")
         for language in ("1", "0"):
-            b.js("const s = document.getElementById('language'); s.value = arguments[0];"
-                 "s.dispatchEvent(new Event('change'))", language)
+            switch_language(b, language)
             b.js(axe)
             result = b.driver.execute_async_script(
                 "axe.run(document, {resultTypes: ['violations']}).then(r => arguments[0](JSON.stringify(r.violations)),"

@@ -58,8 +58,7 @@ const Core = (() => {
     cardQuery: () => bytesOf(take(wasm._vw_query(-1)).command),
     // Whether the bytes received can be judged: the whole reply to command, a refusal, or bytes
     // that are no reply to it.
-    replyDone: (command, bytes) => withBytes(command, (c, m) =>
-      withBytes(bytes, (p, n) => wasm._vw_fit_reply(c, m, p, n) !== constants.fit.partial)),
+    fit: (command, bytes) => withBytes(command, (c, m) => withBytes(bytes, (p, n) => wasm._vw_fit_reply(c, m, p, n))),
     judgeSettings: (family, bytes) => withBytes(bytes, (p, n) => take(wasm._vw_judge_settings(family, p, n))),
     judgeWrite: (command, bytes) => withBytes(command, (c, m) =>
       withBytes(bytes, (p, n) => take(wasm._vw_judge_write(c, m, p, n)))),

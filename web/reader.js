@@ -5,11 +5,26 @@
 const Readers = (() => {
   const REPLY_CAPACITY = 64;  // the window's reply buffer; a longer reply is judged from its start
 
+  // Sends a command and reads its reply; a foreign reply (noise, the tail of an earlier reply)
+  // sends the command again after the line's quiet, as vireo4 does. sent: any try went out.
+  async function ask(link, command) {
+    const { fit, commandTries, deadlineMs, silenceMs } = Core.constants;
+    let sent = false;
+    let reply = null;
+    for (let attempt = 0; attempt < commandTries; ++attempt) {
+      reply = await link.exchange(command, (bytes) => Core.fit(command, bytes) !== fit.partial,
+        deadlineMs, REPLY_CAPACITY, silenceMs);
+      sent = sent || reply.sent;
+      if (reply.heard !== 'complete' && reply.heard !== 'incomplete') break;
+      if (Core.fit(command, reply.bytes) !== fit.foreign) break;
+    }
+    return { ...reply, sent };
+  }
+
   // One settings query to a family.
   async function query(link, family) {
     const command = Core.settingsQuery(family);
-    const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
-      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
+    const reply = await ask(link, command);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };
     return Core.judgeSettings(family, reply.bytes);
@@ -31,16 +46,15 @@ const Readers = (() => {
   // io-error when the command never went out.
   async function writeAndVerify(link, reader, target) {
     const command = Core.bytesOf(target.command);
-    const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
-      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
+    const reply = await ask(link, command);
     if (!reply.sent) return { status: 'io-error', changed: false };
     const ack = reply.bytes.length ? Core.judgeWrite(command, reply.bytes) : { status: 'no-answer' };
-    if (ack.status === 'refused') return { status: 'refused', changed: false };
+    if (ack.status === 'refused') return { status: 'refused', changed: null };
     if (ack.status !== 'ok') return { status: 'unconfirmed', changed: null };
     const after = await query(link, reader.family);
     if (after.status !== 'ok') return { status: 'unconfirmed', changed: null, acknowledged: true };
     if (after.chars !== target.chars) {
-      return { status: 'mismatch', changed: false, acknowledged: true, after };
+      return { status: 'mismatch', changed: null, acknowledged: true, after };
     }
     return { status: 'ok', changed: true, acknowledged: true, after };
   }
@@ -50,8 +64,7 @@ const Readers = (() => {
     const allowed = Core.cardAllowed(reader.firmwareVersion);
     if (allowed.status !== 'ok') return allowed;
     const command = Core.cardQuery();
-    const reply = await link.exchange(command, (bytes) => Core.replyDone(command, bytes),
-      Core.constants.deadlineMs, REPLY_CAPACITY, Core.constants.silenceMs);
+    const reply = await ask(link, command);
     if (reply.heard === 'io-error') return { status: 'io-error' };
     if (reply.heard === 'nothing') return { status: 'no-answer' };
     return Core.judgeCard(reply.bytes);

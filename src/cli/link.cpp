@@ -6,6 +6,7 @@
 #include "core/card_id.h"
 #include "core/commands.h"
 #include "core/family.h"
+#include "core/line.h"
 #include "core/reply.h"
 #include "core/settings.h"
 
@@ -17,10 +18,6 @@ constexpr int kSliceMs = 50;
 // a command goes out: it rides out a USB converter's packet latency and a busy machine's
 // scheduling (the window takes 60 ms of silence as the end of a reply).
 constexpr std::chrono::milliseconds kTalkingGap{50};
-// A command whose reply was foreign goes out again: every command is idempotent (a query, or a
-// write of the same settings), and a tail of the reader's earlier reply that came in after the
-// drain's look spoils only that try. Noise on every try is noise.
-constexpr int kTries = 3;
 
 struct ReplyBuffer {
     unsigned char bytes[kReplyBufferSize];
@@ -133,7 +130,7 @@ Heard Exchange(Link* link, const char* command, int length, ReplyBuffer* reply, 
                bool* sent = nullptr) {
     bool anySent = false;
     Heard heard = Heard::Nothing;
-    for (int tryNumber = 0; tryNumber < kTries; ++tryNumber) {
+    for (int tryNumber = 0; tryNumber < kCommandTries; ++tryNumber) {
         bool thisSent = false;
         heard = ExchangeOnce(link, command, length, reply, interruptible, tryNumber > 0, &thisSent);
         anySent = anySent || thisSent;

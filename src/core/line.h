@@ -14,3 +14,8 @@ constexpr int kReplyDeadlineMs = 700;
 // The window's end of a reply: this long without a byte. A tool waits for as much quiet before
 // a command, so that the tail of a late or flooding reply is not taken for the next reply.
 constexpr int kReplySilenceMs = 60;
+
+// A command whose reply was foreign (noise, the tail of the reader's earlier reply that came in
+// after the wait for quiet) goes out again, this many times in all: every command is idempotent
+// (a query, or a write of the same settings). Noise on every try is noise.
+constexpr int kCommandTries = 3;

@@ -55,6 +55,7 @@ char* vw_constants() {
         .Field("parity", kReaderParity ? "even" : "none")
         .Field("deadlineMs", kReplyDeadlineMs)
         .Field("silenceMs", kReplySilenceMs)
+        .Field("commandTries", kCommandTries)
         .Field("watchIntervalMs", kWatchIntervalMs)
         .Field("usbVendorId", static_cast<int>(std::strtol(kUsbReaderVendor, nullptr, 16)))
         .Field("usbProductId", static_cast<int>(std::strtol(kUsbReaderProduct, nullptr, 16)))

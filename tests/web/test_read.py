@@ -192,10 +192,14 @@ def _():
         b.idle()
         expect_eq(b.text("reader-heading"), "Port 1 — Vireo-4xxx", "model name of an unknown letter")
         expect(b.js("return document.querySelectorAll('#page img, #page b').length") == 0, "no element made of a reply")
-        # Bytes that are no reply to the query, with markup in them: noise, and nothing made of them.
+        # Bytes that are no reply to the query, with markup in them: noise, nothing made of them,
+        # and the query asked again, as vireo4 asks it.
+        reads = b.messages().count("Port 1: Settings read!")
         odd.control("raw " + b"\n\r<img src=x onerror=alert(1)> - UNKNOWN CMD!".hex())
         b.click("read")
-        b.wait_message("The answer could not be recognized!")
+        b.idle()
+        expect_eq(b.messages().count("Port 1: Settings read!"), reads + 1, "the query asked again after noise")
+        expect_eq(odd.rx()[-2:], ["AT+READS_KRX", "AT+READS_KRX"], "the query, then again")
         odd.control("firmware <i>1.1</i>")
         b.click("read")
         b.wait_message("Firmware version not supported! (<i>1)")

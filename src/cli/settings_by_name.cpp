@@ -64,14 +64,6 @@ std::vector<std::pair<std::string, std::string>> NamedSettings(const Reader& rea
     return named;
 }
 
-std::string SettingNamesList(int family) {
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(family, &count);
-    std::string list;
-    for (std::size_t index = 0; index < count; ++index) list += (index ? ", " : "") + std::string(names[index].name);
-    return list;
-}
-
 std::string SettingValuesList(int family, const std::string& name) {
     const SettingName* setting = FindSettingName(family, name.c_str());
     if (setting == nullptr) return std::string();

@@ -7,12 +7,12 @@
 
 #include "cli/reader.h"
 #include "core/change_plan.h"
+#include "core/setting_names.h"
 
 // name -> value name, in the family's order ("type" is "none" with touch-memory output).
 std::vector<std::pair<std::string, std::string>> NamedSettings(const Reader& reader);
 
-// Every setting name of a family and every value name of one setting, for messages.
-std::string SettingNamesList(int family);
+// Every value name of one setting, for messages ("none" too for the USB type).
 std::string SettingValuesList(int family, const std::string& name);
 
 struct Target {

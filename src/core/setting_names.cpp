@@ -120,3 +120,11 @@ void SetUsbSettingValue(UsbSettings* s, std::size_t index, int value) {
         default: break;
     }
 }
+
+std::string SettingNamesList(int family) {
+    std::size_t count = 0;
+    const SettingName* names = SettingNamesOf(family, &count);
+    std::string list;
+    for (std::size_t index = 0; index < count; ++index) list += (index ? ", " : "") + std::string(names[index].name);
+    return list;
+}

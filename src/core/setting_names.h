@@ -3,6 +3,7 @@
 // Names and values are lower case ASCII; each family has its own set of names, in the order
 // the reader's setting characters stand.
 #include <cstddef>
+#include <string>
 
 #include "core/settings.h"
 
@@ -40,3 +41,6 @@ int KruKrmSettingValue(const KruKrmSettings& settings, std::size_t index);
 void SetKruKrmSettingValue(KruKrmSettings* settings, std::size_t index, int value);
 int UsbSettingValue(const UsbSettings& settings, std::size_t index);
 void SetUsbSettingValue(UsbSettings* settings, std::size_t index, int value);
+
+// Every setting name of a family, for messages: "interface, indication, standby, touch-poll".
+std::string SettingNamesList(int family);

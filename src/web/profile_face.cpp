@@ -15,14 +15,6 @@ constexpr const char kProfileSuffix[] = ".ini";
 constexpr int kFamilyCount = 2;
 constexpr const char kNotRecognized[] = "not-recognized";
 
-std::string NamesOf(int family) {
-    std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(family, &count);
-    std::string list;
-    for (std::size_t i = 0; i < count; ++i) list += (i ? ", " : "") + std::string(names[i].name);
-    return list;
-}
-
 std::string Problem(int language, const ProfileError& error) {
     auto text = [&](PageText id) { return std::string(PageTextIn(language, id)); };
     switch (error.problem) {
@@ -31,7 +23,7 @@ std::string Problem(int language, const ProfileError& error) {
         case ProfileProblem::DuplicateSection: return FillIn(text(PageText::ProfileDuplicateSection), error.word);
         case ProfileProblem::OutsideSection: return text(PageText::ProfileOutsideSection);
         case ProfileProblem::UnknownName:
-            return FillIn(text(PageText::ProfileUnknownName), error.word, NamesOf(error.family));
+            return FillIn(text(PageText::ProfileUnknownName), error.word, SettingNamesList(error.family));
         case ProfileProblem::UnknownValue: return FillIn(text(PageText::ProfileUnknownValue), error.word, error.name);
         case ProfileProblem::DuplicateName: return FillIn(text(PageText::ProfileDuplicateName), error.word);
         case ProfileProblem::TypeBesideTouchMemory: return text(PageText::TypeBesideTouchMemory);

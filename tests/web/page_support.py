@@ -223,10 +223,11 @@ def run(tests, session):
         session.close()
 
 
-def sims_on_bridge(fleet, bridge, specs, granted=False):
-    """Simulated readers, each on a bridge port: specs of (name, model, firmware, settings, usb)."""
+def sims_on_bridge(fleet, bridge, readers, granted=False):
+    """Simulated readers, each on a bridge port: readers is a list of (name, model, firmware,
+    settings, usb)."""
     made = []
-    for name, model, firmware, settings, usb in specs:
+    for name, model, firmware, settings, usb in readers:
         sim = fleet.sim(name, model=model, firmware=firmware, settings=settings)
         sim.port_id = bridge.add(sim.link, usb=usb, granted=granted)
         made.append(sim)

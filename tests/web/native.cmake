@@ -22,12 +22,6 @@ if(VIREO_WEB_BUILD_DIR)
   set_tests_properties(web_node PROPERTIES LABELS web TIMEOUT 300)
 
   # The page in headless Chromium against simulated readers; each test_*.py file is one test.
-  file(GLOB WEB_PAGE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/web/test_*.py)
-  foreach(test_file ${WEB_PAGE_TESTS})
-    get_filename_component(test_name ${test_file} NAME_WE)
-    string(REGEX REPLACE "^test_" "" test_name ${test_name})
-    add_test(NAME web_${test_name} COMMAND ${DEBIAN_PYTHON3} ${test_file})
-    set_tests_properties(web_${test_name} PROPERTIES LABELS web TIMEOUT 300
-        ENVIRONMENT "VIREO_SIM=$<TARGET_FILE:vireo-sim>;VIREO4=$<TARGET_FILE:vireo4>;VIREO_WEB_SITE=${VIREO_WEB_BUILD_DIR}/site")
-  endforeach()
+  vireo_add_script_tests(web ${CMAKE_SOURCE_DIR}/tests/web ${DEBIAN_PYTHON3} web 300
+      "VIREO_SIM=$<TARGET_FILE:vireo-sim>;VIREO4=$<TARGET_FILE:vireo4>;VIREO_WEB_SITE=${VIREO_WEB_BUILD_DIR}/site")
 endif()

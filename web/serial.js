@@ -4,12 +4,17 @@
 // one at a time, each answered by the bytes that come until the core says the reply is
 // complete, the reply buffer is full, or the deadline passes.
 const Serial = (() => {
-  // How Chromium's open() failures read: another program holds the port, or the user or the
-  // system refused it.
+  // Why open() failed, from the DOMException Chromium raises: {status, detail}, the detail
+  // being the browser's own words. Chromium says NetworkError both for a port another program
+  // holds and for one the system refuses; its message tells them apart.
   function openFailure(error) {
-    if (error && error.name === 'NetworkError') return 'busy';
-    if (error && error.name === 'SecurityError') return 'denied';
-    return 'port-error';
+    const name = error && error.name;
+    const detail = String(error && error.message || error || '');
+    if (name === 'NotAllowedError' || name === 'SecurityError' ||
+        (name === 'NetworkError' && /denied|permission/i.test(detail))) return { status: 'denied', detail };
+    if (name === 'NetworkError' || name === 'InvalidStateError') return { status: 'busy', detail };
+    if (name === 'NotFoundError') return { status: 'gone', detail };
+    return { status: 'port-error', detail };
   }
 
   class Link {
@@ -22,9 +27,10 @@ const Serial = (() => {
       this.loop = null;     // the read loop, done once the port gives no more bytes
       this.lastByteAt = -Infinity;
       this.turn = Promise.resolve();
+      this.onBytes = null;  // (direction 'sent' or 'received', bytes), for the page's byte trace
     }
 
-    // Opens the port; resolves to null, or to the status word of the failure.
+    // Opens the port; resolves to null, or to what openFailure says of the failure.
     async open(constants) {
       try {
         await this.port.open({
@@ -54,6 +60,7 @@ const Serial = (() => {
             if (value && value.length) {
               for (const b of value) this.received.push(b);
               this.lastByteAt = performance.now();
+              if (this.onBytes) this.onBytes('received', value);
               this.notify();
             }
           }
@@ -98,6 +105,7 @@ const Serial = (() => {
       const writer = this.port.writable.getWriter();
       try {
         await writer.write(command);
+        if (this.onBytes) this.onBytes('sent', command);
       } catch (error) {
         return { sent: false, heard: 'io-error', bytes: new Uint8Array() };
       } finally {
@@ -138,5 +146,6 @@ const Serial = (() => {
     }
   }
 
-  return { Link };
+  return { Link, openFailure };
 })();
+if (typeof module !== 'undefined') module.exports = Serial;

@@ -32,8 +32,12 @@ constexpr TextRow kTexts[] = {
     {"Verified", "written and verified", "записано и проверено"},
     {"Unconfirmed", "written, not confirmed: read the reader again", "записано, не подтверждено: считайте настройки ещё раз"},
     {"Mismatch", "read back %2 instead of %1", "считано %2 вместо %1"},
-    {"Busy", "port busy (another program uses it)", "порт занят (его использует другая программа)"},
-    {"Denied", "the browser was not allowed to open the port", "браузеру не разрешено открыть порт"},
+    {"Busy", "the port is in use by another program: close that program, then READ again",
+     "порт занят другой программой: закройте её и нажмите READ ещё раз"},
+    {"Denied", "no permission to open the port: on Linux, add the user to the group dialout (sudo adduser USER dialout, "
+     "then log in again); the udev rule 60-vireo4.rules of the vireo4 package gives a Vireo-4-USB that group",
+     "нет разрешения открыть порт: в Linux добавьте пользователя в группу dialout (sudo adduser USER dialout, "
+     "затем войдите снова); правило udev 60-vireo4.rules из пакета vireo4 даёт Vireo-4-USB эту группу"},
     {"OpenFailed", "the port cannot be opened", "порт не удалось открыть"},
     {"IoError", "error when reading from the port (the reader may be unplugged)",
      "ошибка чтения из порта (считыватель мог быть отключён)"},
@@ -57,7 +61,7 @@ constexpr TextRow kTexts[] = {
     {"CardTime", "Time", "Время"},
     {"CardReader", "Reader", "Считыватель"},
     {"ProfileSection", "Profiles", "Профили"},
-    {"SaveProfile", "Save as profile…", "Сохранить профиль…"},
+    {"SaveProfile", "Save the settings on screen as a profile…", "Сохранить настройки с экрана в профиль…"},
     {"OpenProfile", "Open a profile…", "Открыть профиль…"},
     {"DropProfile", "or drop a profile file here", "или перетащите сюда файл профиля"},
     {"WouldChange", "What %1 would change", "Что изменит %1"},
@@ -87,6 +91,41 @@ constexpr TextRow kTexts[] = {
      "Без такого браузера используйте оконную программу VireoTool-4.exe в Windows или программу командной "
      "строки vireo4 в Linux и Windows."},
 
+    {"NotWritten", "Not yet written: %1", "Ещё не записано: %1"},
+    {"NotWrittenMark", "not written", "не записано"},
+    {"WriteCount", "%1 (%2 to change)", "%1 (изменить: %2)"},
+    {"SaveProfileHint", "The profile holds the settings shown on screen, choices not yet written included.",
+     "В профиль попадают настройки, показанные на экране, включая ещё не записанные."},
+    {"PortGone", "the port is gone (the reader or adapter was unplugged)", "порт исчез (считыватель или адаптер отключён)"},
+    {"CannotOpen", "cannot open the port: %1", "не удалось открыть порт: %1"},
+    {"NoneChosen", "No port was chosen. If the reader was not in the list: check its cable and, for a USB-serial adapter, "
+     "its driver; try the other Connect button (the USB reader's button lists only the Vireo-4-USB); on Linux, the user "
+     "must be in the group dialout.",
+     "Порт не выбран. Если считывателя не было в списке: проверьте кабель и, для переходника USB-COM, его драйвер; "
+     "попробуйте другую кнопку подключения (кнопка USB показывает только Vireo-4-USB); в Linux пользователь должен "
+     "входить в группу dialout."},
+    {"Forget", "Forget this port", "Забыть этот порт"},
+    {"Forgotten", "port forgotten: the browser will ask again before using it", "порт забыт: браузер снова спросит разрешение"},
+    {"LampLegend", "Indic.: each group's lamp shows, by its colour, the choice checked in the group, as the window's lamps do.",
+     "Инд.: лампа каждой группы показывает цветом выбранное в группе значение, как в окне программы."},
+    {"ShowBytes", "Show the bytes sent to and received from this port in the messages (hex and text)",
+     "Показывать в сообщениях байты, отправленные в этот порт и полученные из него (hex и текст)"},
+    {"BytesSent", "sent", "отправлено"},
+    {"BytesReceived", "received", "получено"},
+    {"CopyLog", "Copy messages", "Копировать сообщения"},
+    {"SaveLog", "Save messages", "Сохранить сообщения"},
+    {"LogKept", "Kept while this page is open, oldest first: the last %1 messages.",
+     "Хранятся, пока страница открыта, от старых к новым: последние %1 сообщений."},
+    {"ApplyAllAsk", "Write this profile to %1 reader(s)?", "Записать этот профиль в считыватели (%1)?"},
+    {"Insecure", "This page was opened from %1 over plain http, where the browser gives no access to serial ports. "
+     "Serve it over https, or open it from localhost or from its file (index.html) on this computer.",
+     "Страница открыта с %1 по http без шифрования, и браузер не даёт ей доступа к последовательным портам. "
+     "Откройте её по https, с localhost или из файла (index.html) на этом компьютере."},
+    {"Framed", "This page does not run inside a frame of another site, which could use the serial ports granted to it. "
+     "Open it on its own.",
+     "Страница не работает внутри фрейма другого сайта: тот мог бы пользоваться разрешёнными ей портами. "
+     "Откройте её отдельно."},
+    {"StartFailed", "The page could not start: %1", "Страница не смогла запуститься: %1"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<int>(PageText::Count), "one row per text");
 

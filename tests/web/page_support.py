@@ -35,6 +35,9 @@ CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-
                   "--window-size=1280,1000"]
 
 
+TIME_STAMP = re.compile(r"^\d\d:\d\d:\d\d  ")
+
+
 def re_match(pattern, text):
     return re.match(pattern, text) is not None
 
@@ -112,9 +115,28 @@ class Browser:
     def text(self, element_id):
         return self.js("return document.getElementById(arguments[0]).textContent", element_id)
 
-    def messages(self):
-        """Newest first."""
+    def log_lines(self):
+        """The message log as shown: oldest first, each line with its time."""
         return self.js("return [...document.querySelectorAll('#messages li')].map(li => li.textContent)")
+
+    def messages(self):
+        """The messages without their times, newest first."""
+        return [TIME_STAMP.sub("", line, count=1) for line in reversed(self.log_lines())]
+
+    def apply_all(self, accept=True):
+        """Clicks "Apply to all" and answers its question; returns the question's text."""
+        expect(self.enabled("apply-all"), "apply-all is disabled")
+        self.js("setTimeout(() => document.getElementById('apply-all').click(), 0)")
+        alert = wait_until(lambda: self._alert(), 5, "the question before applying to all")
+        text = alert.text
+        alert.accept() if accept else alert.dismiss()
+        return text
+
+    def _alert(self):
+        try:
+            return self.driver.switch_to.alert
+        except Exception:
+            return None
 
     def wait_message(self, part, timeout=10):
         return wait_until(lambda: next((m for m in self.messages() if part in m), None), timeout,

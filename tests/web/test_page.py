@@ -84,7 +84,7 @@ def _():
         b.wait_message("Port 2 (USB 2E3C:5750): unchanged (already set, nothing written)")
         b.drop_file("site.ini", b"[usb]\nbytes = 4\n")
         wait_until(lambda: b.enabled("apply-all"), 5, "the profile's report")
-        b.click("apply-all")
+        b.apply_all()
         b.wait_message("applied to 3 reader(s)")
         b.select_reader(2)
         b.idle()

@@ -68,3 +68,4 @@ const Profiles = (() => {
 
   return { save, read, wire, report };
 })();
+if (typeof module !== 'undefined') module.exports = Profiles;

@@ -60,14 +60,25 @@
       this.busy = false;
       this.note = null;    // the words of the last outcome, shown under the reader's heading
       this.trace = false;  // the bytes of this port go to the messages
+      this.replyLine = null;  // the log line of the reply coming in, while it grows
       this.watchBytes();
     }
 
+    // The bytes of a reply come in pieces: they grow one line until the next command, or
+    // until another line comes between.
     watchBytes() {
       this.link.onBytes = (direction, bytes) => {
         if (!this.trace) return;
-        const copy = Uint8Array.from(bytes);
-        log(() => Log.byteLine(direction === 'sent' ? state.texts.BytesSent : state.texts.BytesReceived, copy), this);
+        const last = state.log.lines[state.log.lines.length - 1];
+        if (direction === 'received' && this.replyLine && this.replyLine.line === last) {
+          this.replyLine.bytes.push(...bytes);
+          relog(last);
+          return;
+        }
+        const copy = Array.from(bytes);
+        const name = direction === 'sent' ? 'BytesSent' : 'BytesReceived';
+        const line = log(() => Log.byteLine(state.texts[name], copy), this);
+        this.replyLine = direction === 'received' ? { line, bytes: copy } : null;
       };
     }
 
@@ -100,6 +111,11 @@
     list.append(line.item);
     if (dropped) dropped.item.remove();
     if (atEnd) frame.scrollTop = frame.scrollHeight;
+    return line;
+  }
+
+  function relog(line) {
+    line.item.textContent = state.log.text(line, nameOf);
   }
 
   // words: a function giving the message in the page's language of the moment. A message
@@ -113,7 +129,7 @@
   }
 
   function renderMessages() {
-    for (const line of state.log.lines) line.item.textContent = state.log.text(line, nameOf);
+    for (const line of state.log.lines) relog(line);
     $('log-kept').textContent = fill(state.texts.LogKept, Log.KEPT.toLocaleString(document.documentElement.lang));
   }
 

@@ -12,16 +12,21 @@ function whole(response) {
   return response && response.status === 200 && response.type === 'basic';
 }
 
+// The version's own cache fills up file by file (each body read as it comes: a browser keeps
+// few connections to one host); the running version keeps its cache meanwhile, and a version
+// with a missing file leaves nothing behind and never activates.
 async function install() {
-  // All files first, then one cache: a failed fetch leaves no half-filled cache behind.
-  const responses = await Promise.all(FILES.map(async (file) => {
-    const response = await fetch(new Request(file, { cache: 'reload' }));
-    if (!whole(response)) throw new Error(file + ': ' + response.status);
-    return [file, response];
-  }));
-  await caches.delete(CACHE);
   const cache = await caches.open(CACHE);
-  await Promise.all(responses.map(([file, response]) => cache.put(file, response)));
+  try {
+    await Promise.all(FILES.map(async (file) => {
+      const response = await fetch(new Request(file, { cache: 'reload' }));
+      if (!whole(response)) throw new Error(file + ': ' + response.status);
+      await cache.put(file, response);
+    }));
+  } catch (error) {
+    await caches.delete(CACHE);
+    throw error;
+  }
   await self.skipWaiting();
 }
 

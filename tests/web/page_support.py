@@ -6,12 +6,14 @@ Run with Debian's Python (/usr/bin/python3), whose selenium and websockets these
 Environment: VIREO_SIM (the simulator), VIREO4 (the command-line tool), VIREO_WEB_SITE (the
 built site, build/web/site).
 """
+import http.server
 import json
 import os
 import re
 import shutil
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -51,7 +53,9 @@ class Browser:
     bridge, navigator.serial is the stand-in over it; bypass_csp lets the stand-in's
     WebSocket through the page's policy (the shipped policy stays as it is)."""
 
-    def __init__(self, bridge=None, language="en-US", bypass_csp=True, serial=True):
+    def __init__(self, bridge=None, language="en-US", bypass_csp=True, serial=True, flags=(), prefs=None):
+        self.flags = list(flags)
+        self.prefs = prefs or {}
         self.bridge = bridge
         self.language = language
         self.bypass_csp = bypass_csp
@@ -67,9 +71,11 @@ class Browser:
             options.add_argument(flag)
         options.add_argument("--user-data-dir=" + os.path.join(self.folder, "profile"))
         options.add_argument("--lang=" + self.language)
-        options.add_experimental_option("prefs", {
+        for flag in self.flags:
+            options.add_argument(flag)
+        options.add_experimental_option("prefs", dict({
             "download.default_directory": self.downloads, "download.prompt_for_download": False,
-            "intl.accept_languages": self.language})
+            "intl.accept_languages": self.language}, **self.prefs))
         options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         try:
@@ -212,6 +218,58 @@ class Browser:
         self.driver.set_window_size(1280, max(800, min(int(height) + 140, 3000)))
         time.sleep(0.2)
         self.driver.save_screenshot(path)
+
+
+class SiteServer:
+    """The built site over http on 127.0.0.1, nothing cached by the browser's own cache. Its
+    mode can turn a file into a 404 (missing = {"page.js"}); extra = {path: html} adds pages."""
+
+    def __init__(self, extra=None):
+        self.missing = set()
+        self.extra = extra or {}
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=SITE, **kwargs)
+
+            def end_headers(self):
+                self.send_header("Cache-Control", "no-store")
+                super().end_headers()
+
+            def do_GET(self):
+                name = self.path.split("?")[0].lstrip("/")
+                if name in server.extra:
+                    body = server.extra[name].encode("utf-8")
+                    self.send_response(200)
+                    self.send_header("Content-Type", "text/html; charset=utf-8")
+                    self.send_header("Content-Length", str(len(body)))
+                    self.end_headers()
+                    self.wfile.write(body)
+                elif name in server.missing:
+                    self.send_error(404)
+                else:
+                    super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.port = self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def stop(self):
+        if self.httpd is not None:
+            self.httpd.shutdown()
+            self.httpd.server_close()
+            self.httpd = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
 
 
 class Session:

@@ -708,6 +708,7 @@
   }
 
   document.addEventListener('DOMContentLoaded', () => {
+    $('loading').hidden = true;
     start().catch(failed);
   });
 })();

@@ -153,7 +153,7 @@ def _():
 
 
 @T.case("served over http from a host name: serve over https, localhost or the file; inside another origin's "
-        "frame: refused; site data blocked: works, the language unremembered; the core missing: a message")
+        "frame: refused; site data blocked: works, the language unremembered; a file missing: a message")
 def _():
     with p.SiteServer(extra={"frame.html": ""}) as site:
         site.extra["frame.html"] = ('<!DOCTYPE html><title>frame</title><iframe allow="serial" '
@@ -177,6 +177,9 @@ def _():
             b.open("http://localhost:%d/index.html?core-missing" % site.port)
             expect(not b.js("return document.getElementById('failed').hidden"), "the start-up failure shown")
             expect("could not start" in b.js("return document.getElementById('failed').innerText"), "in words")
+            site.missing = {"page.js"}
+            b.driver.get("http://localhost:%d/index.html?page-missing" % site.port)
+            wait_until(lambda: "did not all arrive" in b.js("return document.body.innerText"), 10, "the loading note")
             site.missing = set()
 
         blocked = {"profile.default_content_setting_values.cookies": 2}

@@ -18,9 +18,7 @@
     nextNumber: 1,
   };
 
-  function fill(text, first, second) {
-    return text.replace(/%([12])/g, (_, n) => (n === '1' ? String(first) : String(second)));
-  }
+  const fill = Changes.fill;
 
   // What stays on screen after its moment (messages, a reader's note, an apply's result) is kept
   // as words: a function that words it in the page's language of the moment, so a change of

@@ -3,6 +3,7 @@
 // texts of the reader's view instead of the tool's names, for the choices not yet written and
 // for what a profile would change. No DOM here.
 const Changes = (() => {
+  // A text of the table with %1 and %2 filled in (the page's one substitution).
   function fill(text, first, second) {
     return text.replace(/%([12])/g, (_, n) => (n === '1' ? String(first) : String(second)));
   }

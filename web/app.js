@@ -645,19 +645,14 @@
     navigator.serial.addEventListener('disconnect', (event) => lost(event.target));
   }
 
-  // Why the page cannot work here, if it cannot: inside another site's frame, served over
-  // plain http from a host name, or in a browser without Web Serial.
+  // Why the page cannot work here, in words, if it cannot.
   function obstacle() {
-    let framed = false;
-    try {
-      framed = window.top !== window.self && window.top.location.origin !== window.location.origin;
-    } catch (error) {
-      framed = true;  // another origin's window.top cannot even be read
-    }
-    if (framed) return { words: () => state.texts.Framed };
-    if (!window.isSecureContext) return { words: () => fill(state.texts.Insecure, location.host) };
-    if (!('serial' in navigator)) return { words: () => state.texts.UnsupportedBrowser, otherPrograms: true };
-    return null;
+    const words = {
+      framed: { words: () => state.texts.Framed },
+      insecure: { words: () => fill(state.texts.Insecure, location.host) },
+      unsupported: { words: () => state.texts.UnsupportedBrowser, otherPrograms: true },
+    };
+    return words[Place.obstacle(window)] || null;
   }
 
   async function start() {
@@ -680,9 +675,7 @@
     renderAll();
     renderMessages();
     performance.mark('vireo-ready');
-    // Served over https or from localhost the page installs and works offline; opened from disk
-    // it is a plain page (the browser refuses manifests and workers from file://).
-    if (location.protocol === 'https:' || ['localhost', '127.0.0.1'].includes(location.hostname)) {
+    if (Place.installable(location)) {
       document.head.append(View.el('link', { rel: 'manifest', href: 'manifest.webmanifest' }));
       if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
     }

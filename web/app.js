@@ -223,6 +223,7 @@
     $('copy-cards').disabled = Cards.count() === 0;
     $('save-csv').disabled = Cards.count() === 0;
     $('save-profile').disabled = !(entry && entry.ready);
+    $('save-read-profile').hidden = !(entry && entry.ready && Changes.unwritten(pending(entry)).size);
     const anyReady = state.entries.some((e) => e.ready);
     $('apply-this').disabled = !state.profile || !(entry && entry.ready && !entry.busy);
     $('apply-all').disabled = !state.profile || !anyReady;
@@ -614,6 +615,13 @@
         return;
       }
       const profile = Core.profileText(Changes.asOnScreen(entry.info, target), entry.label);
+      Profiles.save(profile.text, profile.fileName);
+    });
+    // With choices not yet written, the reader's own values can be kept too (before a change, say).
+    $('save-read-profile').addEventListener('click', () => {
+      const entry = state.selected;
+      if (!entry || !entry.ready) return;
+      const profile = Core.profileText(entry.info, entry.label);
       Profiles.save(profile.text, profile.fileName);
     });
     Profiles.wire({ open: $('open-profile'), input: $('profile-file'), zone: $('drop-zone') }, openProfile);

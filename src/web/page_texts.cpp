@@ -94,6 +94,7 @@ constexpr TextRow kTexts[] = {
     {"NotWritten", "Not yet written: %1", "Ещё не записано: %1"},
     {"NotWrittenMark", "not written", "не записано"},
     {"WriteCount", "%1 (%2 to change)", "%1 (изменить: %2)"},
+    {"SaveReadProfile", "Save the reader's own values as a profile…", "Сохранить в профиль значения считывателя…"},
     {"SaveProfileHint", "The profile holds the settings shown on screen, choices not yet written included.",
      "В профиль попадают настройки, показанные на экране, включая ещё не записанные."},
     {"PortGone", "the port is gone (the reader or adapter was unplugged)", "порт исчез (считыватель или адаптер отключён)"},

@@ -66,6 +66,7 @@ enum class PageText : int {
     NotWritten,        // %1 the changes
     NotWrittenMark,
     WriteCount,        // %1 the button's text, %2 count
+    SaveReadProfile,
     SaveProfileHint,
     PortGone,
     CannotOpen,        // %1 the cause

@@ -75,6 +75,7 @@ class Browser:
             options.add_argument(flag)
         options.add_experimental_option("prefs", dict({
             "download.default_directory": self.downloads, "download.prompt_for_download": False,
+            "profile.default_content_setting_values.automatic_downloads": 1,  # a second file from one page
             "intl.accept_languages": self.language}, **self.prefs))
         options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)

@@ -46,11 +46,15 @@ def _():
         saved = b.downloaded("kru-krm.ini").decode("utf-8")
         expect("interface = wiegand-26" in saved and "standby = static" in saved, "the profile holds the screen: %r" % saved)
         expect_eq(krm.writes(), [], "saving writes nothing")
+        os.remove(os.path.join(b.downloads, "kru-krm.ini"))
+        b.click("save-read-profile")
+        expect("interface = wiegand-44" in b.downloaded("kru-krm.ini").decode("utf-8"), "the reader's own values offered too")
         b.click("write")
         b.wait_message("written and verified")
         b.idle()
         expect_eq((marked(b), b.text("unwritten"), b.text("write"), leaving_asks(b)), ([], "", "WRITE", False),
                   "written: nothing left unwritten")
+        expect(b.js("return document.getElementById('save-read-profile').hidden"), "one profile button again")
 
 
 @T.case("open failures told by cause, the browser's words for the rest; the chooser closed gives the likely causes")

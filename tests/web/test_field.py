@@ -202,7 +202,7 @@ def _():
         with p.Browser(bypass_csp=False) as b:
             b.open(url)
             b.open(url)
-            wait_until(lambda: b.js("return navigator.serviceWorker.controller !== null"), 10, "the worker")
+            wait_until(lambda: b.js("return navigator.serviceWorker.controller !== null"), 30, "the worker")
             with open(os.path.join(p.SITE, "page.js"), encoding="utf-8") as f:
                 good = len(f.read())
             site.missing = {"page.js"}

@@ -272,7 +272,7 @@
   // Why a port did not open, in the page's words; for a cause without words, the browser's.
   function openFailed(entry, failure) {
     const { status, detail } = typeof failure === 'string' ? { status: failure, detail: '' } : failure;
-    const causes = { busy: 'Busy', denied: 'Denied', gone: 'PortGone' };
+    const causes = { busy: 'Busy', unavailable: 'BusyOrDenied', denied: 'Denied', gone: 'PortGone' };
     say(() => {
       const t = state.texts;
       return fill(t.CannotOpen, causes[status] ? t[causes[status]] : detail || t.OpenFailed);

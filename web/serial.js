@@ -4,15 +4,17 @@
 // one at a time, each answered by the bytes that come until the core says the reply is
 // complete, the reply buffer is full, or the deadline passes.
 const Serial = (() => {
-  // Why open() failed, from the DOMException Chromium raises: {status, detail}, the detail
-  // being the browser's own words. Chromium says NetworkError both for a port another program
-  // holds and for one the system refuses; its message tells them apart.
+  // Why open() failed, from the DOMException the browser raises: {status, detail}, the detail
+  // being the browser's own words. Chromium on Linux says NetworkError ("Failed to open serial
+  // port.") alike for a port another program holds and for one the system refuses this user:
+  // that is 'unavailable', either of the two, unless its words speak of permission.
   function openFailure(error) {
     const name = error && error.name;
     const detail = String(error && error.message || error || '');
     if (name === 'NotAllowedError' || name === 'SecurityError' ||
         (name === 'NetworkError' && /denied|permission/i.test(detail))) return { status: 'denied', detail };
-    if (name === 'NetworkError' || name === 'InvalidStateError') return { status: 'busy', detail };
+    if (name === 'NetworkError') return { status: 'unavailable', detail };
+    if (name === 'InvalidStateError') return { status: 'busy', detail };
     if (name === 'NotFoundError') return { status: 'gone', detail };
     return { status: 'port-error', detail };
   }

@@ -97,6 +97,12 @@ constexpr TextRow kTexts[] = {
     {"SaveReadProfile", "Save the reader's own values as a profile…", "Сохранить в профиль значения считывателя…"},
     {"SaveProfileHint", "The profile holds the settings shown on screen, choices not yet written included.",
      "В профиль попадают настройки, показанные на экране, включая ещё не записанные."},
+    {"BusyOrDenied", "the port is in use by another program, or this user may not open it: close any program that "
+     "uses it; on Linux, add the user to the group dialout (sudo adduser USER dialout, then log in again); the udev "
+     "rule 60-vireo4.rules of the vireo4 package gives a Vireo-4-USB that group",
+     "порт занят другой программой, или этому пользователю нельзя его открыть: закройте программы, которые его "
+     "используют; в Linux добавьте пользователя в группу dialout (sudo adduser USER dialout, затем войдите снова); "
+     "правило udev 60-vireo4.rules из пакета vireo4 даёт Vireo-4-USB эту группу"},
     {"PortGone", "the port is gone (the reader or adapter was unplugged)", "порт исчез (считыватель или адаптер отключён)"},
     {"CannotOpen", "cannot open the port: %1", "не удалось открыть порт: %1"},
     {"NoneChosen", "No port was chosen. If the reader was not in the list: check its cable and, for a USB-serial adapter, "

@@ -68,6 +68,7 @@ enum class PageText : int {
     WriteCount,        // %1 the button's text, %2 count
     SaveReadProfile,
     SaveProfileHint,
+    BusyOrDenied,
     PortGone,
     CannotOpen,        // %1 the cause
     NoneChosen,

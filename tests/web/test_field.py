@@ -61,7 +61,8 @@ def _():
 def _():
     b, bridge = S.fresh()
     with p.Fleet() as fleet:
-        causes = [("NetworkError", None, "the port is in use by another program"),
+        causes = [("NetworkError", None, "in use by another program, or this user may not open it"),
+                  ("InvalidStateError", "The port is already open.", "close that program, then READ again"),
                   ("NotAllowedError", "Access denied.", "group dialout (sudo adduser USER dialout"),
                   ("NotFoundError", None, "the port is gone"),
                   ("UnknownError", "The device misbehaved.", "cannot open the port: The device misbehaved.")]
@@ -73,7 +74,7 @@ def _():
             line = b.wait_message("Port %d: cannot open the port: " % number)
             expect(words in line, "%s: %r" % (name, line))
             expect_eq(line.count("Port %d" % number), 1, "the port named once: %r" % line)
-        expect("60-vireo4.rules" in b.messages()[2], "the udev rule named")
+        expect("60-vireo4.rules" in b.messages()[2] and "dialout" in b.messages()[4], "the group and udev rule named")
         bridge.choose(None)
         b.click("connect-usb")
         hint = b.wait_message("No port was chosen.")

@@ -7,7 +7,8 @@ const Serial = require('../../../web/serial.js');
 const failure = (name, message) => Serial.openFailure(Object.assign(new Error(message), { name }));
 
 test('open failures by cause, each keeping the browser\'s words', () => {
-  assert.deepEqual(failure('NetworkError', 'Failed to open serial port.'), { status: 'busy', detail: 'Failed to open serial port.' });
+  assert.deepEqual(failure('NetworkError', 'Failed to open serial port.'),
+    { status: 'unavailable', detail: 'Failed to open serial port.' });
   assert.equal(failure('InvalidStateError', 'The port is already open.').status, 'busy');
   assert.equal(failure('NetworkError', 'Permission denied.').status, 'denied');
   assert.equal(failure('NotAllowedError', 'Access denied.').status, 'denied');

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "core/usb_identity.h"
+#include "port/port_in_use.h"
 #include "port/port_list.h"
 
 namespace {
@@ -92,9 +94,15 @@ std::vector<PortInfo> ListSerialPorts() {
         if (Exists(classEntry + "/type") && ReadFirstLine(classEntry + "/type") == kUnknownUartType) continue;
         PortInfo info{name, kDeviceDirectory + name, "", "", "", false};
         FillUsbIdentity(classEntry, root, &info);
+        info.isConsole = IsConsolePort(info.path);
         ports.push_back(info);
     }
     closedir(dir);
     std::sort(ports.begin(), ports.end(), NameOrder);
     return ports;
+}
+
+bool IsConsolePort(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && IsConsoleDevice(info.st_rdev);
 }

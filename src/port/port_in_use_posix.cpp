@@ -1,0 +1,199 @@
+// Lock files and holders of a serial port on Linux (see port_in_use.h).
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "port/port_in_use.h"
+
+namespace {
+
+// Both places the convention names; on most systems one is a link to the other.
+constexpr const char* kLockDirectories[] = {"/var/lock", "/run/lock"};
+constexpr const char kLockPrefix[] = "/LCK..";
+constexpr const char kDeviceDirectory[] = "/dev/";
+// The HDB form: the process id as ten characters, right-aligned, and a line end.
+constexpr int kLockPidWidth = 10;
+constexpr std::size_t kLockFileMax = 64;
+constexpr const char kProcDirectory[] = "/proc";
+
+constexpr const char kSysfsRoot[] = "/sys";
+constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
+constexpr const char kActiveConsoles[] = "/class/tty/console/active";
+// /dev/console and the virtual consoles /dev/tty0 .. /dev/tty63.
+constexpr unsigned kConsoleMajor = 5;
+constexpr unsigned kConsoleMinor = 1;
+constexpr unsigned kVirtualConsoleMajor = 4;
+constexpr unsigned kLastVirtualConsole = 63;
+
+std::string LockName(const std::string& devicePath) {
+    std::string name = devicePath.rfind(kDeviceDirectory, 0) == 0 ? devicePath.substr(std::strlen(kDeviceDirectory))
+                                                                 : devicePath.substr(devicePath.rfind('/') + 1);
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return name;
+}
+
+// The process a lock file names: the HDB text, or the binary int of old UUCP. 0 when it holds
+// neither.
+pid_t PidOfLock(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    char text[kLockFileMax + 1];
+    ssize_t got = read(fd, text, kLockFileMax);
+    close(fd);
+    if (got <= 0) return 0;
+    text[got] = 0;
+    if (got == static_cast<ssize_t>(sizeof(int)) && (text[0] < ' ' || text[3] < ' ')) {
+        int binary = 0;
+        std::memcpy(&binary, text, sizeof binary);
+        return binary > 0 ? binary : 0;
+    }
+    char* end = nullptr;
+    long pid = std::strtol(text, &end, 10);
+    return end != text && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+bool Alive(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
+
+// True when path is a lock of a live process other than this one; a stale lock is removed.
+// A lock file that names no process is taken as held: it may be being written.
+bool HeldLock(const std::string& path) {
+    pid_t pid = PidOfLock(path);
+    if (pid < 0) return false;  // no lock file
+    if (pid == 0) return true;
+    if (pid != getpid() && Alive(pid)) return true;
+    unlink(path.c_str());
+    return false;
+}
+
+std::string ReadFirstLine(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    if (file) std::getline(file, line);
+    return line;
+}
+
+bool IsDir(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+bool LockedByOther(const std::string& devicePath) {
+    const std::string name = LockName(devicePath);
+    for (const char* directory : kLockDirectories) {
+        if (HeldLock(directory + std::string(kLockPrefix) + name)) return true;
+    }
+    return false;
+}
+
+bool TakeLockFile(const std::string& devicePath, std::string* lockFile) {
+    lockFile->clear();
+    for (const char* directory : kLockDirectories) {
+        if (!IsDir(directory)) continue;
+        const std::string path = directory + std::string(kLockPrefix) + LockName(devicePath);
+        // Written whole under a name of our own, then linked: a reader never sees half a lock.
+        const std::string scratch = std::string(directory) + "/LTMP." + std::to_string(getpid()) + "." + LockName(devicePath);
+        int fd = open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0) continue;  // not ours to write: the next place, or no lock
+        char text[kLockFileMax];
+        int length = std::snprintf(text, sizeof text, "%*ld\n", kLockPidWidth, static_cast<long>(getpid()));
+        bool written = write(fd, text, static_cast<std::size_t>(length)) == length;
+        close(fd);
+        bool linked = false;
+        for (int attempt = 0; written && attempt < 2 && !linked; ++attempt) {
+            if (link(scratch.c_str(), path.c_str()) == 0) {
+                linked = true;
+            } else if (errno != EEXIST || HeldLock(path)) {
+                break;
+            }
+        }
+        int linkError = errno;
+        unlink(scratch.c_str());
+        if (linked) {
+            *lockFile = path;
+            return true;
+        }
+        if (written && linkError == EEXIST) return false;
+    }
+    return true;
+}
+
+void ReleaseLockFile(std::string* lockFile) {
+    if (lockFile->empty()) return;
+    if (PidOfLock(*lockFile) == getpid()) unlink(lockFile->c_str());
+    lockFile->clear();
+}
+
+bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen) {
+    *unseen = 0;
+    DIR* processes = opendir(kProcDirectory);
+    if (processes == nullptr) return false;
+    const std::string self = std::to_string(getpid());
+    bool held = false;
+    while (!held) {
+        dirent* process = readdir(processes);
+        if (process == nullptr) break;
+        const char* pid = process->d_name;
+        if (*pid < '1' || *pid > '9' || self == pid) continue;
+        const std::string fdDirectory = std::string(kProcDirectory) + "/" + pid + "/fd";
+        DIR* fds = opendir(fdDirectory.c_str());
+        if (fds == nullptr) {
+            if (errno == EACCES || errno == EPERM) ++*unseen;
+            continue;  // ENOENT: the process has ended
+        }
+        while (dirent* entry = readdir(fds)) {
+            if (entry->d_name[0] == '.') continue;
+            const std::string fdPath = fdDirectory + "/" + entry->d_name;
+            char target[PATH_MAX];
+            ssize_t length = readlink(fdPath.c_str(), target, sizeof target - 1);
+            if (length <= 0) continue;
+            target[length] = 0;
+            if (devicePath == target) {
+                held = true;
+                break;
+            }
+            // The same device under another name (another mount of /dev): its number tells.
+            struct stat info {};
+            if (std::strncmp(target, kDeviceDirectory, std::strlen(kDeviceDirectory)) == 0 &&
+                std::strcmp(target, "/dev/null") != 0 && stat(fdPath.c_str(), &info) == 0 && S_ISCHR(info.st_mode) &&
+                info.st_rdev == device) {
+                held = true;
+                break;
+            }
+        }
+        closedir(fds);
+    }
+    closedir(processes);
+    return held;
+}
+
+bool IsConsoleDevice(dev_t device) {
+    const unsigned driver = major(device);
+    const unsigned unit = minor(device);
+    if (driver == kConsoleMajor && unit == kConsoleMinor) return true;
+    if (driver == kVirtualConsoleMajor && unit <= kLastVirtualConsole) return true;
+    const char* override = std::getenv(kSysfsRootVariable);
+    const std::string root = override != nullptr && *override != 0 ? override : kSysfsRoot;
+    std::istringstream names(ReadFirstLine(root + kActiveConsoles));
+    std::string name;
+    while (names >> name) {
+        struct stat info {};
+        if (stat((kDeviceDirectory + name).c_str(), &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device) {
+            return true;
+        }
+    }
+    return false;
+}

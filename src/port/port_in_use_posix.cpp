@@ -67,12 +67,14 @@ pid_t PidOfLock(const std::string& path) {
 bool Alive(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
 
 // True when path is a lock of a live process other than this one; a stale lock is removed.
+// This process's own lock is its own port's (one thread per port, a port probed once).
 // A lock file that names no process is taken as held: it may be being written.
 bool HeldLock(const std::string& path) {
     pid_t pid = PidOfLock(path);
     if (pid < 0) return false;  // no lock file
     if (pid == 0) return true;
-    if (pid != getpid() && Alive(pid)) return true;
+    if (pid == getpid()) return false;  // our own, for this port
+    if (Alive(pid)) return true;
     unlink(path.c_str());
     return false;
 }

@@ -8,10 +8,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
+#include <unordered_set>
 
 #include "port/port_in_use.h"
 
@@ -25,6 +30,7 @@ constexpr const char kDeviceDirectory[] = "/dev/";
 constexpr int kLockPidWidth = 10;
 constexpr std::size_t kLockFileMax = 64;
 constexpr const char kProcDirectory[] = "/proc";
+constexpr const char kNullDevice[] = "/dev/null";
 
 constexpr const char kSysfsRoot[] = "/sys";
 constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
@@ -139,47 +145,87 @@ void ReleaseLockFile(std::string* lockFile) {
     lockFile->clear();
 }
 
-bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen) {
-    *unseen = 0;
+namespace {
+
+// What every other process has open: the link texts of its descriptors and, for those under
+// /dev, the device numbers (the same device under another mount of /dev).
+struct OpenFiles {
+    std::unordered_set<std::string> paths;
+    std::unordered_set<dev_t> devices;
+    unsigned unseen = 0;
+};
+
+void AddDescriptors(const std::string& fdDirectory, OpenFiles* files) {
+    DIR* fds = opendir(fdDirectory.c_str());
+    if (fds == nullptr) {
+        if (errno == EACCES || errno == EPERM) ++files->unseen;
+        return;  // ENOENT: the process has ended
+    }
+    while (dirent* entry = readdir(fds)) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string fdPath = fdDirectory + "/" + entry->d_name;
+        char target[PATH_MAX];
+        ssize_t length = readlink(fdPath.c_str(), target, sizeof target - 1);
+        if (length <= 0) continue;
+        target[length] = 0;
+        if (!files->paths.insert(target).second) continue;
+        if (std::strncmp(target, kDeviceDirectory, std::strlen(kDeviceDirectory)) != 0) continue;
+        if (std::strcmp(target, kNullDevice) == 0) continue;
+        struct stat info {};
+        if (stat(fdPath.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) files->devices.insert(info.st_rdev);
+    }
+    closedir(fds);
+}
+
+std::shared_ptr<const OpenFiles> ScanProcesses() {
+    auto files = std::make_shared<OpenFiles>();
     DIR* processes = opendir(kProcDirectory);
-    if (processes == nullptr) return false;
+    if (processes == nullptr) return files;
     const std::string self = std::to_string(getpid());
-    bool held = false;
-    while (!held) {
-        dirent* process = readdir(processes);
-        if (process == nullptr) break;
+    while (dirent* process = readdir(processes)) {
         const char* pid = process->d_name;
         if (*pid < '1' || *pid > '9' || self == pid) continue;
-        const std::string fdDirectory = std::string(kProcDirectory) + "/" + pid + "/fd";
-        DIR* fds = opendir(fdDirectory.c_str());
-        if (fds == nullptr) {
-            if (errno == EACCES || errno == EPERM) ++*unseen;
-            continue;  // ENOENT: the process has ended
-        }
-        while (dirent* entry = readdir(fds)) {
-            if (entry->d_name[0] == '.') continue;
-            const std::string fdPath = fdDirectory + "/" + entry->d_name;
-            char target[PATH_MAX];
-            ssize_t length = readlink(fdPath.c_str(), target, sizeof target - 1);
-            if (length <= 0) continue;
-            target[length] = 0;
-            if (devicePath == target) {
-                held = true;
-                break;
-            }
-            // The same device under another name (another mount of /dev): its number tells.
-            struct stat info {};
-            if (std::strncmp(target, kDeviceDirectory, std::strlen(kDeviceDirectory)) == 0 &&
-                std::strcmp(target, "/dev/null") != 0 && stat(fdPath.c_str(), &info) == 0 && S_ISCHR(info.st_mode) &&
-                info.st_rdev == device) {
-                held = true;
-                break;
-            }
-        }
-        closedir(fds);
+        AddDescriptors(std::string(kProcDirectory) + "/" + pid + "/fd", files.get());
     }
     closedir(processes);
-    return held;
+    return files;
+}
+
+// A look at /proc that began after the caller asked: the threads that probe many ports at once
+// share one look instead of each walking every process's descriptors.
+std::shared_ptr<const OpenFiles> FreshOpenFiles() {
+    static std::mutex guard;
+    static std::condition_variable finished;
+    static std::uint64_t started = 0;
+    static std::uint64_t done = 0;
+    static bool scanning = false;
+    static std::shared_ptr<const OpenFiles> latest;
+    std::unique_lock<std::mutex> lock(guard);
+    const std::uint64_t wanted = started + 1;  // the next look to begin will do
+    for (;;) {
+        if (done >= wanted) return latest;
+        if (!scanning) {
+            scanning = true;
+            const std::uint64_t mine = ++started;
+            lock.unlock();
+            std::shared_ptr<const OpenFiles> files = ScanProcesses();
+            lock.lock();
+            latest = files;
+            done = mine;
+            scanning = false;
+            finished.notify_all();
+            return files;
+        }
+        finished.wait(lock);
+    }
+}
+
+}  // namespace
+
+bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen) {
+    std::shared_ptr<const OpenFiles> files = FreshOpenFiles();
+    *unseen = files->unseen;
+    return files->paths.count(devicePath) != 0 || files->devices.count(device) != 0;
 }
 
 bool IsConsoleDevice(dev_t device) {

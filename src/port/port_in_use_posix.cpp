@@ -16,7 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "port/port_in_use.h"
 
@@ -30,7 +30,6 @@ constexpr const char kDeviceDirectory[] = "/dev/";
 constexpr int kLockPidWidth = 10;
 constexpr std::size_t kLockFileMax = 64;
 constexpr const char kProcDirectory[] = "/proc";
-constexpr const char kNullDevice[] = "/dev/null";
 
 constexpr const char kSysfsRoot[] = "/sys";
 constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
@@ -147,47 +146,51 @@ void ReleaseLockFile(std::string* lockFile) {
 
 namespace {
 
-// What every other process has open: the link texts of its descriptors and, for those under
-// /dev, the device numbers (the same device under another mount of /dev).
+// What every other process has open under /dev: each link text with the /proc path of a
+// descriptor that shows it, so that a match can be confirmed by the device's number (a
+// container's /dev/pts/3 is another device than ours).
 struct OpenFiles {
-    std::unordered_set<std::string> paths;
-    std::unordered_set<dev_t> devices;
+    std::unordered_map<std::string, std::string> devices;  // "/dev/ttyUSB0" -> "/proc/7/fd/4"
     unsigned unseen = 0;
 };
 
-void AddDescriptors(const std::string& fdDirectory, OpenFiles* files) {
-    DIR* fds = opendir(fdDirectory.c_str());
+void AddDescriptors(int procFd, const char* pid, OpenFiles* files) {
+    const std::string fdDirectory = std::string(pid) + "/fd";
+    int directoryFd = openat(procFd, fdDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* fds = directoryFd >= 0 ? fdopendir(directoryFd) : nullptr;
     if (fds == nullptr) {
         if (errno == EACCES || errno == EPERM) ++files->unseen;
+        if (directoryFd >= 0) close(directoryFd);
         return;  // ENOENT: the process has ended
     }
     while (dirent* entry = readdir(fds)) {
         if (entry->d_name[0] == '.') continue;
-        const std::string fdPath = fdDirectory + "/" + entry->d_name;
         char target[PATH_MAX];
-        ssize_t length = readlink(fdPath.c_str(), target, sizeof target - 1);
+        ssize_t length = readlinkat(directoryFd, entry->d_name, target, sizeof target - 1);
         if (length <= 0) continue;
         target[length] = 0;
-        if (!files->paths.insert(target).second) continue;
         if (std::strncmp(target, kDeviceDirectory, std::strlen(kDeviceDirectory)) != 0) continue;
-        if (std::strcmp(target, kNullDevice) == 0) continue;
-        struct stat info {};
-        if (stat(fdPath.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) files->devices.insert(info.st_rdev);
+        files->devices.emplace(target, std::string(kProcDirectory) + "/" + fdDirectory + "/" + entry->d_name);
     }
     closedir(fds);
 }
 
 std::shared_ptr<const OpenFiles> ScanProcesses() {
     auto files = std::make_shared<OpenFiles>();
-    DIR* processes = opendir(kProcDirectory);
-    if (processes == nullptr) return files;
+    int procFd = open(kProcDirectory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* processes = procFd >= 0 ? fdopendir(dup(procFd)) : nullptr;
+    if (processes == nullptr) {
+        if (procFd >= 0) close(procFd);
+        return files;
+    }
     const std::string self = std::to_string(getpid());
     while (dirent* process = readdir(processes)) {
         const char* pid = process->d_name;
         if (*pid < '1' || *pid > '9' || self == pid) continue;
-        AddDescriptors(std::string(kProcDirectory) + "/" + pid + "/fd", files.get());
+        AddDescriptors(procFd, pid, files.get());
     }
     closedir(processes);
+    close(procFd);
     return files;
 }
 
@@ -225,7 +228,10 @@ std::shared_ptr<const OpenFiles> FreshOpenFiles() {
 bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen) {
     std::shared_ptr<const OpenFiles> files = FreshOpenFiles();
     *unseen = files->unseen;
-    return files->paths.count(devicePath) != 0 || files->devices.count(device) != 0;
+    auto found = files->devices.find(devicePath);
+    if (found == files->devices.end()) return false;
+    struct stat info {};
+    return stat(found->second.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device;
 }
 
 bool IsConsoleDevice(dev_t device) {

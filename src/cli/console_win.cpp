@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 

@@ -21,6 +21,22 @@ void ReleaseLockFile(std::string* lockFile);
 // that name it. *unseen counts the processes whose descriptors could not be read.
 bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen);
 
+// Counts the opens of a device from its making on (inotify), so that the second look for holders
+// is needed only when someone besides us opened it meanwhile.
+class OpenCounter {
+public:
+    explicit OpenCounter(const std::string& devicePath);
+    ~OpenCounter();
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+    // The opens so far, or -1 when they cannot be counted.
+    int Opens();
+
+private:
+    int fd_;
+    int opens_ = 0;
+};
+
 // The console: /dev/console, the virtual consoles /dev/tty0 to /dev/tty63, and each port the
 // kernel writes its messages to (class/tty/console/active under the sysfs root, which tests
 // point at a tree of their own with VIREO4_SYSFS).

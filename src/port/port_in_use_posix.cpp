@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -30,6 +31,7 @@ constexpr const char kDeviceDirectory[] = "/dev/";
 constexpr int kLockPidWidth = 10;
 constexpr std::size_t kLockFileMax = 64;
 constexpr const char kProcDirectory[] = "/proc";
+constexpr std::size_t kInotifyBufferSize = 4096;
 
 constexpr const char kSysfsRoot[] = "/sys";
 constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
@@ -232,6 +234,32 @@ bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen) 
     if (found == files->devices.end()) return false;
     struct stat info {};
     return stat(found->second.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device;
+}
+
+OpenCounter::OpenCounter(const std::string& devicePath) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd_ >= 0 && inotify_add_watch(fd_, devicePath.c_str(), IN_OPEN) < 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+OpenCounter::~OpenCounter() {
+    if (fd_ >= 0) close(fd_);
+}
+
+int OpenCounter::Opens() {
+    if (fd_ < 0) return -1;
+    alignas(inotify_event) char events[kInotifyBufferSize];
+    for (;;) {
+        ssize_t got = read(fd_, events, sizeof events);
+        if (got <= 0) return got < 0 && errno == EAGAIN ? opens_ : -1;
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if ((event->mask & IN_Q_OVERFLOW) != 0) return -1;
+            if ((event->mask & IN_OPEN) != 0) ++opens_;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
 }
 
 bool IsConsoleDevice(dev_t device) {

@@ -200,7 +200,9 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
     }
     char resolved[PATH_MAX];
     const std::string devicePath = realpath(name, resolved) != nullptr ? resolved : name;
-    // Decided before the open: opening a real port raises its modem lines.
+    // Decided before the open: opening a real port raises its modem lines. Opens from the look
+    // on are counted, ours one of them.
+    OpenCounter opens(devicePath);
     if (InUseByOther(devicePath, named.st_rdev, false, error)) {
         Refuse(-1, error, PortFailure::Busy, EBUSY);
         return false;
@@ -228,9 +230,12 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
         return false;
     }
     auto* borrowed = new BorrowedPort{fd, termios{}, false, std::string()};
-    // The lock file, and a second look for holders: a program that opened the port while we
-    // did is seen now, before anything has been changed.
-    if (!TakeLockFile(devicePath, &borrowed->lockFile) || InUseByOther(devicePath, named.st_rdev, true, error)) {
+    // The lock file, and a second look for holders when another open came since the first: a
+    // program that opened the port while we did is seen now, before anything has been changed.
+    constexpr int kOurOpen = 1;
+    const bool othersOpened = opens.Opens() != kOurOpen;
+    if (!TakeLockFile(devicePath, &borrowed->lockFile) ||
+        (othersOpened && InUseByOther(devicePath, named.st_rdev, true, error))) {
         ReleaseLockFile(&borrowed->lockFile);
         delete borrowed;
         Refuse(fd, error, PortFailure::Busy, EBUSY);

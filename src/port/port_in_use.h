@@ -41,3 +41,7 @@ private:
 // kernel writes its messages to (class/tty/console/active under the sysfs root, which tests
 // point at a tree of their own with VIREO4_SYSFS).
 bool IsConsoleDevice(dev_t device);
+
+// "/sys", or the folder VIREO4_SYSFS names: tests point the port list and the console check at
+// a tree of their own making.
+std::string SysfsRoot();

@@ -267,9 +267,7 @@ bool IsConsoleDevice(dev_t device) {
     const unsigned unit = minor(device);
     if (driver == kConsoleMajor && unit == kConsoleMinor) return true;
     if (driver == kVirtualConsoleMajor && unit <= kLastVirtualConsole) return true;
-    const char* override = std::getenv(kSysfsRootVariable);
-    const std::string root = override != nullptr && *override != 0 ? override : kSysfsRoot;
-    std::istringstream names(ReadFirstLine(root + kActiveConsoles));
+    std::istringstream names(ReadFirstLine(SysfsRoot() + kActiveConsoles));
     std::string name;
     while (names >> name) {
         struct stat info {};
@@ -278,4 +276,9 @@ bool IsConsoleDevice(dev_t device) {
         }
     }
     return false;
+}
+
+std::string SysfsRoot() {
+    const char* override = std::getenv(kSysfsRootVariable);
+    return override != nullptr && *override != 0 ? override : kSysfsRoot;
 }

@@ -19,9 +19,6 @@
 
 namespace {
 
-constexpr const char kSysfsRoot[] = "/sys";
-// Tests point the walk at a tree of their own making.
-constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
 constexpr const char kDeviceDirectory[] = "/dev/";
 // A legacy UART slot that the kernel found no chip behind reports this type.
 constexpr const char kUnknownUartType[] = "0";
@@ -79,8 +76,7 @@ bool NameOrder(const PortInfo& a, const PortInfo& b) {
 }  // namespace
 
 std::vector<PortInfo> ListSerialPorts() {
-    const char* override = std::getenv(kSysfsRootVariable);
-    std::string root = override != nullptr && *override != 0 ? override : kSysfsRoot;
+    const std::string root = SysfsRoot();
     std::string classDir = root + "/class/tty";
     std::vector<PortInfo> ports;
     DIR* dir = opendir(classDir.c_str());

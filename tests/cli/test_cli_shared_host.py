@@ -5,6 +5,8 @@ into a reader, SIGQUIT restores the port, profiles that hold nothing are refused
 under --json is a document, and globs, repeated settings and descriptor limits behave.
 Run by ctest as `cli_shared_host`; an argument runs only the cases whose title contains it.
 """
+import ctypes
+import ctypes.util
 import fcntl
 import json
 import os
@@ -23,6 +25,7 @@ T = Tests()
 
 TIOCGEXCL = 0x80045440
 QUERY = "AT+READS_KRX"
+NOBODY = 65534
 LOCK_DIR = "/var/lock"
 
 
@@ -106,6 +109,14 @@ def _():
         code, out, err = run("read", held.link)
         expect_eq(code, 0, "exit with a stale lock: " + err)
         expect(not os.path.exists(path), "the stale lock is gone afterwards")
+
+        # Without root, other users' descriptors cannot be looked at: no failure, a note in --verbose.
+        os.chmod(fleet.folder, 0o755)
+        os.chmod(os.path.realpath(held.link), 0o666)
+        code, out, err = run("read", held.link, user=NOBODY)
+        expect_eq((code, err), (0, ""), "read as an unprivileged user")
+        code, out, err = run("read", held.link, "--verbose", user=NOBODY)
+        expect(code == 0 and "could not be looked at" in err and "fuser -v" in err, "the note: %r" % err)
 
         # While vireo4 uses the port its own lock names it; a second vireo4 is refused by it.
         watch = launch(fleet, ["card", held.link, "--watch"], stdout=subprocess.DEVNULL,
@@ -281,7 +292,8 @@ def _():
 
 # --- find, settings named twice, descriptor limits -------------------------------------------
 
-@T.case("find: a file matched by a glob is skipped, a setting named twice is refused, ulimit -n is met")
+@T.case("find: a file matched by a glob is skipped, a setting named twice is refused, ulimit -n is met, "
+        "an open that fails says why")
 def _():
     with Fleet() as fleet:
         sims = fleet.many(["r%02d" % n for n in range(20)], model="M", logged=True)
@@ -308,6 +320,21 @@ def _():
         doc = json.loads(done.stdout)
         expect_eq((done.returncode, len(doc["readers"]), doc["failures"]), (0, 20, []), "under ulimit -n 20")
         expect_eq(sims[0].writes(), [], "the refused write sent nothing")
+
+        # A pty whose master never unlocked it refuses to open (EIO): the reason, in --lang's words.
+        libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
+        libc.ptsname.restype = ctypes.c_char_p
+        master = libc.posix_openpt(os.O_RDWR | os.O_NOCTTY)
+        try:
+            expect(master >= 0 and libc.grantpt(master) == 0, "a locked pty")
+            locked = libc.ptsname(master).decode()
+            code, out, err = run("read", locked)
+            expect_eq(code, 4, "exit for a port that cannot be opened")
+            expect("the port cannot be opened: Input/output error" in err, err)
+            code, out, err = run("read", locked, "--lang", "ru")
+            expect("ошибка ввода-вывода" in err, err)
+        finally:
+            os.close(master)
 
         loop = fleet.path("loop")
         os.symlink(loop, loop)

@@ -90,8 +90,9 @@ constexpr std::size_t kMostPortsAtOnce = 128;
 #ifdef _WIN32
 std::size_t PortsAtOnce() { return kMostPortsAtOnce; }
 #else
-// Each port being opened holds its own descriptor and, while its holders are looked for, two
-// directories and a lock file; the standard streams, a CSV file and the library keep a few.
+// Each port being opened holds its own descriptor, one that counts its opens and, for a moment,
+// its lock file being written; the standard streams, a CSV file and the one look at /proc at a
+// time keep a few.
 constexpr rlim_t kDescriptorsPerPort = 4;
 constexpr rlim_t kDescriptorsKept = 8;
 

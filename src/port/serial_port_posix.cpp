@@ -162,10 +162,11 @@ int WaitReadable(int fd, int timeoutMs) {
 
 // Another process has the port: its lock file or an open descriptor. A process that holds the
 // port only for a moment (udev, a simulator flushing its queue as the port is opened) is let go.
-bool InUseByOther(const std::string& devicePath, dev_t device, bool settle, PortError* error) {
+bool InUseByOther(const std::string& devicePath, dev_t device, PortError* error) {
     unsigned unseen = 0;
-    bool held = LockedByOther(devicePath) || OpenByOther(devicePath, device, &unseen);
-    for (int look = 0; held && settle && look < kSettleLooks; ++look) {
+    if (LockedByOther(devicePath)) return true;
+    bool held = OpenByOther(devicePath, device, &unseen);
+    for (int look = 0; held && look < kSettleLooks; ++look) {
         usleep(kSettleLookUs);
         held = OpenByOther(devicePath, device, &unseen);
     }
@@ -203,7 +204,7 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
     // Decided before the open: opening a real port raises its modem lines. Opens from the look
     // on are counted, ours one of them.
     OpenCounter opens(devicePath);
-    if (InUseByOther(devicePath, named.st_rdev, false, error)) {
+    if (InUseByOther(devicePath, named.st_rdev, error)) {
         Refuse(-1, error, PortFailure::Busy, EBUSY);
         return false;
     }
@@ -235,7 +236,7 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
     constexpr int kOurOpen = 1;
     const bool othersOpened = opens.Opens() != kOurOpen;
     if (!TakeLockFile(devicePath, &borrowed->lockFile) ||
-        (othersOpened && InUseByOther(devicePath, named.st_rdev, true, error))) {
+        (othersOpened && InUseByOther(devicePath, named.st_rdev, error))) {
         ReleaseLockFile(&borrowed->lockFile);
         delete borrowed;
         Refuse(fd, error, PortFailure::Busy, EBUSY);

@@ -28,9 +28,15 @@ constexpr const char kPortsRu[] =
 constexpr const char kExamplePort[] = "/dev/ttyUSB0";
 constexpr const char kExampleGlob[] = "'/dev/ttyUSB*'";
 constexpr const char kPortsEn[] =
-    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n";
+    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n"
+    "A port another program uses (its lock file in /var/lock, an exclusive hold, an open "
+    "descriptor: see fuser -v PORT) is busy and left untouched. Consoles (/dev/console, "
+    "/dev/tty0-63, the kernel's console port) are never opened.\n";
 constexpr const char kPortsRu[] =
-    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n";
+    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n"
+    "Порт, которым пользуется другая программа (её файл блокировки в /var/lock, монопольный "
+    "захват, открытый дескриптор: см. fuser -v ПОРТ), занят и не трогается. Консоли "
+    "(/dev/console, /dev/tty0-63, консольный порт ядра) не открываются.\n";
 #endif
 
 // The overview in two halves; between them the settings and firmware rules, generated from
@@ -63,10 +69,7 @@ constexpr const char kExitCodesEn[] =
     "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a serial port, "
     "3 refused, verification mismatch or write not confirmed, 4 port busy, port, I/O or output "
     "error, 130 interrupted (Ctrl-C; SIGQUIT 131, SIGTERM 143), 141 output closed (| head). With "
-    "several readers the worst one counts. A port another program uses (its lock file in "
-    "/var/lock, an exclusive hold, an open descriptor: see fuser -v PORT) is busy and left "
-    "untouched; consoles (/dev/console, /dev/tty0-63, the kernel's console port) are never "
-    "opened.\n";
+    "several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -97,10 +100,7 @@ constexpr const char kExitCodesRu[] =
     "последовательный порт, 3 отказ, несовпадение при проверке или запись не подтверждена, "
     "4 порт занят, ошибка порта, ввода-вывода или вывода результата, 130 прервано (Ctrl-C; "
     "SIGQUIT 131, SIGTERM 143), 141 вывод закрыт (| head). При нескольких считывателях "
-    "учитывается худший результат. Порт, которым пользуется другая программа (её файл "
-    "блокировки в /var/lock, монопольный захват, открытый дескриптор: см. fuser -v ПОРТ), "
-    "занят и не трогается; консоли (/dev/console, /dev/tty0-63, консольный порт ядра) не "
-    "открываются.\n";
+    "учитывается худший результат.\n";
 
 struct CommandHelp {
     Command command;

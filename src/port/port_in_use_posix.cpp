@@ -122,20 +122,23 @@ bool TakeLockFile(const std::string& devicePath, std::string* lockFile) {
         bool written = write(fd, text, static_cast<std::size_t>(length)) == length;
         close(fd);
         bool linked = false;
-        for (int attempt = 0; written && attempt < 2 && !linked; ++attempt) {
+        bool othersLock = false;
+        // A lock already there is another's, or stale: then it is removed and tried once more.
+        for (int attempt = 0; written && attempt < 2 && !linked && !othersLock; ++attempt) {
             if (link(scratch.c_str(), path.c_str()) == 0) {
                 linked = true;
-            } else if (errno != EEXIST || HeldLock(path)) {
+            } else if (errno != EEXIST) {
                 break;
+            } else {
+                othersLock = HeldLock(path);
             }
         }
-        int linkError = errno;
         unlink(scratch.c_str());
         if (linked) {
             *lockFile = path;
             return true;
         }
-        if (written && linkError == EEXIST) return false;
+        if (othersLock) return false;
     }
     return true;
 }
@@ -152,7 +155,7 @@ namespace {
 // descriptor that shows it, so that a match can be confirmed by the device's number (a
 // container's /dev/pts/3 is another device than ours).
 struct OpenFiles {
-    std::unordered_map<std::string, std::string> devices;  // "/dev/ttyUSB0" -> "/proc/7/fd/4"
+    std::unordered_multimap<std::string, std::string> devices;  // "/dev/ttyUSB0" -> "/proc/7/fd/4"
     unsigned unseen = 0;
 };
 
@@ -230,10 +233,12 @@ std::shared_ptr<const OpenFiles> FreshOpenFiles() {
 bool OpenByOther(const std::string& devicePath, dev_t device, unsigned* unseen) {
     std::shared_ptr<const OpenFiles> files = FreshOpenFiles();
     *unseen = files->unseen;
-    auto found = files->devices.find(devicePath);
-    if (found == files->devices.end()) return false;
-    struct stat info {};
-    return stat(found->second.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device;
+    const auto found = files->devices.equal_range(devicePath);
+    for (auto each = found.first; each != found.second; ++each) {
+        struct stat info {};
+        if (stat(each->second.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device) return true;
+    }
+    return false;
 }
 
 OpenCounter::OpenCounter(const std::string& devicePath) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -30,6 +31,11 @@ constexpr const char kDeviceDirectory[] = "/dev/";
 // The HDB form: the process id as ten characters, right-aligned, and a line end.
 constexpr int kLockPidWidth = 10;
 constexpr std::size_t kLockFileMax = 64;
+// PidOfLock: no lock file; a lock file to remove (it names no live process we can tell).
+constexpr pid_t kNoLock = -1;
+constexpr pid_t kStaleLock = -2;
+// Another program writes its lock after making it; one still empty after this long never will be.
+constexpr time_t kUnwrittenLockSeconds = 10;
 constexpr const char kProcDirectory[] = "/proc";
 constexpr std::size_t kInotifyBufferSize = 4096;
 
@@ -51,15 +57,18 @@ std::string LockName(const std::string& devicePath) {
     return name;
 }
 
-// The process a lock file names: the HDB text, or the binary int of old UUCP. 0 when it holds
-// neither.
+// The process a lock file names: the HDB text, or the binary int of old UUCP; -1 when there is
+// no lock file. One that names no process is 0 while it may still be being written, and -1
+// (stale) once it is older than that.
 pid_t PidOfLock(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) return kNoLock;
     char text[kLockFileMax + 1];
     ssize_t got = read(fd, text, kLockFileMax);
+    struct stat info {};
+    const bool young = fstat(fd, &info) == 0 && time(nullptr) - info.st_mtime < kUnwrittenLockSeconds;
     close(fd);
-    if (got <= 0) return 0;
+    if (got <= 0) return young ? 0 : kStaleLock;
     text[got] = 0;
     if (got == static_cast<ssize_t>(sizeof(int)) && (text[0] < ' ' || text[3] < ' ')) {
         int binary = 0;
@@ -68,20 +77,21 @@ pid_t PidOfLock(const std::string& path) {
     }
     char* end = nullptr;
     long pid = std::strtol(text, &end, 10);
-    return end != text && pid > 0 ? static_cast<pid_t>(pid) : 0;
+    if (end != text && pid > 0) return static_cast<pid_t>(pid);
+    return young ? 0 : kStaleLock;
 }
 
 bool Alive(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
 
 // True when path is a lock of a live process other than this one; a stale lock is removed.
 // This process's own lock is its own port's (one thread per port, a port probed once).
-// A lock file that names no process is taken as held: it may be being written.
+// A lock file that names no process is held while it may be being written, then stale.
 bool HeldLock(const std::string& path) {
     pid_t pid = PidOfLock(path);
-    if (pid < 0) return false;  // no lock file
+    if (pid == kNoLock) return false;
     if (pid == 0) return true;
     if (pid == getpid()) return false;  // our own, for this port
-    if (Alive(pid)) return true;
+    if (pid != kStaleLock && Alive(pid)) return true;
     unlink(path.c_str());
     return false;
 }

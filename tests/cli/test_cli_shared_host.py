@@ -104,11 +104,17 @@ def _():
             holder.wait()
             os.unlink(path)
 
-        # A lock whose process is gone is stale: the port is read, and no lock is left behind.
+        # A lock whose process is gone is stale, as is one left empty long ago: the port is read,
+        # and no lock is left behind. An empty lock just made may still be being written.
         path = write_lock(held.link, gone_pid())
         code, out, err = run("read", held.link)
         expect_eq(code, 0, "exit with a stale lock: " + err)
         expect(not os.path.exists(path), "the stale lock is gone afterwards")
+        open(path, "w").close()
+        expect_eq(run("read", held.link)[0], 4, "an empty lock just made")
+        os.utime(path, (time.time() - 60, time.time() - 60))
+        expect_eq(run("read", held.link)[0], 0, "an empty lock a minute old")
+        expect(not os.path.exists(path), "the empty lock is gone afterwards")
 
         # Without root, other users' descriptors cannot be looked at: no failure, a note in --verbose.
         os.chmod(fleet.folder, 0o755)

@@ -226,7 +226,16 @@ std::shared_ptr<const OpenFiles> FreshOpenFiles() {
             scanning = true;
             const std::uint64_t mine = ++started;
             lock.unlock();
-            std::shared_ptr<const OpenFiles> files = ScanProcesses();
+            std::shared_ptr<const OpenFiles> files;
+            try {
+                files = ScanProcesses();
+            } catch (...) {
+                // Out of memory: the waiting threads take their own turn, this one reports it.
+                lock.lock();
+                scanning = false;
+                finished.notify_all();
+                throw;
+            }
             lock.lock();
             latest = files;
             done = mine;

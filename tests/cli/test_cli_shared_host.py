@@ -11,7 +11,6 @@ import fcntl
 import json
 import os
 import resource
-import shutil
 import signal
 import struct
 import subprocess
@@ -154,7 +153,7 @@ def _():
     with Fleet() as fleet:
         console = fleet.sim("console", "U")
         reader = fleet.sim("reader", "M")
-        env = console_tree(fleet, "tty0 " + os.path.realpath(console.link)[len("/dev/"):], ports=["ttyS0"])
+        env = console_tree(fleet, "tty0 ttyS0 " + os.path.realpath(console.link)[len("/dev/"):], ports=["ttyS0"])
         code, out, err = run("read", console.link, "--json", env=env)
         expect_eq((code, json.loads(out)["status"]), (2, "not-serial"), "the console port named")
         code, out, err = run("find", fleet.path("*"), env=env)
@@ -167,19 +166,13 @@ def _():
                 expect_eq(code, 2, "exit for " + device)
                 expect("not a serial port" in err, device + ": " + err)
         if os.path.exists("/dev/ttyS0"):
-            # ttyS0 is the console of this tree: marked by ports, never probed by find.
-            env = console_tree_again(fleet, "ttyS0", ["ttyS0"])
+            # ttyS0, the only port of the tree, is a console too: marked by ports, never probed by find.
             code, out, err = run("ports", env=env)
             expect("ttyS0" in out and "console" in out, "ports marks the console: %r" % out)
             listed = json.loads(run("ports", "--json", env=env)[1])["ports"]
             expect_eq([p["console"] for p in listed], [True], "console in JSON")
             code, out, err = run("find", env=env)
             expect("ttyS0" not in out + err, "find leaves the console out: %r" % err)
-
-
-def console_tree_again(fleet, active, ports):
-    shutil.rmtree(fleet.path("sysfs"))
-    return console_tree(fleet, active, ports)
 
 
 # --- standard descriptors closed -------------------------------------------------------------

@@ -18,6 +18,8 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "port/port_in_use.h"
@@ -267,8 +269,16 @@ OpenCounter::OpenCounter(const std::string& devicePath) : fd_(inotify_init1(IN_N
     }
 }
 
+// Closing an inotify instance waits for the kernel's grace period of its marks (15 ms and more on
+// a loaded machine): it is closed beside the exchange that follows, not before it.
 OpenCounter::~OpenCounter() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ < 0) return;
+    const int fd = fd_;
+    try {
+        std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+        close(fd);  // no thread to spare: the wait is ours
+    }
 }
 
 int OpenCounter::Opens() {

@@ -25,6 +25,8 @@ option(VIREO_INSTALL_UDEV_RULE "install the udev rule under lib/udev/rules.d" ON
 if(VIREO_INSTALL_UDEV_RULE)
   install(FILES ${VIREO4_PACKAGING_DIR}/60-vireo4.rules DESTINATION lib/udev/rules.d COMPONENT vireo4)
 endif()
+# Announces the reader it serves (its USB identity) to software centres.
+install(FILES ${VIREO4_PACKAGING_DIR}/vireo4.metainfo.xml DESTINATION share/metainfo COMPONENT vireo4)
 # The browser page, when the web tree is built: /usr/share/vireo4/web/index.html, opened in
 # Chromium or Chrome, configures readers over Web Serial.
 if(VIREO_WEB_BUILD_DIR)

@@ -5,6 +5,14 @@
 ; page in web\ (when WEB_SITE is given) and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
 ; help hint names), outside Program Files, because the program writes appconfig.ini into its
 ; working folder and the shortcuts make the install folder that working folder.
+;
+; Rights: a new folder under C:\ would let every user change it, and so replace a program that an
+; administrator runs later. The install folder is therefore writable by administrators and SYSTEM
+; only (users read and run), except appconfig.ini, which the installer creates with the
+; program's default content and which users may change: the window opens the existing file for
+; update when it saves the language and the tab, which needs no right on the folder.
+; An earlier install (found by the uninstall entry, in this folder or another) is uninstalled
+; first; its appconfig.ini is kept, and moved into the new folder when that has none.
 ; Silent use: setup.exe /S [/D=C:\Other Folder]; Uninstall.exe /S.
 
 Unicode true
@@ -30,6 +38,13 @@ ManifestDPIAware true
 !define HELP_FILE "VireoTool-4 ver_2_00.pdf"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define START_FOLDER "$SMPROGRAMS\${PRODUCT}"
+!define CONFIG_FILE "appconfig.ini"
+; What the program writes when it finds no appconfig.ini: Russian, the KRU/KRM tab.
+!define CONFIG_DEFAULT "Language = RU;$\r$\nTabCtrl = KRU_KRM;$\r$\n"
+; Access rights as SDDL DACLs, protected from what C:\ would pass on. BA: administrators,
+; SY: SYSTEM, BU: users; FA: full control, 0x1200a9: read and execute, 0x1301bf: modify.
+!define FOLDER_DACL "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
+!define CONFIG_DACL "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)"
 
 Name "${PRODUCT} v.${VERSION_TEXT}"
 OutFile "${OUTFILE}"
@@ -93,6 +108,85 @@ LangString UninstallLink ${LANG_RUSSIAN} "Удалить VireoTool-4"
 LangString UninstallLink ${LANG_ENGLISH} "Uninstall VireoTool-4"
 LangString Needs64 ${LANG_RUSSIAN} "VireoTool-4 работает только в 64-разрядной Windows."
 LangString Needs64 ${LANG_ENGLISH} "VireoTool-4 needs 64-bit Windows."
+LangString NoRights ${LANG_RUSSIAN} "Не удалось установить права доступа к папке:"
+LangString NoRights ${LANG_ENGLISH} "Could not set the access rights of:"
+
+; Gives PATH the DACL written as SDDL (protected: nothing inherited from above). On failure the
+; installer stops before anything is put into a folder that others could change.
+!macro SetRights PATH DACL
+  Push "${DACL}"
+  Push "${PATH}"
+  Call SetRights
+!macroend
+
+Function SetRights
+  Exch $R0  ; path
+  Exch
+  Exch $R1  ; SDDL
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  StrCpy $R5 1
+  ; SDDL_REVISION_1; then SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION.
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R1, i 1, *p .R2, p 0) i .R3'
+  ${If} $R3 <> 0
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p R2, *i .R4, *p .R1, *i 0) i .R3'
+    ${If} $R3 <> 0
+    ${AndIf} $R4 <> 0
+      System::Call 'advapi32::SetNamedSecurityInfoW(w R0, i 1, i 0x80000004, p 0, p 0, p R1, p 0) i .R5'
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p R2)'
+  ${EndIf}
+  ${If} $R5 <> 0
+    MessageBox MB_ICONSTOP "$(NoRights)$\r$\n$R0" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; The earlier install named by the uninstall entry: its own uninstaller removes its programs
+; (and leaves appconfig.ini); run in place (_?=) so that the installer waits for it.
+Function RemovePrevious
+  Push $R0
+  Push $R1
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $R1 ""
+  ${If} $R0 != ""
+  ${AndIf} ${FileExists} "$R0\*.*"
+    ${If} $R0 != $INSTDIR
+    ${AndIf} ${FileExists} "$R0\${CONFIG_FILE}"
+    ${AndIfNot} ${FileExists} "$INSTDIR\${CONFIG_FILE}"
+      CreateDirectory "$INSTDIR"
+      ClearErrors
+      CopyFiles /SILENT "$R0\${CONFIG_FILE}" "$INSTDIR"
+      ${IfNot} ${Errors}
+        StrCpy $R1 "moved"
+      ${EndIf}
+    ${EndIf}
+    ${If} ${FileExists} "$R0\Uninstall.exe"
+      ExecWait '"$R0\Uninstall.exe" /S _?=$R0'
+      Delete "$R0\Uninstall.exe"
+    ${Else}
+      Delete "$R0\${PRODUCT}.exe"
+      Delete "$R0\vireo4.exe"
+    ${EndIf}
+    ${If} $R1 == "moved"
+      Delete "$R0\${CONFIG_FILE}"
+    ${EndIf}
+    ${If} $R0 != $INSTDIR
+      RMDir "$R0"
+    ${EndIf}
+  ${EndIf}
+  Pop $R1
+  Pop $R0
+FunctionEnd
 
 Function .onInit
   ${IfNot} ${RunningX64}
@@ -123,6 +217,9 @@ FunctionEnd
 
 Section "!$(SecProgram)" SEC_PROGRAM
   SectionIn RO
+  Call RemovePrevious
+  CreateDirectory "$INSTDIR"
+  !insertmacro SetRights "$INSTDIR" "${FOLDER_DACL}"
   SetOutPath "$INSTDIR"
   File "/oname=${PRODUCT}.exe" "${PROGRAM_EXE}"
 !ifdef CLI_EXE
@@ -137,6 +234,13 @@ Section "!$(SecProgram)" SEC_PROGRAM
   !include "${WEB_SITE}/web_install.nsh"
 !endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  SetOutPath "$INSTDIR"
+  ${IfNot} ${FileExists} "$INSTDIR\${CONFIG_FILE}"
+    FileOpen $0 "$INSTDIR\${CONFIG_FILE}" w
+    FileWrite $0 "${CONFIG_DEFAULT}"
+    FileClose $0
+  ${EndIf}
+  !insertmacro SetRights "$INSTDIR\${CONFIG_FILE}" "${CONFIG_DACL}"
 
   ; Shortcuts take the current output folder as their working folder.
   SetOutPath "$INSTDIR"

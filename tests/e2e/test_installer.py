@@ -4,9 +4,13 @@ Add/Remove Programs (64-bit registry view); the program started there finds its 
 writes appconfig.ini there; the command-line tool vireo4.exe, when the build bundles it, is
 installed beside the program and runs there; the browser page, when the build bundles it, is
 installed in web\ with a Start menu shortcut to its index.html; a silent uninstall removes
-everything it installed but the user's appconfig.ini."""
+everything it installed but the user's appconfig.ini. The install folder is writable by
+administrators and SYSTEM only, appconfig.ini (created with the default content) by users too;
+installing over an earlier install, in the same folder or another, replaces its programs and
+keeps the user's appconfig.ini."""
 import filecmp
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -22,6 +26,12 @@ START_MENU = "ProgramData/Microsoft/Windows/Start Menu/Programs/VireoTool-4"
 DESKTOP_LINK = "users/Public/Desktop/VireoTool-4.lnk"
 INSTALL_TIMEOUT = 120.0
 DEFAULT_CONFIG = b"Language = RU;\r\nTabCtrl = KRU_KRM;\r\n"
+ID_ENGLISH = 18
+# Access masks as SDDL writes them, and the ones asked for.
+RIGHTS = {"FA": 0x1F01FF, "FR": 0x120089, "FW": 0x100116, "FX": 0x1200A0,
+          "GA": 0x10000000, "GX": 0x20000000, "GW": 0x40000000, "GR": 0x80000000}
+FULL, READ_RUN, MODIFY = 0x1F01FF, 0x1200A9, 0x1301BF
+WRITE_BITS = 0x000116 | 0x10000 | 0x40000 | 0x80000 | 0x40000000 | 0x10000000  # data, delete, DACL, owner
 # What the installer carries, as the cross build wrote it: "NAME<TAB>built file" per line.
 BUNDLED_LIST = os.path.join(h.WIN_BUILD_DIR, "installer-build", "bundled.txt")
 
@@ -64,6 +74,38 @@ def installed(env, folder):
             for name in sorted(BUNDLED) + ["Uninstall.exe", "help/" + s.MANUAL_NAME] + web}
 
 
+def rights(env, path):
+    """(protected, {trustee: (inheritance flags, access mask)}) of a file's DACL, read as icacls
+    would show it (Wine's icacls.exe is a stand-in; the driver reads the recorded descriptor)."""
+    sddl = h.from_hex(env.driver.cmd("acl", h.to_hex(path))).decode("ascii")
+    match = re.fullmatch(r"D:([A-Z]*)((?:\([^)]*\))*)", sddl)
+    h.expect(match is not None, "DACL of %s: %r" % (path, sddl))
+    aces = {}
+    for ace in re.findall(r"\(([^)]*)\)", match.group(2)):
+        kind, flags, mask, _, _, trustee = ace.split(";")[:6]
+        h.expect_eq(kind, "A", "only grants in %s: %r" % (path, sddl))
+        value = int(mask, 16) if mask.lower().startswith("0x") else sum(
+            RIGHTS[mask[i:i + 2]] for i in range(0, len(mask), 2))
+        aces[trustee] = (flags.replace("ID", ""), value)
+    return "P" in match.group(1), aces
+
+
+def expect_secured(env, folder):
+    """Only administrators and SYSTEM may change the folder and its programs; users read and
+    run them and may change appconfig.ini."""
+    protected, aces = rights(env, folder)
+    h.expect(protected, "the folder's rights are not protected from C:\\'s")
+    h.expect_eq(aces, {"BA": ("OICI", FULL), "SY": ("OICI", FULL), "BU": ("OICI", READ_RUN)},
+                "rights on %s" % folder)
+    for name in sorted(BUNDLED) + ["Uninstall.exe", "help\\" + s.MANUAL_NAME]:
+        _, aces = rights(env, folder + "\\" + name)
+        writers = sorted(t for t, (_, mask) in aces.items() if t not in ("BA", "SY") and mask & WRITE_BITS)
+        h.expect(not writers and aces.get("BU", ("", 0))[1] & READ_RUN == READ_RUN,
+                 "rights on %s: %r" % (name, aces))
+    _, aces = rights(env, folder + "\\appconfig.ini")
+    h.expect_eq(aces.get("BU", ("", 0))[1] & MODIFY, MODIFY, "users' rights on appconfig.ini: %r" % aces)
+
+
 def uninstall(env, folder):
     """The NSIS uninstaller copies itself to the temp folder and returns at once; the copy does
     the work, so the test waits for the files to go."""
@@ -88,6 +130,8 @@ def _():
         h.expect_eq(code, 0, "installer exit code")
         folder = s.unix_path(env, DEFAULT_DIR)
         h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
+        h.expect_eq(env.read_file("appconfig.ini", folder), DEFAULT_CONFIG, "appconfig.ini as installed")
+        expect_secured(env, DEFAULT_DIR)
         for name, built in sorted(BUNDLED.items()):
             h.expect(filecmp.cmp(os.path.join(folder, name), built, shallow=False),
                      "the installed %s is the built one" % name)
@@ -135,6 +179,10 @@ def _():
         h.expect(argument.replace("/", "\\").lower().endswith(("help\\" + s.MANUAL_NAME).lower()),
                  "the viewer was given %r" % argument)
         app.expect_no_box(within=1.0)
+        # The window saves into the installed file (opened for update: no right on the folder).
+        app.main.command(ID_ENGLISH)
+        h.wait_until(lambda: env.read_file("appconfig.ini", folder) == b"Language = EN;\r\nTabCtrl = KRU_KRM;\r\n",
+                     10.0, "the language saved")
         h.expect_eq(app.close(), 0, "exit code")
 
         uninstall(env, DEFAULT_DIR)
@@ -174,6 +222,41 @@ def _():
         h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), chosen, "InstallLocation")
         uninstall(env, chosen)
         h.expect(not os.path.exists(s.unix_path(env, chosen)), "the folder is removed when nothing is left")
+
+
+
+@T.case("installing over an earlier install: same folder, then another; appconfig.ini kept")
+def _():
+    with h.Env(name="installer-upgrade") as env:
+        user_config = b"Language = EN;\r\nTabCtrl = USB_USB;\r\n"
+        setup = h.windows_path(s.SETUP_EXE)
+        h.expect_eq(run_windows(env, setup, "/S", h.windows_path(env.tmp)), 0, "first install")
+        first = s.unix_path(env, DEFAULT_DIR)
+        with open(os.path.join(first, "appconfig.ini"), "wb") as f:
+            f.write(user_config)
+        # A program of the earlier install that the new one must replace, not keep.
+        with open(os.path.join(first, "VireoTool-4.exe"), "wb") as f:
+            f.write(b"an older program")
+
+        h.expect_eq(run_windows(env, setup, "/S", h.windows_path(env.tmp)), 0, "install over it")
+        h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
+        h.expect(filecmp.cmp(os.path.join(first, "VireoTool-4.exe"), BUNDLED["VireoTool-4.exe"], shallow=False),
+                 "the program replaced")
+        h.expect_eq(env.read_file("appconfig.ini", first), user_config, "the user's appconfig.ini kept")
+        expect_secured(env, DEFAULT_DIR)
+
+        other = "C:\\Tools\\VireoTool-4"
+        h.expect_eq(run_windows(env, setup, "/S /D=" + other, h.windows_path(env.tmp)), 0, "install elsewhere")
+        h.expect(all(installed(env, other).values()), "installed files: %r" % installed(env, other))
+        h.expect(not os.path.exists(first), "the earlier folder is left: %r" % (
+            os.listdir(first) if os.path.isdir(first) else first))
+        h.expect_eq(env.read_file("appconfig.ini", s.unix_path(env, other)), user_config,
+                    "the user's appconfig.ini moved along")
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), other, "InstallLocation")
+        link = s.read_shortcut(os.path.join(env.prefix, "drive_c", START_MENU, "VireoTool-4.lnk"))
+        h.expect_eq(link.get("working_dir"), other, "the shortcut's working folder")
+        expect_secured(env, other)
+        uninstall(env, other)
 
 
 T.main()

@@ -14,6 +14,7 @@
 //   process.cpp: start, wait, exitcode, kill, gui
 //   pixels.cpp:  pixel, pixels, iconid
 //   probe.cpp:   menu (read inside the program by vprobe.dll)
+//   security.cpp: acl
 #include "driver.h"
 
 #include <fcntl.h>
@@ -115,7 +116,7 @@ static const CommandEntry kBasicCommands[] = {
 
 static const CommandEntry* const kTables[] = {
     kBasicCommands, kWindowCommands, kRemoteCommands, kDeviceCommands, kProcessCommands, kPixelCommands,
-    kProbeCommands,
+    kProbeCommands, kSecurityCommands,
 };
 
 static Args Split(const std::string& line) {

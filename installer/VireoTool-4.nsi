@@ -41,10 +41,14 @@ ManifestDPIAware true
 !define CONFIG_FILE "appconfig.ini"
 ; What the program writes when it finds no appconfig.ini: Russian, the KRU/KRM tab.
 !define CONFIG_DEFAULT "Language = RU;$\r$\nTabCtrl = KRU_KRM;$\r$\n"
-; Access rights as SDDL DACLs, protected from what C:\ would pass on. BA: administrators,
-; SY: SYSTEM, BU: users; FA: full control, 0x1200a9: read and execute, 0x1301bf: modify.
-!define FOLDER_DACL "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
-!define CONFIG_DACL "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)"
+; Access rights, set with icacls by well-known SIDs (the group names depend on Windows'
+; language): administrators and SYSTEM full control, users read and execute, for the folder and
+; everything in it, nothing inherited from C:\; users may also modify appconfig.ini.
+!define ADMINISTRATORS "*S-1-5-32-544"
+!define SYSTEM_ACCOUNT "*S-1-5-18"
+!define USERS "*S-1-5-32-545"
+!define FOLDER_RIGHTS "/inheritance:r /grant:r ${ADMINISTRATORS}:(OI)(CI)F ${SYSTEM_ACCOUNT}:(OI)(CI)F ${USERS}:(OI)(CI)RX"
+!define CONFIG_RIGHTS "/grant ${USERS}:(M)"
 
 Name "${PRODUCT} v.${VERSION_TEXT}"
 OutFile "${OUTFILE}"
@@ -108,45 +112,26 @@ LangString UninstallLink ${LANG_RUSSIAN} "Удалить VireoTool-4"
 LangString UninstallLink ${LANG_ENGLISH} "Uninstall VireoTool-4"
 LangString Needs64 ${LANG_RUSSIAN} "VireoTool-4 работает только в 64-разрядной Windows."
 LangString Needs64 ${LANG_ENGLISH} "VireoTool-4 needs 64-bit Windows."
-LangString NoRights ${LANG_RUSSIAN} "Не удалось установить права доступа к папке:"
-LangString NoRights ${LANG_ENGLISH} "Could not set the access rights of:"
+LangString NoRights ${LANG_RUSSIAN} "Не удалось установить права доступа к папке установки:"
+LangString NoRights ${LANG_ENGLISH} "Could not set the access rights of the install folder:"
 
-; Gives PATH the DACL written as SDDL (protected: nothing inherited from above). On failure the
-; installer stops before anything is put into a folder that others could change.
-!macro SetRights PATH DACL
-  Push "${DACL}"
-  Push "${PATH}"
+; Runs icacls with the given arguments; when it fails the installer stops (exit code 2), before
+; anything is put into a folder that others could change.
+!macro SetRights ARGUMENTS
+  Push '${ARGUMENTS}'
   Call SetRights
 !macroend
 
 Function SetRights
-  Exch $R0  ; path
-  Exch
-  Exch $R1  ; SDDL
-  Push $R2
-  Push $R3
-  Push $R4
-  Push $R5
-  StrCpy $R5 1
-  ; SDDL_REVISION_1; then SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION.
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R1, i 1, *p .R2, p 0) i .R3'
-  ${If} $R3 <> 0
-    System::Call 'advapi32::GetSecurityDescriptorDacl(p R2, *i .R4, *p .R1, *i 0) i .R3'
-    ${If} $R3 <> 0
-    ${AndIf} $R4 <> 0
-      System::Call 'advapi32::SetNamedSecurityInfoW(w R0, i 1, i 0x80000004, p 0, p 0, p R1, p 0) i .R5'
-    ${EndIf}
-    System::Call 'kernel32::LocalFree(p R2)'
-  ${EndIf}
-  ${If} $R5 <> 0
-    MessageBox MB_ICONSTOP "$(NoRights)$\r$\n$R0" /SD IDOK
+  Exch $R0
+  Push $R1
+  nsExec::Exec '"$SYSDIR\icacls.exe" $R0'
+  Pop $R1
+  ${If} $R1 != 0
+    MessageBox MB_ICONSTOP "$(NoRights)$\r$\n$INSTDIR ($R1)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
-  Pop $R5
-  Pop $R4
-  Pop $R3
-  Pop $R2
   Pop $R1
   Pop $R0
 FunctionEnd
@@ -219,7 +204,9 @@ Section "!$(SecProgram)" SEC_PROGRAM
   SectionIn RO
   Call RemovePrevious
   CreateDirectory "$INSTDIR"
-  !insertmacro SetRights "$INSTDIR" "${FOLDER_DACL}"
+  ; First whatever rights the folder had go, then only administrators and SYSTEM may change it.
+  !insertmacro SetRights '"$INSTDIR" /reset'
+  !insertmacro SetRights '"$INSTDIR" ${FOLDER_RIGHTS}'
   SetOutPath "$INSTDIR"
   File "/oname=${PRODUCT}.exe" "${PROGRAM_EXE}"
 !ifdef CLI_EXE
@@ -240,7 +227,10 @@ Section "!$(SecProgram)" SEC_PROGRAM
     FileWrite $0 "${CONFIG_DEFAULT}"
     FileClose $0
   ${EndIf}
-  !insertmacro SetRights "$INSTDIR\${CONFIG_FILE}" "${CONFIG_DACL}"
+  ; What an earlier install left (appconfig.ini among it) takes the folder's rights; then users
+  ; may change appconfig.ini.
+  !insertmacro SetRights '"$INSTDIR\*" /reset /T /C /Q'
+  !insertmacro SetRights '"$INSTDIR\${CONFIG_FILE}" ${CONFIG_RIGHTS}'
 
   ; Shortcuts take the current output folder as their working folder.
   SetOutPath "$INSTDIR"
@@ -274,9 +264,28 @@ Section "$(SecDesktop)" SEC_DESKTOP
   CreateShortCut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
 SectionEnd
 
-; Removes exactly what the installer put there. appconfig.ini is the user's own data:
-; it stays, and with it the folder.
+; appconfig.ini as the installer wrote it (no choice of the user in it) goes with the programs;
+; one the user's choices changed stays.
+Function un.RemoveUntouchedConfig
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${CONFIG_FILE}" r
+  ${IfNot} ${Errors}
+    FileRead $0 $1
+    FileRead $0 $2
+    ClearErrors
+    FileRead $0 $3
+    FileClose $0
+    ${If} ${Errors}
+    ${AndIf} "$1$2" S== "${CONFIG_DEFAULT}"
+      Delete "$INSTDIR\${CONFIG_FILE}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Removes exactly what the installer put there. An appconfig.ini with the user's choices is the
+; user's own data: it stays, and with it the folder.
 Section "Uninstall"
+  Call un.RemoveUntouchedConfig
   Delete "$INSTDIR\${PRODUCT}.exe"
   Delete "$INSTDIR\vireo4.exe"
   Delete "$INSTDIR\help\${HELP_FILE}"

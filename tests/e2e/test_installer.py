@@ -10,7 +10,7 @@ installing over an earlier install, in the same folder or another, replaces its 
 keeps the user's appconfig.ini."""
 import filecmp
 import os
-import re
+import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -27,12 +27,9 @@ DESKTOP_LINK = "users/Public/Desktop/VireoTool-4.lnk"
 INSTALL_TIMEOUT = 120.0
 DEFAULT_CONFIG = b"Language = RU;\r\nTabCtrl = KRU_KRM;\r\n"
 ID_ENGLISH = 18
-# Access masks as SDDL writes them, and the ones asked for.
-RIGHTS = {"FA": 0x1F01FF, "FR": 0x120089, "FW": 0x100116, "FX": 0x1200A0,
-          "GA": 0x10000000, "GX": 0x20000000, "GW": 0x40000000, "GR": 0x80000000}
-FULL, READ_RUN, MODIFY = 0x1F01FF, 0x1200A9, 0x1301BF
-WRITE_BITS = 0x000116 | 0x10000 | 0x40000 | 0x80000 | 0x40000000 | 0x10000000  # data, delete, DACL, owner
-# What the installer carries, as the cross build wrote it: "NAME<TAB>built file" per line.
+# A stand-in icacls.exe (Wine's changes nothing, and Wine keeps no rights): it logs what it is asked.
+ICACLS_EXE = os.path.join(h.WIN_BUILD_DIR, "fake_icacls.exe")
+ADMINS, SYSTEM, USERS = "*S-1-5-32-544", "*S-1-5-18", "*S-1-5-32-545"
 BUNDLED_LIST = os.path.join(h.WIN_BUILD_DIR, "installer-build", "bundled.txt")
 
 
@@ -74,36 +71,40 @@ def installed(env, folder):
             for name in sorted(BUNDLED) + ["Uninstall.exe", "help/" + s.MANUAL_NAME] + web}
 
 
-def rights(env, path):
-    """(protected, {trustee: (inheritance flags, access mask)}) of a file's DACL, read as icacls
-    would show it (Wine's icacls.exe is a stand-in; the driver reads the recorded descriptor)."""
-    sddl = h.from_hex(env.driver.cmd("acl", h.to_hex(path))).decode("ascii")
-    match = re.fullmatch(r"D:([A-Z]*)((?:\([^)]*\))*)", sddl)
-    h.expect(match is not None, "DACL of %s: %r" % (path, sddl))
-    aces = {}
-    for ace in re.findall(r"\(([^)]*)\)", match.group(2)):
-        kind, flags, mask, _, _, trustee = ace.split(";")[:6]
-        h.expect_eq(kind, "A", "only grants in %s: %r" % (path, sddl))
-        value = int(mask, 16) if mask.lower().startswith("0x") else sum(
-            RIGHTS[mask[i:i + 2]] for i in range(0, len(mask), 2))
-        aces[trustee] = (flags.replace("ID", ""), value)
-    return "P" in match.group(1), aces
+class Icacls:
+    """The stand-in icacls.exe in the prefix's system32, where the installer runs it."""
+
+    def __init__(self, env, fail=False):
+        env.boot()
+        self.system32 = os.path.join(env.prefix, "drive_c", "windows", "system32")
+        shutil.copy(ICACLS_EXE, os.path.join(self.system32, "icacls.exe"))
+        # Wine runs its own program of that name unless told to take the file that is there.
+        env.driver.cmd("regset", h.to_hex("HKCU\\Software\\Wine\\DllOverrides"), h.to_hex("icacls.exe"), "sz",
+                       h.to_hex("native"))
+        self.log = os.path.join(self.system32, "icacls-log.txt")
+        if fail:
+            open(os.path.join(self.system32, "icacls-fail"), "w").close()
+
+    def take_calls(self):
+        """The argument lines of every run since the last call."""
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log, encoding="utf-8") as f:
+            calls = f.read().splitlines()
+        os.remove(self.log)
+        return calls
 
 
-def expect_secured(env, folder):
-    """Only administrators and SYSTEM may change the folder and its programs; users read and
-    run them and may change appconfig.ini."""
-    protected, aces = rights(env, folder)
-    h.expect(protected, "the folder's rights are not protected from C:\\'s")
-    h.expect_eq(aces, {"BA": ("OICI", FULL), "SY": ("OICI", FULL), "BU": ("OICI", READ_RUN)},
-                "rights on %s" % folder)
-    for name in sorted(BUNDLED) + ["Uninstall.exe", "help\\" + s.MANUAL_NAME]:
-        _, aces = rights(env, folder + "\\" + name)
-        writers = sorted(t for t, (_, mask) in aces.items() if t not in ("BA", "SY") and mask & WRITE_BITS)
-        h.expect(not writers and aces.get("BU", ("", 0))[1] & READ_RUN == READ_RUN,
-                 "rights on %s: %r" % (name, aces))
-    _, aces = rights(env, folder + "\\appconfig.ini")
-    h.expect_eq(aces.get("BU", ("", 0))[1] & MODIFY, MODIFY, "users' rights on appconfig.ini: %r" % aces)
+def expect_secured(calls, folder):
+    """The installer asked for: the folder's rights reset, then administrators and SYSTEM full
+    control and users read and run, inherited by everything in it and nothing from above; what
+    was in the folder reset to that; users may modify appconfig.ini."""
+    h.expect_eq(calls, [
+        '"%s" /reset' % folder,
+        '"%s" /inheritance:r /grant:r %s:(OI)(CI)F %s:(OI)(CI)F %s:(OI)(CI)RX' % (folder, ADMINS, SYSTEM, USERS),
+        '"%s\\*" /reset /T /C /Q' % folder,
+        '"%s\\appconfig.ini" /grant %s:(M)' % (folder, USERS),
+    ], "what icacls was asked")
 
 
 def uninstall(env, folder):
@@ -126,12 +127,13 @@ def _():
 def _():
     with h.Env(name="installer-default") as env:
         viewer = s.FakeViewer(env)
+        icacls = Icacls(env)
         code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
         h.expect_eq(code, 0, "installer exit code")
         folder = s.unix_path(env, DEFAULT_DIR)
         h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
         h.expect_eq(env.read_file("appconfig.ini", folder), DEFAULT_CONFIG, "appconfig.ini as installed")
-        expect_secured(env, DEFAULT_DIR)
+        expect_secured(icacls.take_calls(), DEFAULT_DIR)
         for name, built in sorted(BUNDLED.items()):
             h.expect(filecmp.cmp(os.path.join(folder, name), built, shallow=False),
                      "the installed %s is the built one" % name)
@@ -230,7 +232,9 @@ def _():
     with h.Env(name="installer-upgrade") as env:
         user_config = b"Language = EN;\r\nTabCtrl = USB_USB;\r\n"
         setup = h.windows_path(s.SETUP_EXE)
+        icacls = Icacls(env)
         h.expect_eq(run_windows(env, setup, "/S", h.windows_path(env.tmp)), 0, "first install")
+        icacls.take_calls()
         first = s.unix_path(env, DEFAULT_DIR)
         with open(os.path.join(first, "appconfig.ini"), "wb") as f:
             f.write(user_config)
@@ -243,7 +247,7 @@ def _():
         h.expect(filecmp.cmp(os.path.join(first, "VireoTool-4.exe"), BUNDLED["VireoTool-4.exe"], shallow=False),
                  "the program replaced")
         h.expect_eq(env.read_file("appconfig.ini", first), user_config, "the user's appconfig.ini kept")
-        expect_secured(env, DEFAULT_DIR)
+        expect_secured(icacls.take_calls(), DEFAULT_DIR)
 
         other = "C:\\Tools\\VireoTool-4"
         h.expect_eq(run_windows(env, setup, "/S /D=" + other, h.windows_path(env.tmp)), 0, "install elsewhere")
@@ -255,8 +259,19 @@ def _():
         h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), other, "InstallLocation")
         link = s.read_shortcut(os.path.join(env.prefix, "drive_c", START_MENU, "VireoTool-4.lnk"))
         h.expect_eq(link.get("working_dir"), other, "the shortcut's working folder")
-        expect_secured(env, other)
+        expect_secured(icacls.take_calls(), other)
         uninstall(env, other)
+        h.expect_eq(os.listdir(s.unix_path(env, other)), ["appconfig.ini"], "the user's appconfig.ini stays")
+
+
+@T.case("when the rights cannot be set, the installer fails and installs no program")
+def _():
+    with h.Env(name="installer-no-rights") as env:
+        Icacls(env, fail=True)
+        code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
+        h.expect_eq(code, 2, "installer exit code")
+        h.expect(not any(installed(env, DEFAULT_DIR).values()), "installed: %r" % installed(env, DEFAULT_DIR))
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "DisplayName"), None, "an uninstall entry")
 
 
 T.main()

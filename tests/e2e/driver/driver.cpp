@@ -14,7 +14,6 @@
 //   process.cpp: start, wait, exitcode, kill, gui
 //   pixels.cpp:  pixel, pixels, iconid
 //   probe.cpp:   menu (read inside the program by vprobe.dll)
-//   security.cpp: acl
 #include "driver.h"
 
 #include <fcntl.h>
@@ -116,7 +115,7 @@ static const CommandEntry kBasicCommands[] = {
 
 static const CommandEntry* const kTables[] = {
     kBasicCommands, kWindowCommands, kRemoteCommands, kDeviceCommands, kProcessCommands, kPixelCommands,
-    kProbeCommands, kSecurityCommands,
+    kProbeCommands,
 };
 
 static Args Split(const std::string& line) {

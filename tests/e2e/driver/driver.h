@@ -38,7 +38,6 @@ extern const CommandEntry kDeviceCommands[];
 extern const CommandEntry kProcessCommands[];
 extern const CommandEntry kPixelCommands[];
 extern const CommandEntry kProbeCommands[];
-extern const CommandEntry kSecurityCommands[];
 
 // Shared helpers.
 constexpr UINT kSendTimeoutMs = 3000;

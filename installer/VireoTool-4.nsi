@@ -18,6 +18,8 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; The files carry no build time: the same sources give the same installer.
+SetDateSave off
 RequestExecutionLevel admin
 ManifestDPIAware true
 

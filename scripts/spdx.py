@@ -6,7 +6,8 @@
 
 The project is Apache-2.0; the Ansible collection's plugins run inside Ansible and are
 GPL-3.0-or-later (they also get the GPL notice Ansible's module checks look for). The line goes
-first, after whatever must stay first: a shebang, a Python coding line, an HTML doctype.
+first, after whatever must stay first: a shebang, a Python coding line, an HTML doctype or an
+XML declaration.
 Files are handled as bytes: a code page 1251 resource keeps its bytes, a CRLF file its line ends.
 What is not source is left alone: data (ini, JSON, fuzz corpora), Markdown, images, licences.
 """
@@ -38,7 +39,7 @@ BY_SUFFIX = {
     ".py": LINE_HASH, ".sh": LINE_HASH, ".cmake": LINE_HASH, ".yml": LINE_HASH,
     ".yaml": LINE_HASH, ".rules": LINE_HASH, ".mk": LINE_HASH,
     ".nsi": LINE_SEMICOLON, ".nsh": LINE_SEMICOLON,
-    ".html": HTML,
+    ".html": HTML, ".xml": HTML,
     ".1": ROFF,
 }
 BY_NAME = {"CMakeLists.txt": LINE_HASH, "Makefile": LINE_HASH}
@@ -48,7 +49,7 @@ SKIPPED_FILES = {"debian/changelog", "debian/copyright", "debian/control", "debi
 # Lines that must stay in front of the licence line.
 SHEBANG = re.compile(rb"^#!")
 CODING = re.compile(rb"^[ \t\f]*#.*?coding[:=][ \t]*[-\w.]+")
-DOCTYPE = re.compile(rb"^\s*<!DOCTYPE", re.I)
+DOCTYPE = re.compile(rb"^\s*(<!DOCTYPE|<\?xml)", re.I)
 BOM = b"\xef\xbb\xbf"
 
 

@@ -79,6 +79,11 @@ bool Bytes7Allowed(int firmwareVersion, char modelLetter, OutputFormat format);
 // the choice away, 1.10 or later on the right model offers it, anything else leaves it as it was;
 // Touch Memory output at firmware 1.10 or older takes "7" away again.
 enum Availability : int { AvailabilityKeep, AvailabilityEnable, AvailabilityDisable };
+// The same for any rule of the table, and whether the rule's condition, once met, takes the
+// choice away from this firmware.
+struct FirmwareRule;
+Availability RuleAvailability(const FirmwareRule& rule, int firmwareVersion, char modelLetter);
+bool ConditionTakesAway(const FirmwareRule& rule, int firmwareVersion);
 Availability Wiegand58Availability(int firmwareVersion, char modelLetter);
 Availability Bytes7Availability(int firmwareVersion, char modelLetter);
 bool TouchMemoryDisablesBytes7(int firmwareVersion);

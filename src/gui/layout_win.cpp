@@ -2,7 +2,7 @@
 #include <commctrl.h>
 
 #include "gui/app.h"
-#include "core/setting_looks.h"
+#include "core/setting_table.h"
 #include "gui/texts.h"
 #include "gui/controls.h"
 #include "gui/menus.h"

@@ -8,8 +8,6 @@
 
 constexpr int kKruKrmPayloadLength = kFirmwareLabelLength + kKruKrmSettingsLength;  // 10
 constexpr int kUsbPayloadLength = kFirmwareLabelLength + kUsbSettingsLength;        // 11
-// A setting character at payload offset n stands at command offset n - kCommandShift.
-constexpr int kCommandShift = kFirmwareLabelLength - kCommandPrefixLength;
 
 // The settings query, the number of setting characters and of payload bytes (label and
 // characters) of a family. Any value other than kUsb counts as the KRU/KRM family, as the
@@ -69,7 +67,7 @@ bool IsComplete(const UsbSettings& settings);
 // exactly four characters. False for any other family value.
 bool CheckFirmwareVersion(int family, const char* payload);
 
-// Firmware rules, read from the table in firmware_rules.h. "Wiegand 58" needs a KRM reader
+// Firmware rules, read from the setting table (setting_table.h). "Wiegand 58" needs a KRM reader
 // ('M') with firmware 1.10 or later; 7 ID bytes need the USB reader ('B') with firmware 1.10
 // or later, and with Touch Memory output firmware above 1.10.
 bool Wiegand58Allowed(int firmwareVersion, char modelLetter);

@@ -29,7 +29,7 @@ void ApplyUsbDefaults();
 
 // WM_NOTIFY with TCN_SELCHANGE.
 void OnReaderTabChanged();
-// WM_COMMAND for radio ids 3..13 and 22..25.
+// WM_COMMAND for a setting radio: the lamp its choice colours, the groups that depend on it.
 void OnSettingRadioClicked(int id);
 
 // Convenience: the check state of a radio by id (false for ids that are not radios).

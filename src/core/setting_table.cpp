@@ -1,5 +1,7 @@
 #include "core/setting_table.h"
 
+#include <string>
+
 #include "core/commands.h"
 #include "core/settings.h"
 #include "core/ui_text.h"
@@ -125,6 +127,20 @@ constexpr bool RulesPointHome(const SettingFacts (&settings)[N], int family) {
         if (rule.family == family && (rule.setting >= N || settings[rule.setting].rule != &rule)) return false;
     return true;
 }
+// Every code is one character or more and ends within the family's setting characters, so that
+// encoding never writes past a command.
+template <std::size_t N>
+constexpr bool CodesFit(const SettingFacts (&settings)[N], int settingsLength) {
+    for (const SettingFacts& setting : settings) {
+        for (std::size_t k = 0; k < setting.valueCount; ++k) {
+            const std::size_t length = std::char_traits<char>::length(setting.values[k].code);
+            if (length == 0 || setting.offset + static_cast<int>(length) > settingsLength) return false;
+        }
+    }
+    return true;
+}
+static_assert(CodesFit(kKruKrmSettings, kKruKrmSettingsLength) && CodesFit(kUsbSettings, kUsbSettingsLength),
+              "setting codes fit the setting characters");
 static_assert(RulesPointHome(kKruKrmSettings, kKruKrm) && RulesPointHome(kUsbSettings, kUsb),
               "each firmware rule names the setting that holds it");
 static_assert(sizeof kKruKrmSettings / sizeof kKruKrmSettings[0] <= kMostSettings &&

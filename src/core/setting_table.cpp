@@ -11,6 +11,7 @@ namespace {
 template <typename E>
 constexpr int V(E e) { return static_cast<int>(e); }
 
+// A caption that reads the same in both languages.
 template <typename E>
 constexpr ChoiceFacts Fixed(E value, const char* name, const char* code, const char* caption, LampColor lamp,
                             int radio) {
@@ -33,17 +34,17 @@ constexpr FirmwareRule kRules[] = {
     // "Wiegand 58": a KRM reader with firmware 1.10 or later.
     {kKruKrm, kInterfaceIndex, V(Interface::Wiegand58), kModelKrm, kFirstFirmwareWithExtras, false, 0, 0, 0},
     // 7 ID bytes: the USB reader with firmware 1.10 or later; with Touch Memory output above 1.10.
-    {kUsb, kBytesIndex, V(ByteCount::Bytes7), kModelUsb, kFirstFirmwareWithExtras, true, kFormatIndex, V(OutputFormat::TouchMemory),
-     kFirstFirmwareWithExtras},
+    {kUsb, kBytesIndex, V(ByteCount::Bytes7), kModelUsb, kFirstFirmwareWithExtras, true, kFormatIndex,
+     V(OutputFormat::TouchMemory), kFirstFirmwareWithExtras},
 };
 constexpr const FirmwareRule* kWiegand58Rule = &kRules[0];
 constexpr const FirmwareRule* kBytes7Rule = &kRules[1];
 
 constexpr ChoiceFacts kInterfaces[] = {
-    Fixed(Interface::TouchMemory, "touch-memory", "TMX", kCaptionTouchMemory, kRed, IdTouchMemory),
-    Fixed(Interface::Wiegand26, "wiegand-26", "W26", kCaptionWiegand26, kGreen, IdWiegand26),
-    Fixed(Interface::Wiegand44, "wiegand-44", "W44", kCaptionWiegand44, kCyan, IdWiegand44),
-    Fixed(Interface::Wiegand58, "wiegand-58", "W58", kCaptionWiegand58, kMagenta, IdWiegand58),
+    Fixed(Interface::TouchMemory, "touch-memory", "TMX", "Touch Memory", kRed, IdTouchMemory),
+    Fixed(Interface::Wiegand26, "wiegand-26", "W26", "Wiegand 26", kGreen, IdWiegand26),
+    Fixed(Interface::Wiegand44, "wiegand-44", "W44", "Wiegand 44", kCyan, IdWiegand44),
+    Fixed(Interface::Wiegand58, "wiegand-58", "W58", "Wiegand 58", kMagenta, IdWiegand58),
 };
 // Direct is active '1', inverse active '0'.
 constexpr ChoiceFacts kIndications[] = {
@@ -61,30 +62,30 @@ constexpr ChoiceFacts kTouchPolls[] = {
 };
 
 constexpr ChoiceFacts kModes[] = {
-    Fixed(UsbMode::Windows, "windows", "W", kCaptionWindows, kCyan, IdModeWindows),
-    Fixed(UsbMode::All, "all", "A", kCaptionAllSystems, kMagenta, IdModeAll),
+    Fixed(UsbMode::Windows, "windows", "W", "WINDOWS", kCyan, IdModeWindows),
+    Fixed(UsbMode::All, "all", "A", "Windows, Linux, MacOS", kMagenta, IdModeAll),
 };
 // Touch Memory output takes the type's character too: "TMX".
 constexpr ChoiceFacts kFormats[] = {
     Texted(OutputFormat::HexOrDec, "hex-or-dec", "HD", TextHexOrDec, kWhite, IdHexOrDec),
-    Fixed(OutputFormat::TouchMemory, "touch-memory", "TMX", kCaptionTouchMemory, kWhite, IdFormatTouchMemory),
+    Fixed(OutputFormat::TouchMemory, "touch-memory", "TMX", "Touch Memory", kWhite, IdFormatTouchMemory),
 };
 constexpr ChoiceFacts kTypes[] = {
-    Fixed(OutputType::Hex, "hex", "H", kCaptionHex, kWhite, IdHex),
-    Fixed(OutputType::Dec, "dec", "D", kCaptionDec, kWhite, IdDec),
+    Fixed(OutputType::Hex, "hex", "H", "HEX", kWhite, IdHex),
+    Fixed(OutputType::Dec, "dec", "D", "DEC", kWhite, IdDec),
 };
 // There is no 6-byte choice.
 constexpr ChoiceFacts kByteCounts[] = {
-    Fixed(ByteCount::Bytes7, "7", "7", kCaptionBytes7, kWhite, IdBytes7),
-    Fixed(ByteCount::Bytes5, "5", "5", kCaptionBytes5, kWhite, IdBytes5),
-    Fixed(ByteCount::Bytes4, "4", "4", kCaptionBytes4, kWhite, IdBytes4),
-    Fixed(ByteCount::Bytes3, "3", "3", kCaptionBytes3, kWhite, IdBytes3),
-    Fixed(ByteCount::Bytes2, "2", "2", kCaptionBytes2, kWhite, IdBytes2),
+    Fixed(ByteCount::Bytes7, "7", "7", "7", kWhite, IdBytes7),
+    Fixed(ByteCount::Bytes5, "5", "5", "5", kWhite, IdBytes5),
+    Fixed(ByteCount::Bytes4, "4", "4", "4", kWhite, IdBytes4),
+    Fixed(ByteCount::Bytes3, "3", "3", "3", kWhite, IdBytes3),
+    Fixed(ByteCount::Bytes2, "2", "2", "2", kWhite, IdBytes2),
 };
 constexpr ChoiceFacts kCards[] = {
-    Fixed(CardsToRead::All, "all", "EM", kCaptionAllCards, kWhite, IdCardsAll),
-    Fixed(CardsToRead::EmHid, "em-hid", "EX", kCaptionEmHidCards, kWhite, IdCardsEmHid),
-    Fixed(CardsToRead::Mifare, "mifare", "XM", kCaptionMifareCards, kWhite, IdCardsMifare),
+    Fixed(CardsToRead::All, "all", "EM", "HID, EM-Marine + MIFARE, Pay", kWhite, IdCardsAll),
+    Fixed(CardsToRead::EmHid, "em-hid", "EX", "HID, EM-Marine", kWhite, IdCardsEmHid),
+    Fixed(CardsToRead::Mifare, "mifare", "XM", "MIFARE, Pay", kWhite, IdCardsMifare),
 };
 
 constexpr SettingCondition kAlways = {false, 0, 0};

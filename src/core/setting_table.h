@@ -22,24 +22,6 @@ constexpr LampColor kRed = 0x000000FF, kGreen = 0x0000FF00, kBlue = 0x00FF0000, 
 // The lamps in the "Indic." column, one per group of a page; white when a group gives none.
 constexpr int kLampCount = 5;
 
-// Radio captions that read the same in both languages.
-constexpr const char kCaptionTouchMemory[] = "Touch Memory";
-constexpr const char kCaptionWiegand26[] = "Wiegand 26";
-constexpr const char kCaptionWiegand44[] = "Wiegand 44";
-constexpr const char kCaptionWiegand58[] = "Wiegand 58";
-constexpr const char kCaptionWindows[] = "WINDOWS";
-constexpr const char kCaptionAllSystems[] = "Windows, Linux, MacOS";
-constexpr const char kCaptionHex[] = "HEX";
-constexpr const char kCaptionDec[] = "DEC";
-constexpr const char kCaptionBytes7[] = "7";
-constexpr const char kCaptionBytes5[] = "5";
-constexpr const char kCaptionBytes4[] = "4";
-constexpr const char kCaptionBytes3[] = "3";
-constexpr const char kCaptionBytes2[] = "2";
-constexpr const char kCaptionAllCards[] = "HID, EM-Marine + MIFARE, Pay";
-constexpr const char kCaptionEmHidCards[] = "HID, EM-Marine";
-constexpr const char kCaptionMifareCards[] = "MIFARE, Pay";
-
 // A caption from the text table, or (kFixedCaption) a literal.
 constexpr int kFixedCaption = -1;
 

@@ -83,7 +83,8 @@ void DecodeKruKrmSettings(const char* payload) {
     const KruKrmSettings settings = DecodeKruKrmPayload(bytes, kKruKrmPayloadLength);
     std::size_t count = 0;
     SettingsOf(kKruKrm, &count);
-    for (std::size_t index = 0; index < count; ++index) SelectField(kKruKrm, index, KruKrmSettingValue(settings, index));
+    for (std::size_t index = 0; index < count; ++index)
+        SelectField(kKruKrm, index, KruKrmSettingValue(settings, index));
 
     CachePayload(bytes, kKruKrmPayloadLength, kKruKrmPayloadLength, g_session.cachedSettings);
     InvalidateLamps();

@@ -84,8 +84,9 @@ void ApplyRuleConditions(int family, std::size_t index, int value) {
         } else if (RuleAvailability(*rule, g_session.firmwareVersion, g_session.modelLetter) == AvailabilityEnable) {
             EnableWindow(ruled, TRUE);
             if (g_session.cachedSettings[0] == '\0') continue;
-            const ReaderSettings cached = DecodeReaderSettings(
-                family, g_session.cachedSettings + kFirmwareLabelLength, static_cast<std::size_t>(SettingsLengthOf(family)));
+            const ReaderSettings cached =
+                DecodeReaderSettings(family, g_session.cachedSettings + kFirmwareLabelLength,
+                                     static_cast<std::size_t>(SettingsLengthOf(family)));
             const int id = RadioOfValue(settings[i], ReaderSettingValue(cached, i));
             if (id != kNoRadio) Check(first, last, id);
         }

@@ -184,6 +184,10 @@ int RadioOfValue(const SettingFacts& setting, int value) {
 int FirstRadioOf(const SettingFacts& setting) { return setting.values[0].radioId; }
 int LastRadioOf(const SettingFacts& setting) { return setting.values[setting.valueCount - 1].radioId; }
 
+const char* ChoiceCaption(const ChoiceFacts& choice, int language) {
+    return choice.textId == kFixedCaption ? choice.caption : UiTextIn(language, static_cast<UiTextId>(choice.textId));
+}
+
 bool FindRadio(int radioId, RadioPlace* place) {
     for (int family : kReaderFamilies) {
         std::size_t count = 0;

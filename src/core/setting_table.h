@@ -80,6 +80,9 @@ int RadioOfValue(const SettingFacts& setting, int value);
 int FirstRadioOf(const SettingFacts& setting);
 int LastRadioOf(const SettingFacts& setting);
 
+// A choice's caption in a language (code page 1251 for Russian, as the text table holds it).
+const char* ChoiceCaption(const ChoiceFacts& choice, int language);
+
 // Where a radio stands in the table: false for ids that are no setting radio.
 struct RadioPlace {
     int family;

@@ -49,7 +49,7 @@ const char* RowText(const ControlRow& row) {
     if (row.textId != kChoiceCaption) return UiText[row.textId];
     RadioPlace place{};
     if (!FindRadio(row.id, &place)) return "";
-    return place.choice->textId == kFixedCaption ? place.choice->caption : UiText[place.choice->textId];
+    return ChoiceCaption(*place.choice, g_uiLanguage);
 }
 
 // Rows 1 to 4: port list, SEARCH and the version line.

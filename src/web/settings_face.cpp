@@ -30,10 +30,6 @@ std::string CssColor(LampColor color) {
 
 std::string WindowText(int language, int id) { return Cp1251ToUtf8(UiTextIn(language, static_cast<UiTextId>(id))); }
 
-std::string Caption(int language, const ChoiceFacts& choice) {
-    return choice.textId == kFixedCaption ? choice.caption : WindowText(language, choice.textId);
-}
-
 ReaderSettings Shown(const PageReader& reader, const std::vector<SettingChoice>& choices) {
     ReaderSettings shown = DecodeReaderSettings(reader.family, FactsOf(reader).chars);
     for (const SettingChoice& choice : choices) SetReaderSettingValue(&shown, choice.index, choice.value);
@@ -69,7 +65,7 @@ void Group(Json* json, int language, const SettingFacts& setting, int value, boo
         const ChoiceFacts& choice = setting.values[k];
         if (choice.value == value) lamp = choice.lamp;
         const bool allowed = shown == nullptr || Allowed(reader, *shown, index, choice.value);
-        json->BeginObject().Field("value", choice.name).Field("caption", Caption(language, choice))
+        json->BeginObject().Field("value", choice.name).Field("caption", Cp1251ToUtf8(ChoiceCaption(choice, language)))
             .Field("checked", choice.value == value).Field("enabled", enabled && allowed).EndObject();
     }
     json->EndArray().Field("lamp", CssColor(lamp)).EndObject();

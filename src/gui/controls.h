@@ -19,6 +19,10 @@ extern MainControls g_controls;
 
 // Builds the menu bar, every control, the tab control and the page defaults.
 void CreateMainControls();
+// Gives every control whose text depends on the language its text in UiText, in the order
+// they were created; both pages, shown or hidden. The tabs, the port list, the version value
+// and the radio captions that read the same in both languages keep their texts.
+void RelabelMainControls();
 // The tab control with its two tabs, selected after g_readerFamily.
 void CreateReaderTabs();
 

@@ -119,6 +119,19 @@ void CreateRows(const ControlRow* rows, int count) {
 template <int N>
 void CreateRows(const ControlRow (&rows)[N]) { CreateRows(rows, N); }
 
+// True for a row whose text is the same in both languages.
+bool FixedText(const ControlRow& row) {
+    if (row.textId == kFixedText) return true;
+    RadioPlace place{};
+    return row.textId == kChoiceCaption && (!FindRadio(row.id, &place) || place.choice->textId == kFixedCaption);
+}
+
+template <int N>
+void RelabelRows(const ControlRow (&rows)[N]) {
+    for (const ControlRow& row : rows)
+        if (!FixedText(row)) SendMessageA(*row.slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(RowText(row)));
+}
+
 constexpr int kTabX = 10, kTabY = 60, kTabWidth = 310, kTabHeight = 520;
 // The blanks around the USB tab's text widen that tab; both texts never change.
 constexpr const char* kTabTexts[] = {"Vireo-4KRU_M", "  Vireo-4-USB   "};
@@ -142,6 +155,12 @@ void CreateReaderTabs() {
         SendMessageA(c.tabs, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
     }
     if (g_readerFamily == kKruKrm || g_readerFamily == kUsb) SendMessageA(c.tabs, TCM_SETCURSEL, g_readerFamily, 0);
+}
+
+void RelabelMainControls() {
+    RelabelRows(kTopRows);
+    RelabelRows(kPageRows);
+    RelabelRows(kBottomRows);
 }
 
 void CreateMainControls() {

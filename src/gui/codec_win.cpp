@@ -15,6 +15,7 @@
 #include "gui/session.h"
 #include "gui/workflow.h"
 #include "gui/control_ids.h"
+#include "gui/controls.h"
 #include "gui/lamps.h"
 
 namespace {
@@ -114,18 +115,15 @@ void DecodeUsbSettings(const char* payload) {
     // Only the operating mode has a lamp; it is repainted at once.
     if (SelectField(kUsb, kModeIndex, UsbSettingValue(settings, kModeIndex))) InvalidateLamps();
 
-    if (settings.format == OutputFormat::HexOrDec) {
-        CheckRadioButton(g_mainWindow, IdHexOrDec, IdFormatTouchMemory, IdHexOrDec);
-        EnableRadio(IdHex, true);
-        EnableRadio(IdDec, true);
-        SelectField(kUsb, kTypeIndex, UsbSettingValue(settings, kTypeIndex));
-    } else if (settings.format == OutputFormat::TouchMemory) {
-        CheckRadioButton(g_mainWindow, IdHexOrDec, IdFormatTouchMemory, IdFormatTouchMemory);
-        EnableRadio(IdHex, false);
-        EnableRadio(IdDec, false);
-        if (TouchMemoryDisablesBytes7(g_session.firmwareVersion)) EnableRadio(IdBytes7, false);
-    } else {
-        Report(UiText[SettingOf(kUsb, kFormatIndex)->notRecognizedTextId], IconError);
+    // The type is usable beside hex-or-dec output only, and its radio checked only then.
+    const int format = UsbSettingValue(settings, kFormatIndex);
+    if (SelectField(kUsb, kFormatIndex, format)) {
+        EnableDependentRadios(kUsb, kFormatIndex, format);
+        if (format == SettingOf(kUsb, kTypeIndex)->meaningfulWhen.value) {
+            SelectField(kUsb, kTypeIndex, UsbSettingValue(settings, kTypeIndex));
+        } else if (TouchMemoryDisablesBytes7(g_session.firmwareVersion)) {
+            EnableRadio(IdBytes7, false);
+        }
     }
 
     SelectField(kUsb, kBytesIndex, UsbSettingValue(settings, kBytesIndex));

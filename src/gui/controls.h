@@ -2,6 +2,8 @@
 // The main window's controls: ids and the handles of every row of the control table.
 #include <windows.h>
 
+#include <cstddef>
+
 #include "gui/control_ids.h"
 
 constexpr int kRadioSlots = IdCardsMifare + 1;
@@ -30,6 +32,10 @@ void ShowKruKrmPage(int showCommand);
 void ShowUsbPage(int showCommand);
 void ApplyKruKrmDefaults();
 void ApplyUsbDefaults();
+
+// The radios of the settings that mean something only beside one value of this one are
+// usable with that value only; false when no setting depends on this one.
+bool EnableDependentRadios(int family, std::size_t setting, int value);
 
 // WM_NOTIFY with TCN_SELCHANGE.
 void OnReaderTabChanged();

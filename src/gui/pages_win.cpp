@@ -49,20 +49,6 @@ void EnableCardForRead(BOOL enable) {
     EnableRadios(SharedCards(), enable);
 }
 
-// The settings that mean something only beside one value of this one are usable with it only.
-bool EnableDependents(int family, std::size_t index, int value) {
-    std::size_t count = 0;
-    const SettingFacts* settings = SettingsOf(family, &count);
-    bool any = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const SettingCondition& condition = settings[i].meaningfulWhen;
-        if (!condition.present || condition.setting != index) continue;
-        EnableRadios(settings[i], condition.value == value ? TRUE : FALSE);
-        any = true;
-    }
-    return any;
-}
-
 // A firmware rule whose condition lies on the setting chosen: the condition met takes the
 // rule's choice away from the firmware it names (its checked radio gives way to the next
 // choice); any other value only offers it again, never takes it away (the reply's rule
@@ -118,12 +104,25 @@ void ApplyDefaults(int family) {
     const SettingFacts* settings = SettingsOf(family, &count);
     for (std::size_t i = 0; i < count; ++i) CheckValue(settings[i], settings[i].defaultValue);
     if (family != kUsb) CheckValue(SharedCards(), SharedCards().defaultValue);
-    for (std::size_t i = 0; i < count; ++i) EnableDependents(family, i, settings[i].defaultValue);
+    for (std::size_t i = 0; i < count; ++i) EnableDependentRadios(family, i, settings[i].defaultValue);
     EnableCardForRead(family == kUsb ? TRUE : FALSE);
     SetDefaultLampColors(family);
 }
 
 }  // namespace
+
+bool EnableDependentRadios(int family, std::size_t index, int value) {
+    std::size_t count = 0;
+    const SettingFacts* settings = SettingsOf(family, &count);
+    bool any = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const SettingCondition& condition = settings[i].meaningfulWhen;
+        if (!condition.present || condition.setting != index) continue;
+        EnableRadios(settings[i], condition.value == value ? TRUE : FALSE);
+        any = true;
+    }
+    return any;
+}
 
 void ShowKruKrmPage(int showCommand) { ShowPage(kKruKrm, showCommand); }
 void ShowUsbPage(int showCommand) { ShowPage(kUsb, showCommand); }
@@ -153,7 +152,7 @@ void OnReaderTabChanged() {
 void OnSettingRadioClicked(int id) {
     RadioPlace place{};
     if (!FindRadio(id, &place)) return;
-    if (EnableDependents(place.family, place.setting, place.choice->value)) {
+    if (EnableDependentRadios(place.family, place.setting, place.choice->value)) {
         ApplyRuleConditions(place.family, place.setting, place.choice->value);
         return;
     }

@@ -103,6 +103,7 @@ public:
 
     bool Done() const { return stage_ == Stage::Finished; }
     const EngineOutcome& Outcome() const { return outcome_; }
+    bool IsCardQuery() const { return request_ == Request::ReadCard || request_ == Request::WatchStep; }
 
 private:
     enum class Request { Identify, ReadSettings, Write, WriteAndVerify, ReadCard, WatchStep };

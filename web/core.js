@@ -67,6 +67,7 @@ const Core = (() => {
       next: (engine, now) => take(wasm._vw_engine_next(engine, now)),
       heard: (engine, bytes, now) => withBytes(bytes, (p, n) => wasm._vw_engine_heard(engine, p, n, now)),
       sent: (engine, result, now) => wasm._vw_engine_sent(engine, result, now),
+      lineHeard: (engine, lastByteAt) => wasm._vw_engine_line_heard(engine, lastByteAt),
       failed: (engine, now) => wasm._vw_engine_failed(engine, now),
       end: (engine) => wasm._vw_engine_end(engine),
     },

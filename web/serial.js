@@ -19,6 +19,7 @@ const Serial = (() => {
       this.ended = true;    // not open, gone or closed: no bytes will come
       this.reader = null;
       this.loop = null;     // the read loop, done once the port gives no more bytes
+      this.lastByteAt = -Infinity;
       this.turn = Promise.resolve();
     }
 
@@ -51,6 +52,7 @@ const Serial = (() => {
             if (done) break;
             if (value && value.length) {
               for (const b of value) this.received.push(b);
+              this.lastByteAt = performance.now();
               this.notify();
             }
           }
@@ -83,6 +85,8 @@ const Serial = (() => {
     // Runs one request of the core's reader engine on this port: the engine says what to send
     // and how long to listen, and is told what came, with the time. Resolves to its outcome.
     async run(engine) {
+      // Bytes come in batches: a line heard a moment ago may still be talking.
+      if (Number.isFinite(this.lastByteAt)) Core.engine.lineHeard(engine, this.lastByteAt);
       try {
         for (;;) {
           const action = Core.engine.next(engine, performance.now());

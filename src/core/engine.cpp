@@ -84,6 +84,10 @@ EngineAction ReaderEngine::Next(EngineTime now) {
             if (!phaseStarted_) {
                 phaseStarted_ = true;
                 limit_ = now + timeoutMs_;
+                if (lineHeard_ && now - lineByte_ < kTalkingGapMs && !talking_) {
+                    talking_ = true;
+                    lastByte_ = lineByte_;
+                }
             }
             int waitMs = 0;
             if (talking_) {
@@ -170,6 +174,11 @@ void ReaderEngine::PortFailed(EngineTime now) {
 
 void ReaderEngine::Interrupt(EngineTime now) {
     if (!Done() && interruptible_) EndTry(Verdict::Interrupted, now);
+}
+
+void ReaderEngine::LineHeardAt(EngineTime lastByte) {
+    lineHeard_ = true;
+    lineByte_ = lastByte;
 }
 
 // A try that heard noise goes again, patient for the line's quiet; any other ends the exchange.

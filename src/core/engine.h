@@ -100,6 +100,10 @@ public:
     void PortFailed(EngineTime now);
     // Ctrl-C: a query ends at once; a write command's exchange is seen through.
     void Interrupt(EngineTime now);
+    // When the port last gave a byte before this request, for a port that hands bytes on in
+    // batches (the browser's): a line heard within the gap is still talking, though a look finds
+    // nothing yet. A port that keeps every byte until read needs none.
+    void LineHeardAt(EngineTime lastByte);
 
     bool Done() const { return stage_ == Stage::Finished; }
     const EngineOutcome& Outcome() const { return outcome_; }
@@ -147,6 +151,8 @@ private:
     bool talking_ = false;       // the drain heard bytes (or, patient, waits in any case)
     int lastWaitMs_ = 0;
     EngineTime lastByte_ = 0;
+    bool lineHeard_ = false;
+    EngineTime lineByte_ = 0;
     EngineTime limit_ = 0;       // Drain: noise beyond it; Reply: the deadline
     unsigned char reply_[kReplyBufferSize] = {};
     int count_ = 0;

@@ -141,6 +141,10 @@ void vw_engine_sent(VwEngine* engine, int result, double now) {
                         Time(now));
 }
 
+void vw_engine_line_heard(VwEngine* engine, double lastByte) {
+    if (engine != nullptr) engine->engine.LineHeardAt(Time(lastByte));
+}
+
 void vw_engine_failed(VwEngine* engine, double now) {
     if (engine != nullptr) engine->engine.PortFailed(Time(now));
 }

@@ -48,6 +48,8 @@ char* vw_engine_next(VwEngine* engine, double now);
 void vw_engine_heard(VwEngine* engine, const unsigned char* bytes, int count, double now);
 // A send: 0 written whole, 1 written in part, 2 not written.
 void vw_engine_sent(VwEngine* engine, int result, double now);
+// When the port last gave a byte (ReaderEngine::LineHeardAt).
+void vw_engine_line_heard(VwEngine* engine, double lastByte);
 // The port failed (it is gone, or its read ended).
 void vw_engine_failed(VwEngine* engine, double now);
 void vw_engine_end(VwEngine* engine);

@@ -182,6 +182,17 @@ TEST_CASE("what the port held before a command is dropped, and a port that never
     REQUIRE(late.sentAt.size() == 1);
     CHECK(late.sentAt[0] >= 1030 + kTalkingGapMs);
 
+    // A port that hands bytes on in batches heard a moment ago: the line is still talking,
+    // though a look finds nothing yet. Heard long ago, it is quiet.
+    for (EngineTime heardAgo : {10, 500}) {
+        Line batched;
+        batched.answer = KruReader;
+        ReaderEngine engine = ReaderEngine::ReadSettings(kKruKrm, kTimeout);
+        engine.LineHeardAt(batched.now - heardAgo);
+        CHECK(Run(engine, &batched).status == Status::Ok);
+        CHECK(batched.sentAt[0] - 1000 == (heardAgo < kTalkingGapMs ? kTalkingGapMs - heardAgo : 0));
+    }
+
     // A port that talks every 10 ms for ever: nothing is sent, every try is noise.
     Line chatter;
     for (EngineTime t = 1000; t < 1000 + 4 * kCommandTries * kTimeout; t += 10) chatter.arrivals.emplace(t, "x");

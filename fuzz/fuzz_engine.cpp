@@ -9,6 +9,7 @@
 #include "fuzz_check.h"
 #include "core/engine.h"
 #include "core/family.h"
+#include "core/line.h"
 #include "core/settings.h"
 
 namespace {
@@ -60,8 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (action.kind == EngineAction::Done) break;
         FUZZ_CHECK(!engine.Done());
         if (action.kind == EngineAction::Send) {
-            ++sends;
-            FUZZ_CHECK(sends <= 2 * kCommandTries);
             FUZZ_CHECK(IsOwnCommand(request, action.bytes, chars));
         } else {
             FUZZ_CHECK(action.waitMs >= 0 && action.waitMs <= timeoutMs + kTalkingGapMs);
@@ -71,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // The script is over: the line falls silent and every write goes out whole.
             FUZZ_CHECK(++afterScript <= kEventsAfterScript);
             if (action.kind == EngineAction::Send) {
+                FUZZ_CHECK(++sends <= 2 * kCommandTries);
                 engine.Sent(SendResult::Whole, now);
             } else {
                 now += action.waitMs;
@@ -95,7 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 3: now += action.waitMs; engine.Silence(now); break;
-            case 4: engine.Sent(static_cast<SendResult>(in.Byte() % 3), now); break;
+            case 4:
+                // A send result only answers a send: the loop never writes unasked.
+                if (action.kind == EngineAction::Send) {
+                    FUZZ_CHECK(++sends <= 2 * kCommandTries);
+                    engine.Sent(static_cast<SendResult>(in.Byte() % 3), now);
+                }
+                break;
             case 5: engine.PortFailed(now); break;
             case 6: engine.Interrupt(now); break;
             default: engine.Silence(now); break;

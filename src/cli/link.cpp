@@ -67,12 +67,8 @@ EngineOutcome RunEngine(Link* link, ReaderEngine engine) {
 Reader ReaderOf(const Link& link, const EngineReader& reader) {
     Reader out;
     if (!reader.Known()) return out;
+    static_cast<EngineReader&>(out) = reader;
     out.port = link.name;
-    out.family = reader.family;
-    out.model = reader.model;
-    out.firmwareVersion = reader.firmwareVersion;
-    out.firmware = reader.firmware;
-    out.chars = reader.chars;
     return out;
 }
 

@@ -4,16 +4,12 @@
 #include <vector>
 
 #include "core/change_plan.h"
+#include "core/engine.h"
 #include "core/status.h"
 
-struct Reader {
+// The reader as the engine found it, on its port.
+struct Reader : EngineReader {
     std::string port;
-    int family = -1;           // ReaderFamily once a settings reply came
-    char model = 0;            // 'U', 'M', 'X', 'B'
-    int firmwareVersion = 0;   // 110 for "1.10"
-    std::string firmware;      // the label, "1.10"
-    std::string chars;         // the setting characters (6 or 7)
-    bool Known() const { return family >= 0; }
 };
 
 // One changed setting: its name and the value names before and after.

@@ -14,6 +14,7 @@ struct Link {
     std::string name;
     int timeoutMs = 0;
     const std::atomic<bool>* stop = nullptr;  // Ctrl-C: reads end early, nothing new is sent
+    PortError openError{};  // what the port layer said when the port was opened
 };
 
 // Opens the port; a failure is PortNotFound, NotSerial, PortBusy, PortDenied or PortError.

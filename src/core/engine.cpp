@@ -107,7 +107,7 @@ EngineAction ReaderEngine::Next(EngineTime now) {
         case Phase::Reply: {
             const EngineTime left = limit_ - now;
             if (left <= 0) {
-                EndTry(count_ == 0 ? Verdict::Nothing : Verdict::Partial, now);
+                EndTry(count_ == 0 ? Verdict::Nothing : Verdict::Partial);
                 return Next(now);
             }
             action.kind = EngineAction::Listen;
@@ -120,15 +120,16 @@ EngineAction ReaderEngine::Next(EngineTime now) {
 }
 
 void ReaderEngine::Heard(const unsigned char* bytes, int count, EngineTime now) {
-    if (Done() || bytes == nullptr || count <= 0) {
-        if (!Done() && count <= 0) Silence(now);
+    if (bytes == nullptr || count <= 0) {
+        Silence(now);
         return;
     }
+    if (Done()) return;
     lastByte_ = now;
     if (phase_ == Phase::Drain) {
         talking_ = true;
         // A port that never falls quiet within the deadline is noise.
-        if (phaseStarted_ && now >= limit_) EndTry(Verdict::Noise, now);
+        if (phaseStarted_ && now >= limit_) EndTry(Verdict::Noise);
         return;
     }
     if (phase_ != Phase::Reply) return;
@@ -137,12 +138,12 @@ void ReaderEngine::Heard(const unsigned char* bytes, int count, EngineTime now) 
     std::memcpy(reply_ + count_, bytes, static_cast<std::size_t>(taken));
     count_ += taken;
     switch (FitReply(command_.data(), static_cast<int>(command_.size()), reply_, count_)) {
-        case ReplyFit::Whole: EndTry(Verdict::Reply, now); return;
-        case ReplyFit::Refusal: EndTry(Verdict::Refusal, now); return;
-        case ReplyFit::Foreign: EndTry(Verdict::Noise, now); return;
+        case ReplyFit::Whole: EndTry(Verdict::Reply); return;
+        case ReplyFit::Refusal: EndTry(Verdict::Refusal); return;
+        case ReplyFit::Foreign: EndTry(Verdict::Noise); return;
         case ReplyFit::Partial: break;
     }
-    if (count_ >= kReplyBufferSize) EndTry(Verdict::Noise, now);
+    if (count_ >= kReplyBufferSize) EndTry(Verdict::Noise);
 }
 
 void ReaderEngine::Silence(EngineTime now) {
@@ -152,7 +153,7 @@ void ReaderEngine::Silence(EngineTime now) {
         phase_ = Phase::Send;
         return;
     }
-    if (phase_ == Phase::Reply && now >= limit_) EndTry(count_ == 0 ? Verdict::Nothing : Verdict::Partial, now);
+    if (phase_ == Phase::Reply && now >= limit_) EndTry(count_ == 0 ? Verdict::Nothing : Verdict::Partial);
 }
 
 void ReaderEngine::Sent(SendResult result, EngineTime now) {
@@ -160,7 +161,7 @@ void ReaderEngine::Sent(SendResult result, EngineTime now) {
     // A failed write sent nothing; a short one sent part of the command.
     anySent_ = anySent_ || result != SendResult::Failed;
     if (result != SendResult::Whole) {
-        EndTry(Verdict::PortError, now);
+        EndTry(Verdict::PortError);
         return;
     }
     phase_ = Phase::Reply;
@@ -168,12 +169,12 @@ void ReaderEngine::Sent(SendResult result, EngineTime now) {
     count_ = 0;
 }
 
-void ReaderEngine::PortFailed(EngineTime now) {
-    if (!Done()) EndTry(Verdict::PortError, now);
+void ReaderEngine::PortFailed(EngineTime /*now*/) {
+    if (!Done()) EndTry(Verdict::PortError);
 }
 
-void ReaderEngine::Interrupt(EngineTime now) {
-    if (!Done() && interruptible_) EndTry(Verdict::Interrupted, now);
+void ReaderEngine::Interrupt(EngineTime /*now*/) {
+    if (!Done() && interruptible_) EndTry(Verdict::Interrupted);
 }
 
 void ReaderEngine::LineHeardAt(EngineTime lastByte) {
@@ -182,7 +183,7 @@ void ReaderEngine::LineHeardAt(EngineTime lastByte) {
 }
 
 // A try that heard noise goes again, patient for the line's quiet; any other ends the exchange.
-void ReaderEngine::EndTry(Verdict heard, EngineTime /*now*/) {
+void ReaderEngine::EndTry(Verdict heard) {
     if (heard == Verdict::Noise && tryNumber_ + 1 < kCommandTries) {
         ++tryNumber_;
         phase_ = Phase::Drain;

@@ -125,7 +125,7 @@ private:
 
     ReaderEngine(Request request, int timeoutMs);
     void StartExchange(Stage stage, const std::string& command, bool interruptible);
-    void EndTry(Verdict heard, EngineTime now);
+    void EndTry(Verdict heard);
     void ExchangeDone(Verdict heard);
     Status QueryStatus(Verdict heard, int family, EngineReader* reader) const;
     void Finish(Status status);

@@ -3,10 +3,8 @@
 // texts of the reader's view instead of the tool's names, for the choices not yet written and
 // for what a profile would change. No DOM here.
 const Changes = (() => {
-  // A text of the table with %1 and %2 filled in (the page's one substitution).
-  function fill(text, first, second) {
-    return text.replace(/%([12])/g, (_, n) => (n === '1' ? String(first) : String(second)));
-  }
+  // A text of the table with %1 and %2 filled in, by the core's one substitution.
+  const fill = (text, first, second) => Core.format(text, first, second);
 
   // A change {name, before, after} (the tool's names) in the words of a view's groups:
   // {setting, caption, before, after}. A name or value the view lacks stays as it is.
@@ -62,6 +60,6 @@ const Changes = (() => {
     return { count: writing.length, text: lines.join('\n') };
   }
 
-  return { fill, inWords, line, unwritten, pendingNote, writeCaption, asOnScreen, applyQuestion };
+  return { inWords, line, unwritten, pendingNote, writeCaption, asOnScreen, applyQuestion };
 })();
 if (typeof module !== 'undefined') module.exports = Changes;

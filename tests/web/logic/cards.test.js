@@ -1,5 +1,5 @@
 'use strict';
-// The card table's text forms and the watch's idea of a new card.
+// The card table's text forms.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const Cards = require('../../../web/cards.js');
@@ -22,14 +22,4 @@ test('CSV after RFC 4180: CRLF ends, a field with a comma, quote or line end quo
   assert.equal(Cards.tabSeparated(['T', 'R', 'B', 'H', 'C', 'D']),
     'T\tR\tB\tH\tC\tD\n2026-03-04T05:06:07\tПорт 1\t0001234567\thex0001234567\t0000054321\td0000054321\n');
   assert.equal(Cards.count(), 1);
-});
-
-test('watching: a card held is new once; taken away (or a failed query) and held again, it is new again', () => {
-  const watch = new Cards.Watch();
-  const held = (c) => ({ status: 'ok', present: true, card: c });
-  const a = card('1', '2');
-  const b = card('3', '4');
-  const seen = [held(a), held(a), { status: 'ok', present: false }, held(a), held(b), { status: 'no-answer' }, held(b)]
-    .map((result) => watch.isNew(result));
-  assert.deepEqual(seen, [true, false, false, true, true, false, true]);
 });

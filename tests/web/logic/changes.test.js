@@ -2,6 +2,8 @@
 // Choices not yet written and a profile's changes, in the words of the reader's view.
 const test = require('node:test');
 const assert = require('node:assert/strict');
+// The core's substitution of %1 and %2, as the page has it from the WebAssembly core.
+globalThis.Core = { format: (text, first, second) => text.replace(/%([12])/g, (_, n) => String((n === '1' ? first : second) ?? '')) };
 const Changes = require('../../../web/changes.js');
 
 const TEXTS = {

@@ -130,6 +130,15 @@ class Browser:
         """The messages without their times, newest first."""
         return [TIME_STAMP.sub("", line, count=1) for line in reversed(self.log_lines())]
 
+    def copied_by(self, element_id):
+        """Clicks a copy button (clipboard allowed) and returns what it put on the clipboard."""
+        self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+        self.click(element_id)
+        self.wait_message("Copied.")
+        return self.driver.execute_async_script(
+            "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('ERROR ' + e))")
+
     def apply_all(self, accept=True):
         """Clicks "Apply to all" and answers its question; returns the question's text."""
         expect(self.enabled("apply-all"), "apply-all is disabled")

@@ -135,12 +135,7 @@ def _():
         expect(traced[1].startswith("Port 1: received: ") and traced[1].endswith("1.10W441SO|"),
                "the reply in one line: %r" % traced[1])
         expect_eq(len(traced), 2, "the USB reader's bytes not traced")
-        b.driver.execute_cdp_cmd("Browser.grantPermissions", {
-            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
-        b.click("copy-log")
-        b.wait_message("Copied.")
-        copied = b.driver.execute_async_script(
-            "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('ERROR ' + e))")
+        copied = b.copied_by("copy-log")
         expect_eq(copied.splitlines(), b.log_lines()[:-1], "the log copied as shown, up to its \"Copied.\"")
         b.click("save-log")
         expect(b.downloaded("vireotool-4-messages.txt").decode("utf-8").startswith(b.log_lines()[0]), "the log saved")

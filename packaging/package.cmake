@@ -1,6 +1,6 @@
 # The Debian package vireo4: the command-line tool as /usr/bin/vireo4, its man page and the
 # udev rule for the Vireo-4-USB reader. Included by the native tree once the vireo4 target
-# exists; `cmake --build build/native --target package` writes build/native/vireo4_2.0.0_<arch>.deb.
+# exists; `cmake --build build/native --target package` writes build/native/vireo4_<version>_<arch>.deb.
 # Only the install rules of the component vireo4 go into it (nothing of the simulator or tests).
 
 set(VIREO4_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -33,7 +33,7 @@ set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};vireo4;/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_NAME vireo4)
-set(CPACK_PACKAGE_VERSION 2.0.0)
+set(CPACK_PACKAGE_VERSION ${VIREO_VERSION})
 set(CPACK_PACKAGE_VENDOR Vireo)
 set(CPACK_PACKAGE_CONTACT "VireoTool-4 maintainers <vireotool4@example.org>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
@@ -86,5 +86,6 @@ if(VIREO_WEB_BUILD_DIR)
   set(vireo4_site_check --site ${VIREO_WEB_BUILD_DIR}/site)
 endif()
 add_test(NAME package_deb COMMAND ${VIREO_PKG_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check_deb.py
-         --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR} ${vireo4_site_check})
+         --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR} --version ${VIREO_VERSION}
+         ${vireo4_site_check})
 set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 300)

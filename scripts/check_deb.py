@@ -6,7 +6,7 @@ without warnings and documents every command, option, setting and exit code) and
 (udevadm verify where there is one; otherwise a syntax check, and in both cases the rule is run
 against model devices: the reader, a second reader, another serial adapter, a removal).
 
-  scripts/check_deb.py --build build/native --source . [--site build/web/site]
+  scripts/check_deb.py --build build/native --source . --version 2.0.0 [--site build/web/site]
 """
 import argparse
 import fnmatch
@@ -19,7 +19,6 @@ import sys
 import tempfile
 
 PACKAGE = "vireo4"
-VERSION = "2.0.0"
 BINARY = "usr/bin/vireo4"
 MAN_PAGE = "usr/share/man/man1/vireo4.1.gz"
 UDEV_RULE = "usr/lib/udev/rules.d/60-vireo4.rules"
@@ -218,15 +217,15 @@ class Package:
         expect(extracted.returncode == 0, "dpkg-deb -e: " + extracted.stderr)
 
 
-def check_control(package):
+def check_control(package, version):
     arch = run(["dpkg", "--print-architecture"]).stdout.strip()
-    expect(os.path.basename(package.deb) == "%s_%s_%s.deb" % (PACKAGE, VERSION, arch),
+    expect(os.path.basename(package.deb) == "%s_%s_%s.deb" % (PACKAGE, version, arch),
            "file name %s" % os.path.basename(package.deb))
     info = run(["dpkg-deb", "-I", package.deb])
     expect(info.returncode == 0, "dpkg-deb -I: " + info.stderr)
     fields = dict(re.findall(r"^ ([A-Za-z-]+): (.*)$", info.stdout, re.M))
     expect(fields.get("Package") == PACKAGE, "Package: %r" % fields.get("Package"))
-    expect(fields.get("Version") == VERSION, "Version: %r" % fields.get("Version"))
+    expect(fields.get("Version") == version, "Version: %r" % fields.get("Version"))
     expect(fields.get("Architecture") == arch, "Architecture: %r" % fields.get("Architecture"))
     expect(fields.get("Maintainer"), "no Maintainer")
     depends = fields.get("Depends", "")
@@ -265,12 +264,12 @@ def check_files(package, site):
            "packaged vireo4 --version: exit %d, %r %r" % (version.returncode, version.stdout, version.stderr))
 
 
-def check_man_page(package, source_dir):
+def check_man_page(package, build_dir):
     packaged = os.path.join(package.root, MAN_PAGE)
     with gzip.open(packaged, "rb") as f:
         page = f.read()
-    with open(os.path.join(source_dir, "packaging", "vireo4.1"), "rb") as f:
-        expect(page == f.read(), "the packaged man page is not packaging/vireo4.1")
+    with open(os.path.join(build_dir, "reference", "vireo4.1"), "rb") as f:
+        expect(page == f.read(), "the packaged man page is not the one generated in reference/vireo4.1")
     env = dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="200")
     env.pop("MANPAGER", None)
     env.pop("PAGER", None)
@@ -336,6 +335,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True, help="the native build tree")
     parser.add_argument("--source", required=True, help="the source tree")
+    parser.add_argument("--version", required=True, help="the project's version (the package's Version)")
     parser.add_argument("--site", help="the browser page as built (build/web/site), when it is packaged")
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix="vireo4-deb-")
@@ -347,10 +347,10 @@ def main():
             print("FAIL building the package: %s" % failure)
             print("0 passed, 1 failed")
             return 1
-        for name, check in (("control fields and maintainer scripts", lambda: check_control(package)),
+        for name, check in (("control fields and maintainer scripts", lambda: check_control(package, args.version)),
                             ("files, modes, and the program runs", lambda: check_files(package, args.site)),
                             ("man page renders and documents the command set",
-                             lambda: check_man_page(package, args.source)),
+                             lambda: check_man_page(package, args.build)),
                             ("udev rule: syntax and effect on model devices", lambda: check_udev_rule(package))):
             try:
                 check()

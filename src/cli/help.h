@@ -4,9 +4,21 @@
 #include <string>
 
 #include "cli/args.h"
+#include "cli/reference.h"
 #include "version.h"
 
 std::string HelpText(int language, Command command);
+
+// "Firmware rules: interface=wiegand-58 needs a KRM reader ...": every rule of the core, one
+// sentence, no line end.
+std::string FirmwareRulesText(int language);
+
+// The exit codes in one sentence, as the overview ends.
+std::string ExitCodesSentence(int language);
+
+// "find [PORT...]", "--timeout MS", "--help, /?": a command or option as the help shows it.
+std::string CommandUsage(int language, const CommandRef& command);
+std::string OptionUsage(int language, const OptionRef& option);
 
 // Each line of text fitted into width display columns: a longer line wraps between words, its
 // continuation indented under its description (a word longer than width stands alone).

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/messages.h"
+#include "cli/reference.h"
 #include "cli/settings_by_name.h"
 #include "core/commands.h"
 #include "core/family.h"
@@ -76,56 +77,9 @@ std::string ReasonOf(int language, const PortOutcome& outcome) {
     return outcome.detail.empty() ? StatusText(language, outcome.status) : outcome.detail;
 }
 
-const char* StatusWord(Status status) {
-    switch (status) {
-        case Status::Ok: return "ok";
-        case Status::Skipped: return "skipped";
-        case Status::NoAnswer: return "no-answer";
-        case Status::PortNotFound: return "not-found";
-        case Status::NotSerial: return "not-serial";
-        case Status::Refused: return "refused";
-        case Status::FirmwareUnsupported: return "firmware-unsupported";
-        case Status::RuleViolation: return "not-allowed";
-        case Status::NotRecognized: return "not-recognized";
-        case Status::Mismatch: return "mismatch";
-        case Status::Unconfirmed: return "unconfirmed";
-        case Status::Unsupported: return "unsupported";
-        case Status::Usage: return "usage";
-        case Status::PortBusy: return "busy";
-        case Status::PortDenied: return "denied";
-        case Status::PortError: return "port-error";
-        case Status::IoError: return "io-error";
-        case Status::Garbage: return "garbage";
-        case Status::Interrupted: return "interrupted";
-    }
-    return "";
-}
+const char* StatusWord(Status status) { return StatusRefOf(status).word; }
 
-int ExitCodeOf(Status status) {
-    switch (status) {
-        case Status::Ok:
-        case Status::Skipped:
-            return kExitOk;
-        case Status::Usage:
-            return kExitUsage;
-        case Status::NoAnswer:
-        case Status::PortNotFound:
-        case Status::NotSerial:
-            return kExitNoReader;
-        case Status::Refused:
-        case Status::FirmwareUnsupported:
-        case Status::RuleViolation:
-        case Status::NotRecognized:
-        case Status::Mismatch:
-        case Status::Unconfirmed:
-        case Status::Unsupported:
-            return kExitRefused;
-        case Status::Interrupted:
-            return kExitInterrupted;
-        default:
-            return kExitPortError;
-    }
-}
+int ExitCodeOf(Status status) { return StatusRefOf(status).exitCode; }
 
 std::string SettingsLine(const Reader& reader) {
     std::string line;

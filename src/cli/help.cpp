@@ -157,17 +157,14 @@ std::string Assignment(int family, std::size_t setting, int value) {
 
 // One line per setting: its name and every value, the USB type's "none" with its condition.
 std::string SettingsTable(int language, int family) {
-    std::string text = Format(MessageText(language, family == kUsb ? Msg::HelpUsbSettings : Msg::HelpKruKrmSettings),
-                              ProfileSectionName(family)) + "\n";
+    std::string text = SettingsHeading(language, family) + "\n";
     std::size_t count = 0;
     const SettingName* names = SettingNamesOf(family, &count);
     for (std::size_t index = 0; index < count; ++index) {
         std::string values;
         for (std::size_t k = 0; k < names[index].valueCount; ++k) values += (k ? ", " : "") + std::string(names[index].values[k].name);
-        if (family == kUsb && index == kTypeIndex) {
-            values += " (" + Format(MessageText(language, Msg::HelpNoType), kNoTypeName,
-                                    Assignment(kUsb, kFormatIndex, static_cast<int>(OutputFormat::TouchMemory))) + ")";
-        }
+        const std::string note = SettingNote(language, family, index);
+        if (!note.empty()) values += " (" + note + ")";
         text += "  " + Pad(names[index].name, kSettingNameColumn) + values + "\n";
     }
     return text;
@@ -180,6 +177,17 @@ std::string Label(int firmwareVersion) {
 }
 
 }  // namespace
+
+std::string SettingsHeading(int language, int family) {
+    return Format(MessageText(language, family == kUsb ? Msg::HelpUsbSettings : Msg::HelpKruKrmSettings),
+                  ProfileSectionName(family));
+}
+
+std::string SettingNote(int language, int family, std::size_t index) {
+    if (family != kUsb || index != kTypeIndex) return std::string();
+    return Format(MessageText(language, Msg::HelpNoType), kNoTypeName,
+                  Assignment(kUsb, kFormatIndex, static_cast<int>(OutputFormat::TouchMemory)));
+}
 
 std::string FirmwareRulesText(int language) {
     std::size_t count = 0;

@@ -9,6 +9,11 @@
 
 std::string HelpText(int language, Command command);
 
+// "Settings of the USB reader ([usb]):", and the note a setting's values carry ("none with
+// format=touch-memory"), "" for most.
+std::string SettingsHeading(int language, int family);
+std::string SettingNote(int language, int family, std::size_t index);
+
 // "Firmware rules: interface=wiegand-58 needs a KRM reader ...": every rule of the core, one
 // sentence, no line end.
 std::string FirmwareRulesText(int language);

@@ -5,7 +5,7 @@
 
 #include "cli/args.h"
 #include "cli/reference.h"
-#include "version.h"
+#include "core/version.h"
 
 std::string HelpText(int language, Command command);
 

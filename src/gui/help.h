@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "version.h"
+#include "core/version.h"
 
 constexpr const char* kHelpFilePath = "help\\" VIREO_MANUAL_NAME;
 

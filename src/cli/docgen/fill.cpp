@@ -1,6 +1,6 @@
 #include "cli/docgen/docgen.h"
 
-#include "version.h"
+#include "core/version.h"
 
 namespace {
 

@@ -27,7 +27,7 @@ enum class Status : int {
     PortError,            // open or configure failed
     IoError,              // read or write failed (unplugged)
     Garbage,              // bytes came back that are no reply
-    Interrupted,
+    Interrupted,          // the last: the reference's table of statuses checks it is complete
 };
 
 enum ExitCode : int {

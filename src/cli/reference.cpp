@@ -132,6 +132,17 @@ constexpr StatusRef kStatuses[] = {
     {Status::Interrupted, "interrupted", kExitInterrupted, "Ctrl-C."},
 };
 
+// Every Status has its entry, at its own index: a status added without its word and exit code
+// does not build.
+constexpr bool EveryStatusInOrder() {
+    constexpr std::size_t count = sizeof kStatuses / sizeof kStatuses[0];
+    for (std::size_t k = 0; k < count; ++k) {
+        if (static_cast<std::size_t>(kStatuses[k].status) != k) return false;
+    }
+    return count == static_cast<std::size_t>(Status::Interrupted) + 1;
+}
+static_assert(EveryStatusInOrder(), "kStatuses must list every Status in its order");
+
 constexpr int kExitTerminated = 143;  // 128 + SIGTERM
 
 constexpr ExitCodeRef kExitCodes[] = {
@@ -191,12 +202,7 @@ const StatusRef* StatusRefs(std::size_t* count) {
     return kStatuses;
 }
 
-const StatusRef& StatusRefOf(Status status) {
-    for (const StatusRef& entry : kStatuses) {
-        if (entry.status == status) return entry;
-    }
-    return kStatuses[0];  // every Status has its entry (the reference test lists them all)
-}
+const StatusRef& StatusRefOf(Status status) { return kStatuses[static_cast<std::size_t>(status)]; }
 
 const ExitCodeRef* ExitCodeRefs(std::size_t* count) {
     *count = sizeof kExitCodes / sizeof kExitCodes[0];

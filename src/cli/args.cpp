@@ -36,7 +36,17 @@ std::vector<std::string> OptionNames(const CommandRef* command) {
     return names;
 }
 
-constexpr const char kWindowsHelpSwitch[] = "/?";
+// The option another spelling stands for ("/?", as Windows console tools answer with their
+// help), or null.
+const OptionRef* AliasedOption(const std::string& arg) {
+    std::size_t count = 0;
+    const OptionRef* shared = SharedOptionRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (shared[k].alias != nullptr && arg == shared[k].alias) return &shared[k];
+    }
+    return nullptr;
+}
+
 constexpr int kMaxTimeoutMs = 60000;
 constexpr int kMinTimeoutMs = 1;
 
@@ -133,8 +143,8 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             optionsEnded = true;
             continue;
         }
-        // Windows console tools answer "/?" with their help.
-        if (!optionsEnded && arg == kWindowsHelpSwitch) {
+        const OptionRef* aliased = optionsEnded ? nullptr : AliasedOption(arg);
+        if (aliased != nullptr && std::string(aliased->name) == kHelpOption) {
             options->help = true;
             continue;
         }
@@ -166,7 +176,7 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             value = arg.substr(equals + 1);
             hasValue = true;
         }
-        if (name == "-h") name = "--help";
+        if (name == "-h") name = kHelpOption;
         // As the help says, --version is an option of every command too.
         if (name == "-V") name = "--version";
         if (name == kVersionOption && !hasValue) {
@@ -184,7 +194,7 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             return parser.Fail(Msg::UsageExtraArgument, arg);
         }
 
-        if (name == "--help") {
+        if (name == kHelpOption) {
             options->help = true;
         } else if (name == "--json") {
             options->json = true;

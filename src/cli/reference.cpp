@@ -27,7 +27,7 @@ constexpr OptionRef kShared[] = {
       "`LC_MESSAGES`, `LANG`): Russian when it starts with `ru`, English otherwise.",
       "Язык сообщений; по умолчанию — язык системы (в Linux — локаль: `LC_ALL`, `LC_MESSAGES`, `LANG`): "
       "русский, если она начинается с `ru`, иначе английский."}},
-    {"--help", kNone, "/?",
+    {kHelpOption, kNone, "/?",
      {"help of a command: vireo4 COMMAND --help", "справка по команде: vireo4 КОМАНДА --help"},
      {"Prints the usage of `vireo4`, or of the command it follows, and exits.",
       "Справка по `vireo4` или по команде, после которой стоит ключ."}},

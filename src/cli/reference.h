@@ -57,5 +57,7 @@ const StatusRef* StatusRefs(std::size_t* count);
 const StatusRef& StatusRefOf(Status status);
 const ExitCodeRef* ExitCodeRefs(std::size_t* count);
 
-// "--version" stands anywhere and ends the command line's meaning.
+// "--version" stands anywhere and ends the command line's meaning; "--help" (or its alias)
+// asks for the help of the command it follows.
 constexpr const char kVersionOption[] = "--version";
+constexpr const char kHelpOption[] = "--help";

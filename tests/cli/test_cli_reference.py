@@ -94,7 +94,7 @@ def _():
         expect_eq(help_commands(language), commands, "commands of --help --lang " + language)
         listed = [strip_code(cell)[0].split()[1] for cell in table(chapter(language), HEADINGS[language][0])]
         expect_eq(listed, commands, "commands of the manual (%s)" % language)
-    described = re.findall(r"^\.TP\n\.BI? \"?(\w+)", section(MAN, ".SH COMMANDS\n", ".SH "), re.M)
+    described = re.findall(r"^\.TP\n\\fB(\w+)", section(MAN, ".SH COMMANDS\n", ".SH "), re.M)
     expect_eq(described, commands, "commands the man page describes")
     for command in commands:
         code, out, _ = run(command, "--help")

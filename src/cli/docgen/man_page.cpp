@@ -14,6 +14,24 @@ std::string ArgumentLine(const std::string& argument) {
     return ".I " + Roff(argument) + "\n";
 }
 
+// The tag of a command's paragraph in COMMANDS: "find [PORT...]", the arguments in italics.
+std::string CommandTag(const CommandRef& command) {
+    std::string tag = std::string(".TP\n\\fB") + command.name + "\\fP";
+    const std::string arguments = command.arguments.english;
+    for (std::size_t start = 0; start < arguments.size();) {
+        std::size_t end = arguments.find(' ', start);
+        if (end == std::string::npos) end = arguments.size();
+        const std::string argument = arguments.substr(start, end - start);
+        if (argument.size() > 2 && argument.front() == '[' && argument.back() == ']') {
+            tag += " [\\fI" + Roff(argument.substr(1, argument.size() - 2)) + "\\fP]";
+        } else {
+            tag += " \\fI" + Roff(argument) + "\\fP";
+        }
+        start = end + 1;
+    }
+    return tag + "\n";
+}
+
 std::string Synopsis() {
     std::string text;
     std::size_t count = 0;
@@ -109,6 +127,10 @@ std::string ExitStatus() {
 }  // namespace
 
 Blocks ManPageBlocks() {
-    return {{"SYNOPSIS", Synopsis()}, {"OPTIONS", SharedOptions()}, {"SETTINGS", Settings()},
-            {"STATUS", StatusWords()}, {"EXIT_STATUS", ExitStatus()}};
+    Blocks blocks = {{"SYNOPSIS", Synopsis()}, {"OPTIONS", SharedOptions()}, {"SETTINGS", Settings()},
+                     {"STATUS", StatusWords()}, {"EXIT_STATUS", ExitStatus()}};
+    std::size_t count = 0;
+    const CommandRef* commands = CommandRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) blocks[std::string("COMMAND:") + commands[k].name] = CommandTag(commands[k]);
+    return blocks;
 }

@@ -198,6 +198,8 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             options->help = true;
         } else if (name == "--json") {
             options->json = true;
+        } else if (name == "--verbose") {
+            options->verbose = true;
         } else if (name == "--timeout") {
             if (!ParseTimeout(value, &options->timeoutMs)) return parser.Fail(Msg::UsageBadNumber, name, value);
         } else if (name == "--lang") {

@@ -29,9 +29,15 @@ constexpr const char kPortsRu[] =
 constexpr const char kExamplePort[] = "/dev/ttyUSB0";
 constexpr const char kExampleGlob[] = "'/dev/ttyUSB*'";
 constexpr const char kPortsEn[] =
-    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n";
+    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n"
+    "A port another program uses (its lock file in /var/lock, an exclusive hold, an open "
+    "descriptor: see fuser -v PORT) is busy and left untouched. Consoles (/dev/console, "
+    "/dev/tty0-63, the kernel's console port) are never opened.\n";
 constexpr const char kPortsRu[] =
-    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n";
+    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n"
+    "Порт, которым пользуется другая программа (её файл блокировки в /var/lock, монопольный "
+    "захват, открытый дескриптор: см. fuser -v ПОРТ), занят и не трогается. Консоли "
+    "(/dev/console, /dev/tty0-63, консольный порт ядра) не открываются.\n";
 #endif
 
 // The overview: its commands, options and exit codes from the reference, between them the

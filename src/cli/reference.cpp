@@ -27,10 +27,20 @@ constexpr OptionRef kShared[] = {
       "`LC_MESSAGES`, `LANG`): Russian when it starts with `ru`, English otherwise.",
       "Язык сообщений; по умолчанию — язык системы (в Linux — локаль: `LC_ALL`, `LC_MESSAGES`, `LANG`): "
       "русский, если она начинается с `ru`, иначе английский."}},
+    {"--verbose", kNone, nullptr,
+     {"notes: glob matches skipped, holders of a port not seen",
+      "замечания: пропущенное по шаблону, невидимые владельцы порта"},
+     {"Notes on standard error: what a glob matched that is no serial port and was skipped, and processes "
+      "whose open descriptors could not be looked at for holders of a port (not root).",
+      "Замечания в выводе ошибок: что из найденного по шаблону не последовательный порт и пропущено; у "
+      "скольких процессов не удалось просмотреть открытые файлы (без root)."}},
     {kHelpOption, kNone, "/?",
      {"help of a command: vireo4 COMMAND --help", "справка по команде: vireo4 КОМАНДА --help"},
-     {"Prints the usage of `vireo4`, or of the command it follows, and exits.",
-      "Справка по `vireo4` или по команде, после которой стоит ключ."}},
+     {"Prints the usage of `vireo4`, or of the command it follows, and exits. With `--json`, the help text "
+      "and the version come as one JSON document each, with `ok` and `status`, as every other outcome does, "
+      "usage errors and a missing command included.",
+      "Справка по `vireo4` или по команде, после которой стоит ключ. С `--json` справка и версия, как и любой "
+      "другой исход (ошибка вызова, отсутствие команды), — один документ JSON с `ok` и `status`."}},
     {kVersionOption, kNone, nullptr,
      {"the version", "версия"},
      {"Prints the version and exits, also after a command.", "Версия программы, также после команды."}},
@@ -124,7 +134,8 @@ constexpr StatusRef kStatuses[] = {
      "The write went out, but its acknowledgement or read-back never came: read the reader again."},
     {Status::Unsupported, "unsupported", kExitRefused, "Card reading on a firmware that lacks it."},
     {Status::Usage, "usage", kExitUsage, "A name or value that does not fit, or a bad command line or profile."},
-    {Status::PortBusy, "busy", kExitPortError, "Another program holds the port."},
+    {Status::PortBusy, "busy", kExitPortError,
+     "Another program uses the port: its lock file, an exclusive hold or an open descriptor."},
     {Status::PortDenied, "denied", kExitPortError, "No permission to open the port."},
     {Status::PortError, "port-error", kExitPortError, "The port could not be opened or configured."},
     {Status::IoError, "io-error", kExitPortError, "Reading or writing the port failed, as when the reader is unplugged."},
@@ -143,6 +154,7 @@ constexpr bool EveryStatusInOrder() {
 }
 static_assert(EveryStatusInOrder(), "kStatuses must list every Status in its order");
 
+constexpr int kExitQuit = 131;        // 128 + SIGQUIT
 constexpr int kExitTerminated = 143;  // 128 + SIGTERM
 
 constexpr ExitCodeRef kExitCodes[] = {
@@ -168,8 +180,11 @@ constexpr ExitCodeRef kExitCodes[] = {
       "or error, a CSV file) could not be written: a full disk is never an exit 0 behind a truncated file.",
       "Ошибка порта или ввода-вывода: порт занят или не открывается, чтение или запись не удались, либо "
       "результат не удалось вывести (диск заполнен)."}},
-    {kExitInterrupted, {"interrupted (Ctrl-C; SIGTERM 143)", "прервано (Ctrl-C; SIGTERM 143)"},
+    {kExitInterrupted, {"interrupted (Ctrl-C; SIGQUIT 131, SIGTERM 143)", "прервано (Ctrl-C; SIGQUIT 131, SIGTERM 143)"},
      {"Interrupted with Ctrl-C (SIGINT).", "Прервано клавишами Ctrl+C."}},
+    {kExitQuit, kNone,
+     {"Stopped by SIGQUIT (Ctrl-\\). Ports are given back first, as after Ctrl-C.",
+      "Остановлено сигналом SIGQUIT (Ctrl+\\); порт возвращён, как после Ctrl+C."}},
     {kExitOutputClosed, {"output closed (| head)", "вывод закрыт (| head)"},
      {"The output was closed by the program reading it (`vireo4 card ... --watch | head -1`).",
       "Вывод закрыт читающей его программой (`| head -1`)."}},

@@ -10,7 +10,7 @@ using Blocks = std::map<std::string, std::string>;
 
 // Inline markup of the reference texts: `literal`.
 std::string Roff(const std::string& text);      // man page text: escaped, literals bold
-std::string Markdown(const std::string& text);  // manual table cell: '|' escaped
+std::string Markdown(const std::string& text);  // manual table cell: '|' and '\' escaped
 
 // A family's settings as both documents list them: each name with its values, a value
 // glossed with its caption in the window where that says more than its name, and the

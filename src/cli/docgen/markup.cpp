@@ -25,7 +25,7 @@ std::string Roff(const std::string& text) {
 std::string Markdown(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '|') out += '\\';
+        if (c == '|' || c == '\\') out += '\\';
         out += c;
     }
     return out;

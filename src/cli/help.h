@@ -28,4 +28,5 @@ std::string OptionUsage(int language, const OptionRef& option);
 // Each line of text fitted into width display columns: a longer line wraps between words, its
 // continuation indented under its description (a word longer than width stands alone).
 std::string FitLines(const std::string& text, std::size_t width);
-constexpr const char kVersionText[] = "vireo4 " VIREO_VERSION " (VireoTool-4 ver." VIREO_VERSION_LABEL ")\n";
+constexpr const char kVersionText[] = "vireo4 " VIREO_VERSION " (VireoTool-4 ver." VIREO_VERSION_LABEL ")\n"
+                                       "License: Apache-2.0 <https://www.apache.org/licenses/LICENSE-2.0>\n";

@@ -4,12 +4,9 @@
 #include "cli/help.h"
 #include "cli/messages.h"
 #include "core/family.h"
-#include "core/setting_looks.h"
-#include "core/setting_names.h"
+#include "core/setting_table.h"
 
 namespace {
-
-constexpr int kFamilies[] = {kKruKrm, kUsb};
 
 // Lower case letters and digits only: "Touch Memory" reads as "touch-memory".
 std::string Folded(const std::string& text) {
@@ -27,7 +24,7 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string CaptionOf(int language, const ChoiceLook& choice) {
+std::string CaptionOf(int language, const ChoiceFacts& choice) {
     return choice.textId == kFixedCaption ? choice.caption : WindowText(language, static_cast<UiTextId>(choice.textId));
 }
 
@@ -35,22 +32,18 @@ std::string CaptionOf(int language, const ChoiceLook& choice) {
 
 std::vector<FamilyRows> SettingRows(int language) {
     std::vector<FamilyRows> families;
-    for (int family : kFamilies) {
+    for (int family : kReaderFamilies) {
         FamilyRows rows{SettingsHeading(language, family), {}};
         std::size_t count = 0;
-        std::size_t lookCount = 0;
-        const SettingName* names = SettingNamesOf(family, &count);
-        const SettingLook* looks = SettingLooksOf(family, &lookCount);
+        const SettingFacts* settings = SettingsOf(family, &count);
         for (std::size_t index = 0; index < count; ++index) {
-            SettingRow row{names[index].name, {}, SettingNote(language, family, index), ""};
-            const SettingLook* look = index < lookCount ? &looks[index] : nullptr;
-            if (look != nullptr) row.group = Trimmed(WindowText(language, static_cast<UiTextId>(look->legendTextId)));
-            for (std::size_t k = 0; k < names[index].valueCount; ++k) {
-                ValueRow value{names[index].values[k].name, ""};
-                if (look != nullptr && k < look->choiceCount) {
-                    const std::string caption = Trimmed(CaptionOf(language, look->choices[k]));
-                    if (Folded(caption) != Folded(value.name)) value.gloss = caption;
-                }
+            const SettingFacts& setting = settings[index];
+            SettingRow row{setting.name, {}, SettingNote(language, family, index),
+                           Trimmed(WindowText(language, static_cast<UiTextId>(setting.legendTextId)))};
+            for (std::size_t k = 0; k < setting.valueCount; ++k) {
+                ValueRow value{setting.values[k].name, ""};
+                const std::string caption = Trimmed(CaptionOf(language, setting.values[k]));
+                if (Folded(caption) != Folded(value.name)) value.gloss = caption;
                 row.values.push_back(value);
             }
             rows.settings.push_back(row);

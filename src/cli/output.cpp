@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "cli/messages.h"
-#include "cli/reference.h"
 #include "cli/settings_by_name.h"
 #include "core/commands.h"
 #include "core/family.h"
@@ -13,9 +12,6 @@
 namespace {
 
 bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// The first line of a window text: its second line is advice for the window's own controls.
-std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 nlohmann::json SettingsJson(const Reader& reader) {
     if (!reader.Known() || reader.chars.empty()) return nullptr;
@@ -48,38 +44,9 @@ std::string ModelText(int language, const Reader& reader) {
     return name != nullptr ? name : MessageText(language, Msg::SerialLineReader);
 }
 
-std::string StatusText(int language, Status status) {
-    switch (status) {
-        case Status::Ok: return "ok";
-        case Status::Skipped: return MessageText(language, Msg::NotWritten);
-        case Status::NoAnswer: return FirstLine(WindowText(language, TextNoResponse));
-        case Status::PortNotFound: return MessageText(language, Msg::PortNotFound);
-        case Status::NotSerial: return MessageText(language, Msg::NotSerialPort);
-        case Status::Refused: return WindowText(language, TextInvalidCommand);
-        case Status::FirmwareUnsupported: return WindowText(language, TextFirmwareUnsupported);
-        case Status::RuleViolation: return MessageText(language, Msg::Failed);
-        case Status::NotRecognized: return MessageText(language, Msg::Failed);
-        case Status::Mismatch: return MessageText(language, Msg::Failed);
-        case Status::Unconfirmed: return MessageText(language, Msg::Unconfirmed);
-        case Status::Unsupported: return WindowText(language, TextReadIdUnsupported);
-        case Status::Usage: return MessageText(language, Msg::Failed);
-        case Status::PortBusy: return MessageText(language, Msg::PortBusy);
-        case Status::PortDenied: return MessageText(language, Msg::PortDenied);
-        case Status::PortError: return MessageText(language, Msg::PortOpenFailed);
-        case Status::IoError: return MessageText(language, Msg::PortReadFailed);
-        case Status::Garbage: return WindowText(language, TextBadReply);
-        case Status::Interrupted: return MessageText(language, Msg::Interrupted);
-    }
-    return std::string();
-}
-
 std::string ReasonOf(int language, const PortOutcome& outcome) {
     return outcome.detail.empty() ? StatusText(language, outcome.status) : outcome.detail;
 }
-
-const char* StatusWord(Status status) { return StatusRefOf(status).word; }
-
-int ExitCodeOf(Status status) { return StatusRefOf(status).exitCode; }
 
 std::string SettingsLine(const Reader& reader) {
     std::string line;

@@ -118,39 +118,37 @@ constexpr CommandRef kCommands[] = {
 
 // In the order of Status.
 constexpr StatusRef kStatuses[] = {
-    {Status::Ok, "ok", kExitOk, "Done; for write and apply: verified, or nothing to change."},
-    {Status::Skipped, "skipped", kExitOk, "Left alone on purpose: the profile has no section for the reader's family."},
-    {Status::NoAnswer, "no-answer", kExitNoReader, "Nothing came back: no reader."},
-    {Status::PortNotFound, "not-found", kExitNoReader, "No such port."},
-    {Status::NotSerial, "not-serial", kExitNoReader, "The path is not a serial port; it was not opened."},
-    {Status::Refused, "refused", kExitRefused, "The reader refused the command."},
-    {Status::FirmwareUnsupported, "firmware-unsupported", kExitRefused,
-     "A firmware version vireo4 does not work with."},
-    {Status::RuleViolation, "not-allowed", kExitRefused, "A firmware or model rule forbids the value; nothing was sent."},
-    {Status::NotRecognized, "not-recognized", kExitRefused,
+    {Status::Ok, "Done; for write and apply: verified, or nothing to change."},
+    {Status::Skipped, "Left alone on purpose: the profile has no section for the reader's family."},
+    {Status::NoAnswer, "Nothing came back: no reader."},
+    {Status::PortNotFound, "No such port."},
+    {Status::NotSerial, "The path is not a serial port; it was not opened."},
+    {Status::Refused, "The reader refused the command."},
+    {Status::FirmwareUnsupported, "A firmware version vireo4 does not work with."},
+    {Status::RuleViolation, "A firmware or model rule forbids the value; nothing was sent."},
+    {Status::NotRecognized,
      "The reader holds a setting vireo4 cannot name and none was given, or a card number too large for 32 bits."},
-    {Status::Mismatch, "mismatch", kExitRefused, "Written and acknowledged, but read back different."},
-    {Status::Unconfirmed, "unconfirmed", kExitRefused,
+    {Status::Mismatch, "Written and acknowledged, but read back different."},
+    {Status::Unconfirmed,
      "The write went out, but its acknowledgement or read-back never came: read the reader again."},
-    {Status::Unsupported, "unsupported", kExitRefused, "Card reading on a firmware that lacks it."},
-    {Status::Usage, "usage", kExitUsage, "A name or value that does not fit, or a bad command line or profile."},
-    {Status::PortBusy, "busy", kExitPortError,
-     "Another program uses the port: its lock file, an exclusive hold or an open descriptor."},
-    {Status::PortDenied, "denied", kExitPortError, "No permission to open the port."},
-    {Status::PortError, "port-error", kExitPortError, "The port could not be opened or configured."},
-    {Status::IoError, "io-error", kExitPortError, "Reading or writing the port failed, as when the reader is unplugged."},
-    {Status::Garbage, "garbage", kExitPortError, "Bytes came back that are no reply to the command sent: noise."},
-    {Status::Interrupted, "interrupted", kExitInterrupted, "Ctrl-C."},
+    {Status::Unsupported, "Card reading on a firmware that lacks it."},
+    {Status::Usage, "A name or value that does not fit, or a bad command line or profile."},
+    {Status::PortBusy, "Another program uses the port: its lock file, an exclusive hold or an open descriptor."},
+    {Status::PortDenied, "No permission to open the port."},
+    {Status::PortError, "The port could not be opened or configured."},
+    {Status::IoError, "Reading or writing the port failed, as when the reader is unplugged."},
+    {Status::Garbage, "Bytes came back that are no reply to the command sent: noise."},
+    {Status::Interrupted, "Ctrl-C."},
 };
 
-// Every Status has its entry, at its own index: a status added without its word and exit code
-// does not build.
+// Every Status has its entry, at its own index: a status added without its description does
+// not build.
 constexpr bool EveryStatusInOrder() {
     constexpr std::size_t count = sizeof kStatuses / sizeof kStatuses[0];
     for (std::size_t k = 0; k < count; ++k) {
         if (static_cast<std::size_t>(kStatuses[k].status) != k) return false;
     }
-    return count == static_cast<std::size_t>(Status::Interrupted) + 1;
+    return count == static_cast<std::size_t>(Status::Count);
 }
 static_assert(EveryStatusInOrder(), "kStatuses must list every Status in its order");
 
@@ -216,8 +214,6 @@ const StatusRef* StatusRefs(std::size_t* count) {
     *count = sizeof kStatuses / sizeof kStatuses[0];
     return kStatuses;
 }
-
-const StatusRef& StatusRefOf(Status status) { return kStatuses[static_cast<std::size_t>(status)]; }
 
 const ExitCodeRef* ExitCodeRefs(std::size_t* count) {
     *count = sizeof kExitCodes / sizeof kExitCodes[0];

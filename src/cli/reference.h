@@ -1,13 +1,14 @@
 #pragma once
-// The reference of vireo4: its commands, their options, the options of every command, the
-// status words with their exit codes and the exit codes with their meanings. The parser, the
+// The reference of vireo4: its commands, their options, the options of every command, what
+// each status means (its word and exit code are the core's, core/status.h) and the exit codes
+// with their meanings. The parser, the
 // --help texts, the man page and the manual's command-line chapter all read it, so a command,
 // an option or a status exists once. Texts are UTF-8, {English, Russian}; `text` in backquotes
 // is a literal (bold on the man page, code in the manual).
 #include <cstddef>
 
 #include "cli/args.h"
-#include "cli/reader.h"
+#include "core/status.h"
 
 struct RefText {
     const char* english;
@@ -37,8 +38,6 @@ struct CommandRef {
 
 struct StatusRef {
     Status status;
-    const char* word;         // "no-answer", in JSON's "status"
-    int exitCode;
     const char* description;  // English, for the man page
 };
 
@@ -54,7 +53,6 @@ const CommandRef* FindCommandRef(Command command);
 const OptionRef* SharedOptionRefs(std::size_t* count);
 // Every status the tool reports, in the order of Status.
 const StatusRef* StatusRefs(std::size_t* count);
-const StatusRef& StatusRefOf(Status status);
 const ExitCodeRef* ExitCodeRefs(std::size_t* count);
 
 // "--version" stands anywhere and ends the command line's meaning; "--help" (or its alias)

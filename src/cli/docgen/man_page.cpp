@@ -4,6 +4,7 @@
 #include "cli/help.h"
 #include "cli/reference.h"
 #include "core/family.h"
+#include "core/status.h"
 
 namespace {
 
@@ -108,8 +109,8 @@ std::string StatusWords() {
     for (std::size_t k = 0; k < count; ++k) {
         std::string description = statuses[k].description;
         if (!description.empty() && description.back() == '.') description.pop_back();
-        const std::string code = (k == 0 ? "exit status " : "") + std::to_string(statuses[k].exitCode);
-        text += ".TP\n.B " + Roff(statuses[k].word) + "\n" + Roff(description + " (" + code + ").") + "\n";
+        const std::string code = (k == 0 ? "exit status " : "") + std::to_string(ExitCodeOf(statuses[k].status));
+        text += ".TP\n.B " + Roff(StatusWord(statuses[k].status)) + "\n" + Roff(description + " (" + code + ").") + "\n";
     }
     return text;
 }

@@ -4,6 +4,7 @@
 #include "cli/help.h"
 #include "cli/reference.h"
 #include "core/family.h"
+#include "core/status.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ std::string StatusWords() {
     std::string words;
     std::size_t count = 0;
     const StatusRef* statuses = StatusRefs(&count);
-    for (std::size_t k = 0; k < count; ++k) words += (k ? ", " : "") + Code(statuses[k].word);
+    for (std::size_t k = 0; k < count; ++k) words += (k ? ", " : "") + Code(StatusWord(statuses[k].status));
     return words + "\n";
 }
 

@@ -1,8 +1,8 @@
 ; VireoTool-4 installer (NSIS 3, makensis). Built by the cross build:
-;   makensis -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] [-DCLI_EXE=...] [-DWEB_SITE=folder of web_install.nsh] VireoTool-4.nsi
+;   makensis -DVERSION_TEXT=2.00 -DVERSION_RECORD=2.0.0.0 -DHELP_FILE=... -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] [-DCLI_EXE=...] [-DWEB_SITE=folder of web_install.nsh] VireoTool-4.nsi
 ;
 ; Installs VireoTool-4.exe, the command-line tool vireo4.exe (when CLI_EXE is given), the browser
-; page in web\ (when WEB_SITE is given) and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
+; page in web\ (when WEB_SITE is given) and help\ into "C:\VireoTool-4 v.VERSION_TEXT" (the folder the program's
 ; help hint names), outside Program Files, because the program writes appconfig.ini into its
 ; working folder and the shortcuts make the install folder that working folder.
 ;
@@ -29,15 +29,16 @@ ManifestDPIAware true
 !ifndef MANUAL
   !error "MANUAL (path of the built help PDF) must be given with -D"
 !endif
+; The version and the manual's name come from the build (the project's version).
+!ifndef VERSION_TEXT | VERSION_RECORD | HELP_FILE
+  !error "VERSION_TEXT (2.00), VERSION_RECORD (2.0.0.0) and HELP_FILE (the manual's file name) must be given with -D"
+!endif
 !ifndef OUTFILE
-  !define OUTFILE "VireoTool-4-2.00-setup.exe"
+  !define OUTFILE "VireoTool-4-${VERSION_TEXT}-setup.exe"
 !endif
 
 !define PRODUCT "VireoTool-4"
-!define VERSION_TEXT "2.00"
-!define VERSION_RECORD "2.0.0.0"
 !define PUBLISHER "Vireo"
-!define HELP_FILE "VireoTool-4 ver_2_00.pdf"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define START_FOLDER "$SMPROGRAMS\${PRODUCT}"
 !define CONFIG_FILE "appconfig.ini"

@@ -5,15 +5,16 @@
 
 set(VIREO4_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-# The man page, compressed as Debian keeps them (-n: no name or time stamp, same bytes each build).
+# The man page as vireo4's reference fills it (reference/vireo4.1), compressed as Debian keeps
+# them (-n: no name or time stamp, same bytes each build).
 find_program(VIREO_GZIP gzip REQUIRED)
 set(vireo4_man_dir ${CMAKE_BINARY_DIR}/packaging)
 set(vireo4_man ${vireo4_man_dir}/vireo4.1.gz)
 add_custom_command(OUTPUT ${vireo4_man}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${vireo4_man_dir}
-  COMMAND ${CMAKE_COMMAND} -E copy ${VIREO4_PACKAGING_DIR}/vireo4.1 ${vireo4_man_dir}/vireo4.1
+  COMMAND ${CMAKE_COMMAND} -E copy ${VIREO_REFERENCE_DIR}/vireo4.1 ${vireo4_man_dir}/vireo4.1
   COMMAND ${VIREO_GZIP} -9 -n -f ${vireo4_man_dir}/vireo4.1
-  DEPENDS ${VIREO4_PACKAGING_DIR}/vireo4.1
+  DEPENDS ${VIREO_REFERENCE_DIR}/vireo4.1
   COMMENT "Compressing the man page (vireo4.1.gz)"
   VERBATIM)
 add_custom_target(vireo4_man ALL DEPENDS ${vireo4_man})

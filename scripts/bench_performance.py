@@ -34,12 +34,16 @@ os.environ.setdefault("VIREO_SOURCE_DIR", ROOT)
 os.environ.setdefault("VIREO_SIM", os.path.join(ROOT, "build", "native", "sim", "vireo-sim"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import harness as h  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+from built_version import installer_name, manual_name  # noqa: E402
 
 VBENCH = os.path.join(WIN, "vbench.exe")
 EMPTY = os.path.join(WIN, "vbench_empty.exe")
 BASELINE = os.path.join(WIN, "vbench_window.exe")
-INSTALLER = os.path.join(WIN, "VireoTool-4-2.00-setup.exe")
-MANUAL = os.path.join(WIN, "help", "VireoTool-4 ver_2_00.pdf")
+INSTALLER_NAME = installer_name(WIN)
+MANUAL_NAME = manual_name(WIN)
+INSTALLER = os.path.join(WIN, INSTALLER_NAME)
+MANUAL = os.path.join(WIN, "help", MANUAL_NAME)
 WORKFLOW_BENCH = os.path.join(ROOT, "scripts", "bench_workflow.py")
 
 START_BOUND_MS = 100.0
@@ -202,8 +206,8 @@ def main():
         ("  wineserver in the same time", "%.0f ms" % idle["server_ms"], ""),
         ("  bytes sent to the reader while idle", "%d" % idle["reader_bytes"], "0 (no polling)"),
         ("Size of VireoTool-4.exe", size_text(h.APP_EXE), "(statically linked)"),
-        ("Size of VireoTool-4-2.00-setup.exe", size_text(INSTALLER), ""),
-        ("Size of help/VireoTool-4 ver_2_00.pdf", size_text(MANUAL), ""),
+        ("Size of " + INSTALLER_NAME, size_text(INSTALLER), ""),
+        ("Size of help/" + MANUAL_NAME, size_text(MANUAL), ""),
     ]
     print("Measured %s on %s, %d cores, load average %.2f %.2f %.2f, %s; port open while idle: %s."
           % (time.strftime("%Y-%m-%d"), platform.node() or "this machine", os.cpu_count(), load[0], load[1],

@@ -31,10 +31,11 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
 import harness as h  # noqa: E402
 from take_screenshots import crop, tab_control, union  # noqa: E402
+from built_version import manual_name  # noqa: E402
 
 DEMO_DIR = os.path.join(ROOT, "build", "demo")
 WORK_DIR = os.path.join(DEMO_DIR, "work")
-MANUAL = os.path.join(h.WIN_BUILD_DIR, "help", "VireoTool-4 ver_2_00.pdf")
+MANUAL = os.path.join(h.WIN_BUILD_DIR, "help", manual_name(h.WIN_BUILD_DIR))
 KRM_COM, USB_COM = 3, 4
 USB_INSTANCE = "5&2A3B4C5D&0&1"
 USB_TAB = 1

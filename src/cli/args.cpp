@@ -4,34 +4,49 @@
 #include <cstdlib>
 
 #include "cli/messages.h"
+#include "cli/reference.h"
 #include "core/family.h"
 
 namespace {
 
-struct CommandEntry {
-    Command command;
-    const char* name;
-    std::vector<std::string> options;  // besides the shared ones
-};
-
-const std::vector<std::string>& SharedOptions() {
-    static const std::vector<std::string> shared = {"--json", "--timeout", "--lang", "--help", "--verbose"};
-    return shared;
+// The options a command takes, as the reference lists them: those of every command, its own,
+// and --version. Null for an option it does not take.
+const OptionRef* FindOption(const CommandRef* command, const std::string& name) {
+    std::size_t count = 0;
+    const OptionRef* shared = SharedOptionRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (name == shared[k].name) return &shared[k];
+    }
+    for (std::size_t k = 0; command != nullptr && k < command->optionCount; ++k) {
+        if (name == command->options[k].name) return &command->options[k];
+    }
+    return nullptr;
 }
 
-const std::vector<CommandEntry>& Commands() {
-    static const std::vector<CommandEntry> commands = {
-        {Command::Ports, "ports", {}},
-        {Command::Find, "find", {}},
-        {Command::Read, "read", {"--raw", "--profile"}},
-        {Command::Write, "write", {"--raw", "--dry-run"}},
-        {Command::Apply, "apply", {"--dry-run"}},
-        {Command::Card, "card", {"--watch", "--csv"}},
-    };
-    return commands;
+// Their names, for the nearest one: --version after the command's own.
+std::vector<std::string> OptionNames(const CommandRef* command) {
+    std::vector<std::string> names;
+    std::size_t count = 0;
+    const OptionRef* shared = SharedOptionRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (std::string(shared[k].name) != kVersionOption) names.push_back(shared[k].name);
+    }
+    for (std::size_t k = 0; command != nullptr && k < command->optionCount; ++k) names.push_back(command->options[k].name);
+    names.push_back(kVersionOption);
+    return names;
 }
 
-constexpr const char kWindowsHelpSwitch[] = "/?";
+// The option another spelling stands for ("/?", as Windows console tools answer with their
+// help), or null.
+const OptionRef* AliasedOption(const std::string& arg) {
+    std::size_t count = 0;
+    const OptionRef* shared = SharedOptionRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (shared[k].alias != nullptr && arg == shared[k].alias) return &shared[k];
+    }
+    return nullptr;
+}
+
 constexpr int kMaxTimeoutMs = 60000;
 constexpr int kMinTimeoutMs = 1;
 
@@ -93,10 +108,8 @@ int LanguageOf(int argc, char** argv, int fallback) {
 }  // namespace
 
 const char* CommandName(Command command) {
-    for (const CommandEntry& entry : Commands()) {
-        if (entry.command == command) return entry.name;
-    }
-    return "";
+    const CommandRef* entry = FindCommandRef(command);
+    return entry != nullptr ? entry->name : "";
 }
 
 std::string NearestName(const std::string& word, const std::vector<std::string>& candidates) {
@@ -118,7 +131,9 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
     options->language = LanguageOf(argc, argv, defaultLanguage);
     for (int i = 1; i < argc; ++i) options->json = options->json || std::string(argv[i]) == "--json";
     Parser parser{options->language, error};
-    const CommandEntry* command = nullptr;
+    const CommandRef* command = nullptr;
+    std::size_t commandCount = 0;
+    const CommandRef* commands = CommandRefs(&commandCount);
     std::vector<std::string> positional;
     bool optionsEnded = false;
 
@@ -128,20 +143,20 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             optionsEnded = true;
             continue;
         }
-        // Windows console tools answer "/?" with their help.
-        if (!optionsEnded && arg == kWindowsHelpSwitch) {
+        const OptionRef* aliased = optionsEnded ? nullptr : AliasedOption(arg);
+        if (aliased != nullptr && std::string(aliased->name) == kHelpOption) {
             options->help = true;
             continue;
         }
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
             if (command == nullptr) {
-                for (const CommandEntry& entry : Commands()) {
-                    if (arg == entry.name) command = &entry;
+                for (std::size_t k = 0; k < commandCount; ++k) {
+                    if (arg == commands[k].name) command = &commands[k];
                 }
                 if (command == nullptr) {
                     std::vector<std::string> names;
-                    for (const CommandEntry& entry : Commands()) names.push_back(entry.name);
+                    for (std::size_t k = 0; k < commandCount; ++k) names.push_back(commands[k].name);
                     return parser.FailSuggesting(Msg::UsageUnknownCommand, arg, names);
                 }
                 options->command = command->command;
@@ -161,22 +176,17 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             value = arg.substr(equals + 1);
             hasValue = true;
         }
-        if (name == "-h") name = "--help";
+        if (name == "-h") name = kHelpOption;
         // As the help says, --version is an option of every command too.
         if (name == "-V") name = "--version";
-        if (name == "--version" && !hasValue) {
+        if (name == kVersionOption && !hasValue) {
             options->version = true;
             continue;
         }
 
-        std::vector<std::string> valid = SharedOptions();
-        if (command != nullptr) valid.insert(valid.end(), command->options.begin(), command->options.end());
-        valid.push_back("--version");
-        if (std::find(valid.begin(), valid.end(), name) == valid.end()) {
-            return parser.FailSuggesting(Msg::UsageUnknownOption, name, valid);
-        }
-        bool takesValue = name == "--timeout" || name == "--lang" || name == "--csv" ||
-                          (name == "--raw" && options->command == Command::Write);
+        const OptionRef* option = FindOption(command, name);
+        if (option == nullptr) return parser.FailSuggesting(Msg::UsageUnknownOption, name, OptionNames(command));
+        const bool takesValue = option->TakesValue();
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) return parser.Fail(Msg::UsageMissingValue, name);
             value = argv[++i];
@@ -184,7 +194,7 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             return parser.Fail(Msg::UsageExtraArgument, arg);
         }
 
-        if (name == "--help") {
+        if (name == kHelpOption) {
             options->help = true;
         } else if (name == "--json") {
             options->json = true;

@@ -2,6 +2,7 @@
 
 #include "cli/messages.h"
 #include "cli/output.h"
+#include "cli/reference.h"
 #include "core/family.h"
 #include "core/firmware_rules.h"
 #include "core/profile.h"
@@ -39,68 +40,21 @@ constexpr const char kPortsRu[] =
     "(/dev/console, /dev/tty0-63, консольный порт ядра) не открываются.\n";
 #endif
 
-// The overview in two halves; between them the settings and firmware rules, generated from
-// the core's tables so that the help never lists a name or a rule the tool does not know.
-constexpr const char kOverviewEn[] =
+// The overview: its commands, options and exit codes from the reference, between them the
+// settings and firmware rules from the core's tables, so that the help never lists a name, a
+// rule or a code the tool does not know.
+constexpr RefText kUsageHead = {
     "Usage: vireo4 COMMAND [OPTIONS] [ARGUMENTS]\n"
-    "Configures Vireo-4 card readers (KRU, KRM, USB) from the command line.\n"
-    "\n"
-    "Commands:\n"
-    "  ports                       list the serial ports, the USB reader marked\n"
-    "  find [PORT...]              ask the ports for readers (all when none given)\n"
-    "  read PORT                   print a reader's settings by name\n"
-    "  write PORT NAME=VALUE...    change settings, verified by reading back\n"
-    "  apply PROFILE [PORT...]     apply a profile file to every reader found\n"
-    "  card PORT                   read the card's barcode number and cipher ID\n"
-    "\n"
-    "Options of every command:\n"
-    "  --json          one JSON document (JSON lines with card --watch)\n"
-    "  --timeout MS    reply deadline in milliseconds (default 700)\n"
-    "  --lang ru|en    language of messages (default: from the locale)\n"
-    "  --verbose       notes: glob matches skipped, holders of a port not seen\n"
-    "  --help, /?      help of a command: vireo4 COMMAND --help\n"
-    "  --version       the version\n"
-    "\n"
-    "{PORTS}"
-    "\n";
-
-constexpr const char kExitCodesEn[] =
-    "\n"
-    "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a serial port, "
-    "3 refused, verification mismatch or write not confirmed, 4 port busy, port, I/O or output "
-    "error, 130 interrupted (Ctrl-C; SIGQUIT 131, SIGTERM 143), 141 output closed (| head). With "
-    "several readers the worst one counts.\n";
-
-constexpr const char kOverviewRu[] =
+    "Configures Vireo-4 card readers (KRU, KRM, USB) from the command line.\n",
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
-    "Настройка считывателей Vireo-4 (KRU, KRM, USB) из командной строки.\n"
-    "\n"
-    "Команды:\n"
-    "  ports                       список портов, USB-считыватель отмечен\n"
-    "  find [ПОРТ...]              найти считыватели (по умолчанию на всех портах)\n"
-    "  read ПОРТ                   настройки считывателя по именам\n"
-    "  write ПОРТ ИМЯ=ЗНАЧЕНИЕ...  изменить настройки и проверить их чтением\n"
-    "  apply ПРОФИЛЬ [ПОРТ...]     применить профиль ко всем найденным считывателям\n"
-    "  card ПОРТ                   штрих-код и ID шифра карты\n"
-    "\n"
-    "Параметры любой команды:\n"
-    "  --json          один документ JSON (строки JSON для card --watch)\n"
-    "  --timeout МС    срок ответа в миллисекундах (по умолчанию 700)\n"
-    "  --lang ru|en    язык сообщений (по умолчанию по локали)\n"
-    "  --verbose       замечания: пропущенное по шаблону, невидимые владельцы порта\n"
-    "  --help, /?      справка по команде: vireo4 КОМАНДА --help\n"
-    "  --version       версия\n"
-    "\n"
-    "{PORTS}"
-    "\n";
-
-constexpr const char kExitCodesRu[] =
-    "\n"
-    "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не "
-    "последовательный порт, 3 отказ, несовпадение при проверке или запись не подтверждена, "
-    "4 порт занят, ошибка порта, ввода-вывода или вывода результата, 130 прервано (Ctrl-C; "
-    "SIGQUIT 131, SIGTERM 143), 141 вывод закрыт (| head). При нескольких считывателях "
-    "учитывается худший результат.\n";
+    "Настройка считывателей Vireo-4 (KRU, KRM, USB) из командной строки.\n"};
+constexpr RefText kCommandsHeading = {"Commands:", "Команды:"};
+constexpr RefText kOptionsHeading = {"Options of every command:", "Параметры любой команды:"};
+constexpr RefText kExitCodesLead = {"Exit codes: ", "Коды выхода: "};
+constexpr RefText kWorstCounts = {"With several readers the worst one counts.",
+                                  "При нескольких считывателях учитывается худший результат."};
+constexpr std::size_t kCommandColumn = 28;
+constexpr std::size_t kOptionColumn = 16;
 
 struct CommandHelp {
     Command command;
@@ -209,17 +163,14 @@ std::string Assignment(int family, std::size_t setting, int value) {
 
 // One line per setting: its name and every value, the USB type's "none" with its condition.
 std::string SettingsTable(int language, int family) {
-    std::string text = Format(MessageText(language, family == kUsb ? Msg::HelpUsbSettings : Msg::HelpKruKrmSettings),
-                              ProfileSectionName(family)) + "\n";
+    std::string text = SettingsHeading(language, family) + "\n";
     std::size_t count = 0;
     const SettingName* names = SettingNamesOf(family, &count);
     for (std::size_t index = 0; index < count; ++index) {
         std::string values;
         for (std::size_t k = 0; k < names[index].valueCount; ++k) values += (k ? ", " : "") + std::string(names[index].values[k].name);
-        if (family == kUsb && index == kTypeIndex) {
-            values += " (" + Format(MessageText(language, Msg::HelpNoType), kNoTypeName,
-                                    Assignment(kUsb, kFormatIndex, static_cast<int>(OutputFormat::TouchMemory))) + ")";
-        }
+        const std::string note = SettingNote(language, family, index);
+        if (!note.empty()) values += " (" + note + ")";
         text += "  " + Pad(names[index].name, kSettingNameColumn) + values + "\n";
     }
     return text;
@@ -231,8 +182,20 @@ std::string Label(int firmwareVersion) {
     return label;
 }
 
-// "Firmware rules: interface=wiegand-58 needs a KRM reader ...", one sentence per rule.
-std::string RulesParagraph(int language) {
+}  // namespace
+
+std::string SettingsHeading(int language, int family) {
+    return Format(MessageText(language, family == kUsb ? Msg::HelpUsbSettings : Msg::HelpKruKrmSettings),
+                  ProfileSectionName(family));
+}
+
+std::string SettingNote(int language, int family, std::size_t index) {
+    if (family != kUsb || index != kTypeIndex) return std::string();
+    return Format(MessageText(language, Msg::HelpNoType), kNoTypeName,
+                  Assignment(kUsb, kFormatIndex, static_cast<int>(OutputFormat::TouchMemory)));
+}
+
+std::string FirmwareRulesText(int language) {
     std::size_t count = 0;
     const FirmwareRule* rules = FirmwareRules(&count);
     std::string text = MessageText(language, Msg::HelpRules);
@@ -246,8 +209,10 @@ std::string RulesParagraph(int language) {
                            Assignment(rule.family, rule.conditionSetting, rule.conditionValue), Label(rule.aboveFirmware));
         }
     }
-    return text + ".\n";
+    return text + ".";
 }
+
+namespace {
 
 // Where a line's continuation starts: under the description after a gap of two blanks, or
 // under the line's own first character. The byte offset of that column.
@@ -280,13 +245,48 @@ std::string FitLines(const std::string& text, std::size_t width) {
     return fitted;
 }
 
+std::string CommandUsage(int language, const CommandRef& command) {
+    const std::string arguments = command.arguments.In(language);
+    return std::string(command.name) + (arguments.empty() ? "" : " " + arguments);
+}
+
+std::string OptionUsage(int language, const OptionRef& option) {
+    std::string usage = option.name;
+    if (option.TakesValue()) usage += std::string(" ") + option.argument.In(language);
+    if (option.alias != nullptr) usage += std::string(", ") + option.alias;
+    return usage;
+}
+
+std::string ExitCodesSentence(int language) {
+    std::size_t count = 0;
+    const ExitCodeRef* codes = ExitCodeRefs(&count);
+    std::string text = kExitCodesLead.In(language);
+    bool first = true;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (codes[k].summary.english == nullptr) continue;
+        text += (first ? "" : ", ") + std::to_string(codes[k].code) + " " + codes[k].summary.In(language);
+        first = false;
+    }
+    return text + ". " + kWorstCounts.In(language) + "\n";
+}
+
 std::string HelpText(int language, Command command) {
     const bool russian = language == kRussian;
     for (const CommandHelp& help : kCommandHelp) {
         if (help.command == command) return FitLines(WithExamples(language, russian ? help.russian : help.english), kTextWidth);
     }
-    const std::string overview = std::string(russian ? kOverviewRu : kOverviewEn) + SettingsTable(language, kKruKrm) +
-                                 SettingsTable(language, kUsb) + RulesParagraph(language) +
-                                 (russian ? kExitCodesRu : kExitCodesEn);
+    std::string overview = std::string(kUsageHead.In(language)) + "\n" + kCommandsHeading.In(language) + "\n";
+    std::size_t count = 0;
+    const CommandRef* commands = CommandRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) {
+        overview += "  " + Pad(CommandUsage(language, commands[k]), kCommandColumn) + commands[k].summary.In(language) + "\n";
+    }
+    overview += std::string("\n") + kOptionsHeading.In(language) + "\n";
+    const OptionRef* shared = SharedOptionRefs(&count);
+    for (std::size_t k = 0; k < count; ++k) {
+        overview += "  " + Pad(OptionUsage(language, shared[k]), kOptionColumn) + shared[k].summary.In(language) + "\n";
+    }
+    overview += "\n{PORTS}\n" + SettingsTable(language, kKruKrm) + SettingsTable(language, kUsb) +
+                FirmwareRulesText(language) + "\n\n" + ExitCodesSentence(language);
     return FitLines(WithExamples(language, overview), kTextWidth);
 }

@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr const char* kHelpFilePath = "help\\VireoTool-4 ver_2_00.pdf";
+#include "core/version.h"
+
+constexpr const char* kHelpFilePath = "help\\" VIREO_MANUAL_NAME;
 
 enum HelpOutcome : int {
     HelpOpened,      // the shell has opened the file

@@ -17,7 +17,7 @@ from cli_support import (BASE_ENV, Fleet, Tests, arm_after_query, expect, expect
 T = Tests()
 
 UNCONFIRMED = "written, not confirmed: read the reader again"
-MAN_PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "packaging", "vireo4.1")
+MAN_PAGE = os.path.join(os.environ["VIREO_REFERENCE_DIR"], "vireo4.1")
 
 
 def json_of(text):

@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "core/config.h"
+#include "core/family.h"
 #include "core/settings.h"
+#include "core/ui_text.h"
 #include "gui/control_ids.h"
 #include "gui/help.h"
 #include "gui/lamps.h"
@@ -120,4 +123,15 @@ TEST_CASE("an unexpected help failure names its number in brackets") {
     CHECK_FALSE(FormatHelpFailure(small, sizeof small, "Opening", "Error code", 5));
     CHECK(small[7] == '\0');
     CHECK(std::strcmp(small, "Opening") == 0);
+}
+
+TEST_CASE("the help file the window opens is the one its not-found message names, in both languages") {
+    // The path comes from the version; the message is the window's fixed text.
+    const std::string path = kHelpFilePath;
+    const std::string name = path.substr(path.rfind('\\') + 1);
+    CHECK(path.rfind("help\\", 0) == 0);
+    for (int language : {kRussian, kEnglish}) {
+        const std::string message = UiTextIn(language, TextHelpNotFound);
+        CHECK(message.find("(" + name + ")") != std::string::npos);
+    }
 }

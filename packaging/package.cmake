@@ -21,6 +21,12 @@ add_custom_target(vireo4_man ALL DEPENDS ${vireo4_man})
 install(TARGETS vireo4 RUNTIME DESTINATION bin COMPONENT vireo4)
 install(FILES ${vireo4_man} DESTINATION share/man/man1 COMPONENT vireo4)
 install(FILES ${VIREO4_PACKAGING_DIR}/60-vireo4.rules DESTINATION lib/udev/rules.d COMPONENT vireo4)
+# Provisioning on plug, off until "enabled = yes" in /etc/vireo4/provision.conf: the rule asks
+# systemd for the unit, the unit runs the script, the script runs vireo4 apply.
+install(FILES ${VIREO4_PACKAGING_DIR}/61-vireo4-provision.rules DESTINATION lib/udev/rules.d COMPONENT vireo4)
+install(FILES ${VIREO4_PACKAGING_DIR}/vireo4-provision@.service DESTINATION lib/systemd/system COMPONENT vireo4)
+install(PROGRAMS ${VIREO4_PACKAGING_DIR}/vireo4-provision DESTINATION lib/vireo4 COMPONENT vireo4)
+install(FILES ${VIREO4_PACKAGING_DIR}/provision.conf DESTINATION /etc/vireo4 COMPONENT vireo4)
 # The browser page, when the web tree is built: /usr/share/vireo4/web/index.html, opened in
 # Chromium or Chrome, configures readers over Web Serial.
 if(VIREO_WEB_BUILD_DIR)
@@ -45,6 +51,9 @@ at once and reads the barcode number and cipher ID of cards held to a reader.
 .
 A udev rule lets members of the group dialout use the Vireo-4-USB reader and gives
 it the stable names /dev/vireo4-usb and /dev/vireo4-usb-SERIAL.
+.
+Provisioning on plug, off until enabled in /etc/vireo4/provision.conf: a reader
+plugged in takes the site profile /etc/vireo4/site.ini, logged to the journal.
 .
 The same configurator as a page for Chromium-based browsers (Web Serial) is in
 /usr/share/vireo4/web: open index.html; nothing else is needed.")
@@ -74,7 +83,9 @@ endif()
 # group and the links without a replug (skipped where udev does not run, e.g. in a chroot).
 configure_file(${VIREO4_PACKAGING_DIR}/postinst ${vireo4_man_dir}/control/postinst COPYONLY)
 configure_file(${VIREO4_PACKAGING_DIR}/postrm ${vireo4_man_dir}/control/postrm COPYONLY)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${vireo4_man_dir}/control/postinst;${vireo4_man_dir}/control/postrm")
+file(WRITE ${vireo4_man_dir}/control/conffiles "/etc/vireo4/provision.conf\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    "${vireo4_man_dir}/control/postinst;${vireo4_man_dir}/control/postrm;${vireo4_man_dir}/control/conffiles")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

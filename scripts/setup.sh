@@ -17,6 +17,7 @@ packages=(
   emscripten node-acorn nodejs
   chromium chromium-driver python3-selenium python3-websockets
   ansible-core ansible-lint
+  systemd
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -99,3 +99,8 @@ endif()
 add_test(NAME package_deb COMMAND ${VIREO_PKG_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check_deb.py
          --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR} ${vireo4_site_check})
 set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 300)
+
+# Provisioning's command against simulated readers: what it writes and what it logs.
+add_test(NAME package_provision COMMAND ${VIREO_PKG_PYTHON} ${CMAKE_SOURCE_DIR}/tests/provision/test_provision.py)
+set_tests_properties(package_provision PROPERTIES LABELS package TIMEOUT 120
+    ENVIRONMENT "VIREO_SIM=$<TARGET_FILE:vireo-sim>;VIREO4=$<TARGET_FILE:vireo4>")

@@ -105,7 +105,7 @@ def _():
         wait_until(gone.writes, 30, "the write")
         gone.control("vanish")
         code, log = finish(running)
-        expect(code not in (0, None), "exit %r: %s" % (code, log))
+        expect_eq(code, 3, "exit of a write not confirmed: " + log)
         expect("not confirmed" in log and log.splitlines()[-1] == "%s: FAILED (vireo4 apply exit %d)"
                % (fleet.path("acm1"), code), log)
 

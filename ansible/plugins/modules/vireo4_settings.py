@@ -25,7 +25,10 @@ description:
     C(interface=wiegand-58) on a Vireo-4KRU).
   - A reader whose write is refused, fails, or is sent but never confirmed (status
     C(unconfirmed)) fails the task with the message of C(vireo4) for that reader; the other
-    readers of the host are still written and reported in I(readers).
+    readers of the host are still written and reported in I(readers). The message tells each
+    reader's fate and changes, since Ansible shows no diff for a failed task, and C(changed) is
+    true when any reader was written.
+  - An exit code of C(vireo4) that contradicts its JSON fails the task; it is returned as I(rc).
   - In check mode nothing is sent to any reader but the queries that read its settings.
   - With C(--diff), each reader's settings are shown before and after, one block per reader.
   - Linux hosts. For Windows hosts see the collection's README.

@@ -86,14 +86,14 @@ def _():
         expect_eq(result("A vireo4 that says ok and exits 3")["rc"], 3, "rc of the stand-in")
 
 
-@T.case("a partial failure: changed, each reader's fate and diff in the message, backups of the written reader")
+@T.case("a partial failure: changed, each reader's fate in the message, its diff shown, backups of the written reader")
 def _():
     with Fleet() as fleet:
         gone = fleet.sim("a-gone", "U", extra=["--late", "300"])
         kept = fleet.sim("a-kept", "M")
         backups = os.path.join(fleet.folder, "backups")
         hosts = inventory(fleet, {"a": ["a-gone", "a-kept"]}, backup_folder=backups)
-        running = Play(fleet, "partial.yml", hosts)
+        running = Play(fleet, "partial.yml", hosts, "--diff")
         wait_until(gone.writes, 60, "the write to the reader that vanishes")
         gone.control("vanish")
         run = running.wait()
@@ -103,6 +103,9 @@ def _():
         expect("%s: failed: " % gone.link in got["msg"] and "(unconfirmed), may have changed" in got["msg"], got["msg"])
         expect("%s: written [standby dynamic -> off]" % kept.link in got["msg"], got["msg"])
         expect_eq(kept.writes(), ["AT+TMX1AO"], "the kept reader's write")
+        blocks = run.diff_blocks()
+        expect_eq(blocks.get("%s (KRM 1.10)" % kept.link), ["-standby = dynamic", "+standby = off"],
+                  "the written reader's diff on a failed task:\n" + run.output)
         saved = sorted(os.listdir(os.path.join(backups, "a")))
         expect_eq([name.split(".")[0] for name in saved], ["a-gone", "a-kept"], "a backup per reader written")
         with open(os.path.join(backups, "a", saved[1])) as f:

@@ -8,6 +8,7 @@ from __future__ import absolute_import, division, print_function
 __metaclass__ = type
 
 import base64
+import difflib
 import os
 import time
 
@@ -15,6 +16,9 @@ from ansible.errors import AnsibleError, AnsibleFileNotFound
 from ansible.module_utils.common.text.converters import to_bytes, to_text
 from ansible.module_utils.parsing.convert_bool import boolean
 from ansible.plugins.action import ActionBase
+from ansible.utils.display import Display
+
+display = Display()
 
 # vireo4 refuses a profile this large; a real one is a few hundred bytes.
 LARGEST_PROFILE = 1 << 20
@@ -61,7 +65,21 @@ class ActionModule(ActionBase):
                                            module_args=args, task_vars=task_vars))
         if backup_dir is not None:
             self._save_backups(result, backup_dir)
+        if result.get('failed') and result.get('changed') and result.get('diff') and \
+                (self._task.diff or self._play_context.diff):
+            self._show_diff(task_vars.get('inventory_hostname', ''), result['diff'])
         return result
+
+    @staticmethod
+    def _show_diff(host, blocks):
+        """Ansible shows no diff for a failed task: with --diff, the readers' diff of a task that
+        wrote some readers and failed on others is shown here, one block per reader."""
+        lines = []
+        for block in blocks:
+            lines += difflib.unified_diff(block['before'].splitlines(True), block['after'].splitlines(True),
+                                          'before: %s' % block['before_header'], 'after: %s' % block['after_header'])
+        if lines:
+            display.display('[%s] the readers, before and after:\n%s' % (host, ''.join(lines).rstrip('\n')))
 
     def _read_profile(self, profile, args):
         """Puts the profile's bytes into args; returns a message when it cannot be read."""

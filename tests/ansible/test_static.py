@@ -30,13 +30,13 @@ def run(args, cwd, env, timeout=240):
     return done.returncode, done.stdout + done.stderr
 
 
-@T.case("ansible-lint --offline --strict: the collection and its example playbook, no failure, no warning")
+@T.case("ansible-lint --offline --strict --profile production: the collection, its role and examples, no failure, no warning")
 def _():
     with tempfile.TemporaryDirectory(prefix="vireo-lint-") as folder:
         collection = collection_copy(folder)
         env = ansible_env(folder, ANSIBLE_COLLECTIONS_PATH=os.path.join(folder, "ansible_collections"),
                           XDG_CACHE_HOME=os.path.join(folder, "cache"), NO_COLOR="1")
-        code, out = run(["ansible-lint", "--offline", "--strict", "--nocolor"], collection, env)
+        code, out = run(["ansible-lint", "--offline", "--strict", "--profile", "production", "--nocolor"], collection, env)
         expect(code == 0 and "0 failure(s), 0 warning(s)" in out, "ansible-lint (exit %d):\n%s" % (code, out))
         # Options are validated only when ansible-lint finds the modules; it says so when it does not.
         expect("Unable to" not in out, "ansible-lint did not find the collection's modules:\n" + out)

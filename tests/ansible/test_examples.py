@@ -20,7 +20,9 @@ def _():
     with Fleet() as fleet:
         env = ansible_env(fleet.folder, VIREO_TRY_DIR=os.path.join(fleet.folder, "try"),
                           VIREO4=os.path.abspath(VIREO4))
-        run = lambda *args: subprocess.run(args, cwd=TRY, env=env, capture_output=True, text=True, timeout=120)  # noqa: E731
+
+        def run(*args):
+            return subprocess.run(args, cwd=TRY, env=env, capture_output=True, text=True, timeout=120)
         started = run("./start-readers.sh")
         try:
             expect(started.returncode == 0 and started.stdout.startswith("5 readers in "), started.stdout + started.stderr)

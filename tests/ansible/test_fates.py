@@ -50,7 +50,9 @@ def _():
                           ok_exit3=stand_in(fleet, "ok-exit3", {"ok": True, "status": "ok", "readers": []}, 3),
                           refuses=stand_in(fleet, "refuses", {"ok": False}, 1))
         run = play(fleet, "fates.yml", hosts)
-        result = lambda task: run.result("a", task)  # noqa: E731
+
+        def result(task):
+            return run.result("a", task)
 
         first = result("Profile with a stray byte in a comment")
         expect(not first["failed"] and first["changed"], first)

@@ -496,7 +496,8 @@ def main():
         # A write that went out unconfirmed (changed is null) may have changed the reader.
         changed = any(row.get('changed') is not False for row in written.values())
     result = dict(changed=changed, readers=rows, rc=rc)
-    if module._diff:
+    # Ansible's own flag for --diff.
+    if module._diff:  # pylint: disable=protected-access
         result['diff'] = [reader_diff(row) for row in rows if row.get('settings') is not None]
     warn_skipped(module, rows)
     failed = [row for row in rows if reader_failed(row)]

@@ -483,8 +483,8 @@ def main():
                                           error='vireo4 reported nothing for this reader: read it again'))
         before = dict((row['port'], row) for row in rows)
         for port, row in written.items():
-            # The write's own run found the difference already gone or not; what the task
-            # reports is the first read's verdict, in every mode alike.
+            # A written reader's entry is the write's; would_change stays the first read's
+            # verdict, as in check mode.
             for key, value in before.get(port, {}).items():
                 row.setdefault(key, value)
             row['would_change'] = True

@@ -7,7 +7,10 @@ start to the settings read, and its read from the query to the result. --no-wind
 out and shows the figures of docs/performance.md instead. A benchmark, not a test: it never fails.
 
     bash scripts/build.sh            # or build the native vireo4 and vireo-sim targets
-    python3 scripts/bench_cli.py [--runs N] [--no-window]
+    python3 scripts/bench_cli.py [--runs N] [--no-window] [--before BINARY]
+
+--before BINARY measures that vireo4 too, in the same run and against the same readers, each run
+of one beside a run of the other, and prints its figures beside the new ones.
 """
 import argparse
 import os
@@ -33,20 +36,29 @@ PROFILES = ["[kru-krm]\ninterface = wiegand-26\n[usb]\nbytes = 4\n",
             "[kru-krm]\ninterface = wiegand-44\n[usb]\nbytes = 3\n"]
 
 
-def timed(*args):
+def timed(*args, binary=VIREO4):
     """Wall time and peak resident memory (KiB) of one vireo4 run, and its exit code. The memory
     comes from /usr/bin/time: a child forked by Python would count the interpreter's own pages."""
     with tempfile.NamedTemporaryFile("r") as report:
         start = time.monotonic()
-        code = subprocess.call([TIME, "-f", "%M", "-o", report.name, VIREO4, *args], stdout=subprocess.DEVNULL,
+        code = subprocess.call([TIME, "-f", "%M", "-o", report.name, binary, *args], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL, env=BASE_ENV)
         elapsed = time.monotonic() - start
         peak = int(report.read().strip().splitlines()[-1])
     return elapsed, peak, code
 
 
-def measure(runs, *args):
-    results = [timed(*args) for _ in range(runs)]
+def measure(runs, *args, before=None, earlier=None):
+    """Medians of runs; with before, that binary's runs alternate with these and its median goes
+    into earlier (name -> seconds)."""
+    results = []
+    old = []
+    for _ in range(runs):
+        if before:
+            old.append(timed(*args, binary=before)[0])
+        results.append(timed(*args))
+    if before:
+        earlier.append(statistics.median(old))
     codes = {code for _, _, code in results}
     return statistics.median(t for t, _, _ in results), max(r for _, r, _ in results), codes
 
@@ -92,7 +104,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--no-window", action="store_true", help="leave out the window's figures (no Wine)")
+    parser.add_argument("--before", metavar="BINARY", help="an earlier vireo4 to measure beside this one")
     options = parser.parse_args()
+    earlier = []
     runs = options.runs
     window_search, window_read, measured = WINDOW_SEARCH_60_S, WINDOW_READ_S, False
     if not options.no_window:
@@ -103,12 +117,12 @@ def main():
     with Fleet() as fleet:
         fleet.many(["port%02d" % n for n in range(59)], extra=["--silent"])
         fleet.sim("port59", "M", logged=False)
-        t, rss, codes = measure(runs, "find", fleet.path("port*"))
+        t, rss, codes = measure(runs, "find", fleet.path("port*"), before=options.before, earlier=earlier)
         peak_kib = max(peak_kib, rss)
         rows.append(("find over 60 ports, 59 silent", t, 1.3 * DEADLINE_S, window_search, codes))
     with Fleet() as fleet:
         fleet.sim("one", "U", logged=False)
-        t, rss, codes = measure(runs * 2, "read", fleet.path("one"))
+        t, rss, codes = measure(runs * 2, "read", fleet.path("one"), before=options.before, earlier=earlier)
         peak_kib = max(peak_kib, rss)
         rows.append(("read of one answering reader", t, 0.1, window_read, codes))
     with Fleet() as fleet:
@@ -136,6 +150,11 @@ def main():
         print("%-34s %7.0f ms %6.0f ms %9s %10s  %s  %s" % (
             name, t * 1000, bound * 1000, "%.2f s" % window if window else "-", ratio,
             ",".join(map(str, sorted(codes))), "met" if t <= bound else "NOT met"))
+    if options.before:
+        print("before: %s" % options.before)
+        for (name, t, _, _, _), old in zip(rows, earlier):
+            print("%-34s %7.0f ms before, %7.0f ms now (%+.1f %%)" % (name, old * 1000, t * 1000,
+                                                                      100.0 * (t - old) / old))
     print("%-34s %6.1f MiB %6.0f MiB" % ("peak resident memory (any run)", peak_kib / 1024, 8))
     if os.path.exists(EXE):
         print("%-34s %d bytes (%.0f KiB)" % ("size of vireo4.exe", os.path.getsize(EXE), os.path.getsize(EXE) / 1024))

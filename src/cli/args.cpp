@@ -15,7 +15,7 @@ struct CommandEntry {
 };
 
 const std::vector<std::string>& SharedOptions() {
-    static const std::vector<std::string> shared = {"--json", "--timeout", "--lang", "--help"};
+    static const std::vector<std::string> shared = {"--json", "--timeout", "--lang", "--help", "--verbose"};
     return shared;
 }
 
@@ -188,6 +188,8 @@ bool ParseArguments(int argc, char** argv, int defaultLanguage, Options* options
             options->help = true;
         } else if (name == "--json") {
             options->json = true;
+        } else if (name == "--verbose") {
+            options->verbose = true;
         } else if (name == "--timeout") {
             if (!ParseTimeout(value, &options->timeoutMs)) return parser.Fail(Msg::UsageBadNumber, name, value);
         } else if (name == "--lang") {

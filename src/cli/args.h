@@ -14,6 +14,7 @@ struct Options {
     std::vector<std::string> assignments;  // write: NAME=VALUE
     std::string profile;                   // apply
     bool json = false;
+    bool verbose = false;      // notes on stderr: ports a glob matched that were skipped, holders unseen
     int timeoutMs = kDefaultTimeoutMs;
     int language = 0;
     bool raw = false;          // read: setting characters; write: rawChars holds them

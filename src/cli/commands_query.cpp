@@ -27,8 +27,13 @@ bool HoldsNoReader(Status status) {
 
 // What find reports and counts: a port it could not probe (not there, busy, no permission, open
 // or read failed) and an interruption. The same for a list of names as for a glob or the walk
-// of every port, so each gives the same output and exit code.
-bool IsFailure(const PortOutcome& outcome) { return !IsReader(outcome) && !HoldsNoReader(outcome.status); }
+// of every port, so each gives the same output and exit code. What a glob matched that is no
+// serial port (a file beside the ports) is skipped: no failure, named in --verbose and JSON.
+bool IsSkipped(const PortOutcome& outcome) { return outcome.status == Status::NotSerial && !outcome.explicitlyNamed; }
+
+bool IsFailure(const PortOutcome& outcome) {
+    return !IsReader(outcome) && !HoldsNoReader(outcome.status) && !IsSkipped(outcome);
+}
 
 std::string UsbIdentity(const PortInfo& port) {
     if (port.usbVendor.empty()) return std::string();
@@ -63,7 +68,21 @@ PortOutcome OpenAndIdentify(const PortTarget& target, const Options& options, Li
     outcome.port = target.path;
     outcome.explicitlyNamed = target.named;
     outcome.status = OpenLink(link, target.path, options.timeoutMs, &InterruptFlag());
-    if (outcome.status != Status::Ok) return outcome;
+    const PortError& opened = link->openError;
+    if (options.verbose && opened.unseenProcesses > 0) {
+        WriteErr("vireo4: " + Format(MessageText(options.language, Msg::HoldersUnseen), target.path,
+                                     std::to_string(opened.unseenProcesses)) + "\n");
+    }
+    if (outcome.status != Status::Ok) {
+        // The system's reason where the tool's own words do not say it already.
+        const bool saysWhy = opened.what == PortFailure::Open || opened.what == PortFailure::Configure;
+        if (saysWhy && opened.code != 0) {
+            const Msg what = opened.what == PortFailure::Open ? Msg::PortOpenFailed : Msg::PortConfigureFailed;
+            outcome.detail = std::string(MessageText(options.language, what)) + ": " +
+                             SystemReason(options.language, opened.code);
+        }
+        return outcome;
+    }
     outcome.status = IdentifyReader(link, target.usbReader, &outcome.before);
     outcome.before.port = target.path;
     if (outcome.status != Status::Ok) CloseLink(link);
@@ -80,7 +99,8 @@ int RunPorts(const Options& options) {
                 usb = {{"vendor", port.usbVendor}, {"product", port.usbProduct},
                        {"serial", port.usbSerial.empty() ? nlohmann::json(nullptr) : nlohmann::json(port.usbSerial)}};
             }
-            list.push_back({{"name", port.name}, {"path", port.path}, {"usb", usb}, {"usb_reader", port.isUsbReader}});
+            list.push_back({{"name", port.name}, {"path", port.path}, {"usb", usb}, {"usb_reader", port.isUsbReader},
+                            {"console", port.isConsole}});
         }
         const Status status = ports.empty() ? Status::PortNotFound : Status::Ok;
         WriteOut(JsonLine({{"ports", list}, {"ok", status == Status::Ok}, {"status", StatusWord(status)}}));
@@ -96,6 +116,7 @@ int RunPorts(const Options& options) {
         for (const PortInfo& port : ports) {
             std::string line = Pad(port.name, nameWidth) + Pad(port.path, pathWidth) + UsbIdentity(port);
             if (port.isUsbReader) line += std::string("  <- ") + MessageText(options.language, Msg::UsbReaderMark);
+            if (port.isConsole) line += std::string("  <- ") + MessageText(options.language, Msg::ConsoleMark);
             text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
         }
         WriteOut(text);
@@ -120,9 +141,11 @@ int RunFind(const Options& options) {
 
     std::vector<PortOutcome> readers;
     std::vector<PortOutcome> failures;
+    std::vector<PortOutcome> skipped;
     for (const PortOutcome& outcome : outcomes) {
         if (IsReader(outcome)) readers.push_back(outcome);
         if (IsFailure(outcome)) failures.push_back(outcome);
+        if (IsSkipped(outcome)) skipped.push_back(outcome);
     }
     // A reader whose firmware the tool refuses is still a finding; the failures decide, and with
     // none, whether any reader answered.
@@ -135,8 +158,14 @@ int RunFind(const Options& options) {
         for (const PortOutcome& reader : readers) list.push_back(ReaderJson(options.language, reader, false));
         nlohmann::json errors = nlohmann::json::array();
         for (const PortOutcome& failure : failures) errors.push_back(ReaderJson(options.language, failure, false));
+        nlohmann::json passed = nlohmann::json::array();
+        for (const PortOutcome& each : skipped) {
+            passed.push_back({{"port", each.port}, {"status", StatusWord(each.status)},
+                              {"error", ReasonOf(options.language, each)}});
+        }
         WriteOut(JsonLine({{"readers", list},
                            {"failures", errors},
+                           {"skipped", passed},
                            {"ports_probed", targets.size()},
                            {"ok", verdict == Status::Ok},
                            {"status", StatusWord(verdict)}}));
@@ -165,6 +194,12 @@ int RunFind(const Options& options) {
         WriteOut(text);
         std::string errors;
         for (const PortOutcome& failure : failures) errors += failure.port + ": " + ReasonOf(options.language, failure) + "\n";
+        for (const PortOutcome& each : skipped) {
+            if (options.verbose) {
+                errors += each.port + ": " + MessageText(options.language, Msg::Skipped) + ": " +
+                          ReasonOf(options.language, each) + "\n";
+            }
+        }
         if (readers.empty()) errors += std::string("vireo4: ") + MessageText(options.language, Msg::NoReaderFound) + "\n";
         WriteErr(errors);
     }

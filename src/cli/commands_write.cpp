@@ -1,4 +1,6 @@
 // write and apply: commands that change readers, each verified by reading back.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "cli/commands.h"
@@ -112,8 +114,14 @@ std::string OutcomeBlock(int language, const PortOutcome& outcome, std::size_t p
     return text;
 }
 
-// write NAME=VALUE: a name no family knows, or a value its setting does not have, is a usage
-// error before any port is opened.
+// Names match without regard to case, as in a profile.
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// write NAME=VALUE: a name no family knows, a value its setting does not have, or a name given
+// twice (which of the two was meant?) is a usage error before any port is opened.
 bool CheckAssignments(const Options& options, std::vector<std::pair<std::string, std::string>>* pairs,
                       std::string* error) {
     for (const std::string& assignment : options.assignments) {
@@ -147,6 +155,12 @@ bool CheckAssignments(const Options& options, std::vector<std::pair<std::string,
             *error += "\n" + Format(MessageText(options.language, Msg::UsageAllowedValues), values);
             return false;
         }
+        for (const auto& earlier : *pairs) {
+            if (Lower(earlier.first) == Lower(name)) {
+                *error = Format(MessageText(options.language, Msg::UsageSettingTwice), name);
+                return false;
+            }
+        }
         pairs->emplace_back(name, value);
     }
     return true;
@@ -175,15 +189,34 @@ std::string ProfileErrorText(int language, const ProfileError& error) {
 // A profile is a few hundred bytes; a file far larger is not one.
 constexpr long kLargestProfile = 1 << 20;
 
-bool ReadWholeFile(const std::string& path, std::string* text) {
+// The whole profile, or false with *reason: only a regular file is read (a FIFO would wait for a
+// writer, a device never end), and every failure says why.
+bool ReadWholeFile(int language, const std::string& path, std::string* text, std::string* reason) {
+    unsigned long code = 0;
+    switch (KindOfFile(path, &code)) {
+        case FileKind::Regular: break;
+        case FileKind::Missing: *reason = SystemReason(language, code); return false;
+        case FileKind::Directory:
+        case FileKind::Other: *reason = MessageText(language, Msg::ProfileNotRegularFile); return false;
+    }
     std::FILE* file = OpenFile(path, "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr) {
+        *reason = FileErrorReason(language);
+        return false;
+    }
     char chunk[4096];
     std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 && text->size() < kLargestProfile) text->append(chunk, got);
-    bool ok = !std::ferror(file) && text->size() < kLargestProfile;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 && text->size() <= kLargestProfile) text->append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    if (failed) *reason = FileErrorReason(language);
     std::fclose(file);
-    return ok;
+    if (!failed && text->size() > kLargestProfile) *reason = MessageText(language, Msg::ProfileTooLarge);
+    return reason->empty();
+}
+
+// The line of the profile's text at an offset, from 1.
+int LineAt(const std::string& text, std::size_t offset) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
 }
 
 // The blocks of write and apply in one set of columns: results (done, unchanged, skipped) on
@@ -234,23 +267,43 @@ int RunWrite(const Options& options) {
     return ExitCodeOf(outcome.status);
 }
 
+namespace {
+
+// A profile that cannot be applied: file:line: message on stderr (and as JSON), nothing written
+// anywhere, exit 1.
+int ProfileFailure(const Options& options, int line, const std::string& problem) {
+    std::string message = options.profile + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem;
+    WriteErr(message + "\n");
+    if (options.json) {
+        WriteOut(JsonLine({{"ok", false}, {"status", StatusWord(Status::Usage)}, {"error", message},
+                           {"exit_code", kExitUsage}}));
+    }
+    return kExitUsage;
+}
+
+}  // namespace
+
 int RunApply(const Options& options) {
-    std::string text;
-    if (!ReadWholeFile(options.profile, &text)) {
-        return UsageFailure(options, Format(MessageText(options.language, Msg::ProfileCannotRead), options.profile));
+    std::string bytes;
+    std::string reason;
+    if (!ReadWholeFile(options.language, options.profile, &bytes, &reason)) {
+        return UsageFailure(options,
+                            Format(MessageText(options.language, Msg::ProfileCannotRead), options.profile) + ": " + reason);
+    }
+    // A NUL byte would end a value early; a text file has none (UTF-16 is converted first).
+    const std::string text = ProfileTextFromBytes(bytes.data(), bytes.size());
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos) {
+        return ProfileFailure(options, LineAt(text, nul), MessageText(options.language, Msg::ProfileNulByte));
     }
     Profile profile;
     ProfileError parseError;
     if (!ParseProfile(text.data(), text.size(), &profile, &parseError)) {
-        // file:line: message, and nothing written anywhere.
-        std::string message = options.profile + ":" + std::to_string(parseError.line) + ": " +
-                              ProfileErrorText(options.language, parseError);
-        WriteErr(message + "\n");
-        if (options.json) {
-            WriteOut(JsonLine({{"ok", false}, {"status", StatusWord(Status::Usage)}, {"error", message},
-                               {"exit_code", kExitUsage}}));
-        }
-        return kExitUsage;
+        return ProfileFailure(options, parseError.line, ProfileErrorText(options.language, parseError));
+    }
+    // An empty file (the output of a read that failed) is no deployment.
+    if (!profile.sections[kKruKrm].present && !profile.sections[kUsb].present) {
+        return ProfileFailure(options, 0, MessageText(options.language, Msg::ProfileNoSettings));
     }
 
     std::vector<PortOutcome> unmatched;

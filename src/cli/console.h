@@ -20,6 +20,13 @@ void SetJsonOutput(bool json);
 // fopen by a UTF-8 name (on Windows _wfopen of the wide name).
 std::FILE* OpenFile(const std::string& utf8Path, const char* mode);
 
+// What a name is before it is opened, so that a FIFO or a device is never opened as a file (an
+// open of a FIFO waits for a writer). Other: a FIFO, device, socket; Missing: *code tells why.
+enum class FileKind { Regular, Directory, Other, Missing };
+FileKind KindOfFile(const std::string& utf8Path, unsigned long* code);
+// Why the last call of the C library's file functions failed (errno), in the user's language.
+std::string FileErrorReason(int language);
+
 // A write to stdout or stderr that did not get through (a full disk, /dev/full, a closed pipe)
 // is remembered, and that stream is not written again: output cut short is an error, never
 // an exit 0 behind a truncated file.
@@ -28,6 +35,9 @@ OutputFault OutputFaultOf();
 std::string OutputFaultReason();  // the system's words for a Failed write
 // The system's words for an error number (errno; GetLastError on Windows), in UTF-8.
 std::string SystemErrorText(unsigned long code);
+// The same in the user's language: Russian for the errors a port or file commonly meets,
+// otherwise the system's own words.
+std::string SystemReason(int language, unsigned long code);
 // Whether the reader of stdout has gone (a pipe closed by head) without writing to it, so a
 // watch that prints nothing for a while still ends; the fault is then Closed.
 bool OutputGone();

@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -94,8 +96,15 @@ bool IsClosedPipe(unsigned long code) { return code == ERROR_NO_DATA || code == 
 void WriteTo(DWORD which, const std::string& utf8, bool json) {
     std::atomic<unsigned long>& failure = g_outputError[which == STD_ERROR_HANDLE ? 1 : 0];
     HANDLE handle = GetStdHandle(which);
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr || utf8.empty() || failure.load() != 0) return;
+    if (utf8.empty() || failure.load() != 0) return;
     unsigned long none = 0;
+    // A process started without this handle (closed by its parent): the text is lost, which
+    // is an output error as on Linux, never a quiet success. Ports and files are opened as
+    // handles of their own, so nothing else takes the place of a standard handle here.
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        failure.compare_exchange_strong(none, static_cast<unsigned long>(ERROR_INVALID_HANDLE));
+        return;
+    }
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
         const std::wstring wide = Wide(utf8);
@@ -134,6 +143,20 @@ void SetJsonOutput(bool json) { g_jsonOut = json; }
 
 std::FILE* OpenFile(const std::string& utf8Path, const char* mode) {
     return _wfopen(Wide(utf8Path).c_str(), Wide(mode).c_str());
+}
+
+FileKind KindOfFile(const std::string& utf8Path, unsigned long* code) {
+    *code = 0;
+    const std::wstring wide = Wide(utf8Path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        *code = GetLastError();
+        return FileKind::Missing;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::Directory;
+    // A device (\\.\COM1, a named pipe) is no file: it is never opened to be read as one.
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0 || wide.rfind(L"\\\\.\\", 0) == 0) return FileKind::Other;
+    return FileKind::Regular;
 }
 
 OutputFault OutputFaultOf() {
@@ -187,3 +210,9 @@ void SleepUnlessInterrupted(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kSleepSliceMs));
     }
 }
+
+// Windows gives its texts in the language of its own installation.
+std::string SystemReason(int, unsigned long code) { return SystemErrorText(code); }
+
+// errno's words: the C library's, as Windows has no text of its own for them.
+std::string FileErrorReason(int) { return std::strerror(errno); }

@@ -1,6 +1,7 @@
 #include "cli/fleet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <system_error>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include <glob.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -81,6 +83,27 @@ std::string PortIdentity(const std::string& path) {
 }
 #endif
 
+// Ports open at once: a hundred ports probe in one deadline, and a thousand never exhaust the
+// descriptors or threads of the process.
+constexpr std::size_t kMostPortsAtOnce = 128;
+
+#ifdef _WIN32
+std::size_t PortsAtOnce() { return kMostPortsAtOnce; }
+#else
+// Each port being opened holds its own descriptor, one that counts its opens and, for a moment,
+// its lock file being written; the standard streams, a CSV file and the one look at /proc at a
+// time keep a few.
+constexpr rlim_t kDescriptorsPerPort = 4;
+constexpr rlim_t kDescriptorsKept = 8;
+
+std::size_t PortsAtOnce() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMostPortsAtOnce;
+    const rlim_t room = limit.rlim_cur > kDescriptorsKept + kDescriptorsPerPort ? limit.rlim_cur - kDescriptorsKept : kDescriptorsPerPort;
+    return std::max<std::size_t>(1, std::min<std::size_t>(kMostPortsAtOnce, room / kDescriptorsPerPort));
+}
+#endif
+
 bool IsUsbReaderPort(const std::string& path, const std::vector<PortInfo>& known) {
     for (const PortInfo& port : known) {
         if (port.isUsbReader && SamePort(path, port)) return true;
@@ -94,8 +117,11 @@ std::vector<PortTarget> ResolvePorts(int language, const std::vector<std::string
                                      std::vector<PortOutcome>* unmatched) {
     std::vector<PortInfo> known = ListSerialPorts();
     std::vector<PortTarget> targets;
+    // A console is never probed, nor named by a glob; named on its own it is no serial port.
     if (names.empty()) {
-        for (const PortInfo& port : known) targets.push_back(PortTarget{port.path, port.isUsbReader, false});
+        for (const PortInfo& port : known) {
+            if (!port.isConsole) targets.push_back(PortTarget{port.path, port.isUsbReader, false});
+        }
         return targets;
     }
     // A port named twice is probed once, under the name it was first given.
@@ -124,7 +150,9 @@ std::vector<PortTarget> ResolvePorts(int language, const std::vector<std::string
             outcome.explicitlyNamed = true;
             unmatched->push_back(outcome);
         }
-        for (const std::string& path : paths) add(path, false);
+        for (const std::string& path : paths) {
+            if (!IsConsolePort(path)) add(path, false);
+        }
     }
     return targets;
 }
@@ -132,26 +160,42 @@ std::vector<PortTarget> ResolvePorts(int language, const std::vector<std::string
 std::vector<PortOutcome> RunOnEach(int language, const std::vector<PortTarget>& targets,
                                    const std::function<PortOutcome(const PortTarget&)>& work) {
     std::vector<PortOutcome> outcomes(targets.size());
-    std::vector<std::thread> threads;
-    threads.reserve(targets.size());
     for (std::size_t k = 0; k < targets.size(); ++k) {
         outcomes[k].port = targets[k].path;
         outcomes[k].explicitlyNamed = targets[k].named;
-        try {
-            threads.emplace_back([&, k] {
-                try {
-                    outcomes[k] = work(targets[k]);
-                } catch (...) {
-                    outcomes[k].status = Status::PortError;
-                }
-                outcomes[k].port = targets[k].path;
-                outcomes[k].explicitlyNamed = targets[k].named;
-            });
-        } catch (const std::system_error& failure) {
-            // A process or thread limit: this port goes unprobed, the others run on.
-            outcomes[k].status = Status::PortError;
-            outcomes[k].detail = Format(MessageText(language, Msg::ThreadFailed), failure.code().message());
+    }
+    // Workers take the next target until none is left; each outcome has its own slot.
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t k = next++; k < targets.size(); k = next++) {
+            try {
+                outcomes[k] = work(targets[k]);
+            } catch (...) {
+                outcomes[k].status = Status::PortError;
+            }
+            outcomes[k].port = targets[k].path;
+            outcomes[k].explicitlyNamed = targets[k].named;
         }
+    };
+    const std::size_t wanted = std::min(targets.size(), PortsAtOnce());
+    std::vector<std::thread> threads;
+    threads.reserve(wanted);
+    std::string failure;
+    for (std::size_t k = 0; k < wanted; ++k) {
+        try {
+            threads.emplace_back(worker);
+        } catch (const std::system_error& error) {
+            failure = error.code().message();  // a process or thread limit: fewer workers
+            break;
+        }
+    }
+    if (threads.empty()) {
+        // Not one worker: every port goes unprobed, and says why.
+        for (PortOutcome& outcome : outcomes) {
+            outcome.status = Status::PortError;
+            outcome.detail = Format(MessageText(language, Msg::ThreadFailed), failure);
+        }
+        return outcomes;
     }
     for (std::thread& thread : threads) thread.join();
     return outcomes;

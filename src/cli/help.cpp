@@ -28,9 +28,15 @@ constexpr const char kPortsRu[] =
 constexpr const char kExamplePort[] = "/dev/ttyUSB0";
 constexpr const char kExampleGlob[] = "'/dev/ttyUSB*'";
 constexpr const char kPortsEn[] =
-    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n";
+    "PORT is a device path (/dev/ttyUSB0, or ttyUSB0) or a glob in single quotes: '/dev/ttyUSB*'.\n"
+    "A port another program uses (its lock file in /var/lock, an exclusive hold, an open "
+    "descriptor: see fuser -v PORT) is busy and left untouched. Consoles (/dev/console, "
+    "/dev/tty0-63, the kernel's console port) are never opened.\n";
 constexpr const char kPortsRu[] =
-    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n";
+    "ПОРТ: путь устройства (/dev/ttyUSB0 или ttyUSB0) или шаблон в одинарных кавычках: '/dev/ttyUSB*'.\n"
+    "Порт, которым пользуется другая программа (её файл блокировки в /var/lock, монопольный "
+    "захват, открытый дескриптор: см. fuser -v ПОРТ), занят и не трогается. Консоли "
+    "(/dev/console, /dev/tty0-63, консольный порт ядра) не открываются.\n";
 #endif
 
 // The overview in two halves; between them the settings and firmware rules, generated from
@@ -51,6 +57,7 @@ constexpr const char kOverviewEn[] =
     "  --json          one JSON document (JSON lines with card --watch)\n"
     "  --timeout MS    reply deadline in milliseconds (default 700)\n"
     "  --lang ru|en    language of messages (default: from the locale)\n"
+    "  --verbose       notes: glob matches skipped, holders of a port not seen\n"
     "  --help, /?      help of a command: vireo4 COMMAND --help\n"
     "  --version       the version\n"
     "\n"
@@ -61,8 +68,8 @@ constexpr const char kExitCodesEn[] =
     "\n"
     "Exit codes: 0 success, 1 usage error, 2 no reader, port not found or not a serial port, "
     "3 refused, verification mismatch or write not confirmed, 4 port busy, port, I/O or output "
-    "error, 130 interrupted (Ctrl-C; SIGTERM 143), 141 output closed (| head). With several readers "
-    "the worst one counts.\n";
+    "error, 130 interrupted (Ctrl-C; SIGQUIT 131, SIGTERM 143), 141 output closed (| head). With "
+    "several readers the worst one counts.\n";
 
 constexpr const char kOverviewRu[] =
     "Использование: vireo4 КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]\n"
@@ -80,6 +87,7 @@ constexpr const char kOverviewRu[] =
     "  --json          один документ JSON (строки JSON для card --watch)\n"
     "  --timeout МС    срок ответа в миллисекундах (по умолчанию 700)\n"
     "  --lang ru|en    язык сообщений (по умолчанию по локали)\n"
+    "  --verbose       замечания: пропущенное по шаблону, невидимые владельцы порта\n"
     "  --help, /?      справка по команде: vireo4 КОМАНДА --help\n"
     "  --version       версия\n"
     "\n"
@@ -91,8 +99,8 @@ constexpr const char kExitCodesRu[] =
     "Коды выхода: 0 успех, 1 ошибка вызова, 2 нет считывателя или порта либо это не "
     "последовательный порт, 3 отказ, несовпадение при проверке или запись не подтверждена, "
     "4 порт занят, ошибка порта, ввода-вывода или вывода результата, 130 прервано (Ctrl-C; "
-    "SIGTERM 143), 141 вывод закрыт (| head). При нескольких считывателях учитывается худший "
-    "результат.\n";
+    "SIGQUIT 131, SIGTERM 143), 141 вывод закрыт (| head). При нескольких считывателях "
+    "учитывается худший результат.\n";
 
 struct CommandHelp {
     Command command;

@@ -178,7 +178,7 @@ Status OpenLink(Link* link, const std::string& name, int timeoutMs, const std::a
     link->name = name;
     link->timeoutMs = timeoutMs;
     link->stop = stop;
-    PortError error{};
+    PortError& error = link->openError;
     if (OpenSerialPort(&link->port, name.c_str(), kReaderBaudRate, &error)) return Status::Ok;
     switch (error.what) {
         case PortFailure::NotFound: return Status::PortNotFound;

@@ -18,6 +18,7 @@ struct Link {
     int timeoutMs = 0;
     const std::atomic<bool>* stop = nullptr;  // Ctrl-C: reads end early, nothing new is sent
     std::chrono::steady_clock::time_point lastByte{};  // when the last byte came in
+    PortError openError{};  // what the port layer said when the port was opened
 };
 
 // Opens the port; a failure is PortNotFound, NotSerial, PortBusy, PortDenied or PortError.

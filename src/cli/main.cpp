@@ -7,6 +7,12 @@
 #include "cli/output.h"
 #include "cli/reader.h"
 
+namespace {
+
+std::string TrimmedLine(const std::string& text) { return text.substr(0, text.find_last_not_of('\n') + 1); }
+
+}  // namespace
+
 int UsageFailure(const Options& options, const std::string& message) {
     std::string help = options.commandName.empty() ? "vireo4 --help" : "vireo4 " + options.commandName + " --help";
     WriteErr("vireo4: " + message + "\n" + Format(MessageText(options.language, Msg::UsageSeeHelp), help) + "\n");
@@ -52,15 +58,20 @@ int Vireo4Main(int argc, char** argv) {
     const bool parsed = ParseArguments(argc, argv, LanguageFromLocale(), &options, &error);
     SetJsonOutput(options.json);
     if (!parsed) return Finish(options.language, UsageFailure(options, error));
+    // Under --json every outcome is one document on stdout, the texts of help and version too.
     if (options.version) {
-        WriteOut(kVersionText);
+        WriteOut(options.json ? JsonLine({{"version", TrimmedLine(kVersionText)}, {"ok", true},
+                                          {"status", StatusWord(Status::Ok)}})
+                              : std::string(kVersionText));
         return Finish(options.language, kExitOk);
     }
-    if (options.help || options.command == Command::None) {
-        if (options.help) {
-            WriteOut(HelpText(options.language, options.command));
-            return Finish(options.language, kExitOk);
-        }
+    if (options.help) {
+        const std::string help = HelpText(options.language, options.command);
+        WriteOut(options.json ? JsonLine({{"help", help}, {"ok", true}, {"status", StatusWord(Status::Ok)}}) : help);
+        return Finish(options.language, kExitOk);
+    }
+    if (options.command == Command::None) {
+        if (options.json) return Finish(options.language, UsageFailure(options, MessageText(options.language, Msg::UsageNoCommand)));
         WriteErr(HelpText(options.language, options.command));
         return Finish(options.language, kExitUsage);
     }

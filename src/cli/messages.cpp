@@ -94,6 +94,17 @@ constexpr TextPair kTexts[] = {
     {"Firmware rules:", "Правила прошивки:"},
     {"%1 needs a %2 reader with firmware %3 or later", "%1 требует считыватель %2 с прошивкой %3 или новее"},
     {", and with %1 firmware above %2", ", а с %1 прошивку новее %2"},
+    {"the profile holds no settings", "в профиле нет настроек"},
+    {"the profile holds a NUL byte, which no text file has", "в профиле есть нулевой байт, которого не бывает в тексте"},
+    {"not a regular file", "не обычный файл"},
+    {"larger than 1 MiB, too large for a profile", "больше 1 МиБ, слишком велик для профиля"},
+    {"setting '%1' is given twice", "настройка '%1' указана дважды"},
+    {"%1: the open files of %2 processes could not be looked at (run as root to see every holder, "
+     "or 'fuser -v %1')",
+     "%1: открытые файлы %2 процессов не удалось просмотреть (запустите от root, чтобы увидеть всех, "
+     "или 'fuser -v %1')"},
+    {"console", "консоль"},
+    {"no command given (ports, find, read, write, apply or card)", "не указана команда (ports, find, read, write, apply или card)"},
 };
 static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == static_cast<int>(Msg::Count), "one row per message");
 

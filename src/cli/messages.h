@@ -85,6 +85,14 @@ enum class Msg : int {
     HelpRules,
     HelpRuleNeeds,            // %1 name=value, %2 model, %3 firmware
     HelpRuleCondition,        // %1 name=value, %2 firmware
+    ProfileNoSettings,
+    ProfileNulByte,
+    ProfileNotRegularFile,
+    ProfileTooLarge,
+    UsageSettingTwice,        // %1 name
+    HoldersUnseen,            // %1 port, %2 count
+    ConsoleMark,
+    UsageNoCommand,
     Count
 };
 

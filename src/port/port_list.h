@@ -11,9 +11,14 @@ struct PortInfo {
     std::string usbProduct;
     std::string usbSerial;   // empty when the device has none or it is not known
     bool isUsbReader;        // the USB reader's identity (core/usb_identity.h)
+    bool isConsole = false;  // Linux: the kernel's console port, which is never opened
 };
 
 // Every serial port the system lists, sorted by name (numbers in number order). Windows: the
 // SERIALCOMM values of the registry and the USB devices of the device installation functions;
 // Linux: the real devices of /sys/class/tty and their USB identity from sysfs.
 std::vector<PortInfo> ListSerialPorts();
+
+// A console, which no command opens and find or a glob leaves out: on Linux /dev/console,
+// the virtual consoles and the kernel's console port (see port/port_in_use.h). Never on Windows.
+bool IsConsolePort(const std::string& path);

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,13 +14,11 @@
 #include <vector>
 
 #include "core/usb_identity.h"
+#include "port/port_in_use.h"
 #include "port/port_list.h"
 
 namespace {
 
-constexpr const char kSysfsRoot[] = "/sys";
-// Tests point the walk at a tree of their own making.
-constexpr const char kSysfsRootVariable[] = "VIREO4_SYSFS";
 constexpr const char kDeviceDirectory[] = "/dev/";
 // A legacy UART slot that the kernel found no chip behind reports this type.
 constexpr const char kUnknownUartType[] = "0";
@@ -77,8 +76,7 @@ bool NameOrder(const PortInfo& a, const PortInfo& b) {
 }  // namespace
 
 std::vector<PortInfo> ListSerialPorts() {
-    const char* override = std::getenv(kSysfsRootVariable);
-    std::string root = override != nullptr && *override != 0 ? override : kSysfsRoot;
+    const std::string root = SysfsRoot();
     std::string classDir = root + "/class/tty";
     std::vector<PortInfo> ports;
     DIR* dir = opendir(classDir.c_str());
@@ -92,9 +90,15 @@ std::vector<PortInfo> ListSerialPorts() {
         if (Exists(classEntry + "/type") && ReadFirstLine(classEntry + "/type") == kUnknownUartType) continue;
         PortInfo info{name, kDeviceDirectory + name, "", "", "", false};
         FillUsbIdentity(classEntry, root, &info);
+        info.isConsole = IsConsolePort(info.path);
         ports.push_back(info);
     }
     closedir(dir);
     std::sort(ports.begin(), ports.end(), NameOrder);
     return ports;
+}
+
+bool IsConsolePort(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && IsConsoleDevice(info.st_rdev);
 }

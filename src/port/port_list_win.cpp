@@ -85,3 +85,5 @@ std::vector<PortInfo> ListSerialPorts() {
     });
     return ports;
 }
+
+bool IsConsolePort(const std::string&) { return false; }

@@ -20,6 +20,9 @@ enum class PortFailure : int {
 struct PortError {
     PortFailure what;
     unsigned long code;  // the system's error number (GetLastError or errno), 0 when none
+    // Linux: processes whose open descriptors could not be read when looking for holders of
+    // the port (not root); set whatever the outcome.
+    unsigned unseenProcesses = 0;
 };
 
 struct SerialPort {
@@ -30,8 +33,10 @@ constexpr std::intptr_t kNoPort = -1;
 // Opens and configures the port for the reader's line (19200 baud, 8 data bits, no parity, one
 // stop bit). Windows: "\\.\" + name ("COM3"), with the window's exact calls and time-outs.
 // POSIX: a device path ("/dev/ttyUSB0") that must name a serial terminal before it is opened;
-// raw mode, held exclusively (a second opener is Busy). A port another program holds
-// exclusively is Busy and left untouched: nothing flushed, sent or unlocked.
+// raw mode, held exclusively (a second opener is Busy), with a UUCP lock file for the time it is
+// open. A console (/dev/console, /dev/tty0-63, the kernel's console port) is NotSerial and
+// never opened. A port another program uses (its UUCP lock file, TIOCEXCL, an open descriptor
+// of another process) is Busy and left untouched: nothing flushed, sent or unlocked.
 bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortError* error);
 
 // The window's read: one byte per read until a read returns nothing (60 ms of silence) or
@@ -47,6 +52,6 @@ bool ReadAvailable(SerialPort* port, unsigned char* buffer, unsigned capacity, i
 // One write of the whole command; a short write is false with error None.
 bool WriteSerialBytes(SerialPort* port, const void* bytes, int length, PortError* error);
 
-// Idempotent. POSIX: gives the port back as it was found: its line settings restored, and the
-// exclusive hold released only where this program set it.
+// Idempotent. POSIX: gives the port back as it was found: its line settings restored, the
+// exclusive hold released only where this program set it, and its lock file removed.
 void CloseSerialPort(SerialPort* port);

@@ -1,7 +1,8 @@
 // The serial port on Linux: termios raw mode, held exclusively, poll() for replies. vireo4 runs
 // as root on hosts with other serial devices (a console on ttyS0, a modem in use), so a port is
-// borrowed, never taken: only terminals are opened, a port another program holds is left
-// alone, and closing gives back the line settings and the lock state that were found.
+// borrowed, never taken: only terminals are opened, never a console; a port another program
+// holds (its lock file, TIOCEXCL, an open descriptor) is left alone, and closing gives back the
+// line settings and the lock state that were found.
 #include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
@@ -17,18 +18,23 @@
 #include <cstring>
 #include <string>
 
+#include "port/port_in_use.h"
 #include "port/serial_port.h"
 
 namespace {
 
 // The window's read ends after this much silence between bytes.
 constexpr int kSilenceMs = kReplySilenceMs;
+// A holder seen just after our open must still be there after these looks to make the port busy.
+constexpr int kSettleLooks = 10;
+constexpr useconds_t kSettleLookUs = 5000;
 
 // What an open port holds besides its descriptor: what closing must give back.
 struct BorrowedPort {
     int fd;
     termios found;      // the line settings before we changed them
     bool lockedByUs;    // TIOCEXCL set here, so ours to clear
+    std::string lockFile;  // the UUCP lock file made for this port, empty when none
 };
 
 BorrowedPort* BorrowedOf(const SerialPort* port) { return reinterpret_cast<BorrowedPort*>(port->handle); }
@@ -100,6 +106,7 @@ PortFailure OpenFailureOf(int code) {
         case ENXIO:
         case ENOTDIR:
         case ENAMETOOLONG:
+        case ELOOP:
             return PortFailure::NotFound;
         case EACCES:
         case EPERM:
@@ -153,6 +160,27 @@ int WaitReadable(int fd, int timeoutMs) {
     }
 }
 
+// Another process has the port: its lock file or an open descriptor. A process that holds the
+// port only for a moment (udev, a simulator flushing its queue as the port is opened) is let go.
+bool InUseByOther(const std::string& devicePath, dev_t device, PortError* error) {
+    unsigned unseen = 0;
+    if (LockedByOther(devicePath)) return true;
+    bool held = OpenByOther(devicePath, device, &unseen);
+    for (int look = 0; held && look < kSettleLooks; ++look) {
+        usleep(kSettleLookUs);
+        held = OpenByOther(devicePath, device, &unseen);
+    }
+    if (error != nullptr) error->unseenProcesses = unseen;
+    return held;
+}
+
+void Refuse(int fd, PortError* error, PortFailure what, unsigned long code) {
+    if (fd >= 0) close(fd);
+    unsigned unseen = error != nullptr ? error->unseenProcesses : 0;
+    SetError(error, what, code);
+    if (error != nullptr) error->unseenProcesses = unseen;
+}
+
 }  // namespace
 
 bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortError* error) {
@@ -167,41 +195,58 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
         SetError(error, OpenFailureOf(errno), static_cast<unsigned long>(errno));
         return false;
     }
-    if (!S_ISCHR(named.st_mode) || !IsTerminalDevice(named.st_rdev)) {
+    if (!S_ISCHR(named.st_mode) || !IsTerminalDevice(named.st_rdev) || IsConsoleDevice(named.st_rdev)) {
         SetError(error, PortFailure::NotSerial, ENOTTY);
+        return false;
+    }
+    char resolved[PATH_MAX];
+    const std::string devicePath = realpath(name, resolved) != nullptr ? resolved : name;
+    // Decided before the open: opening a real port raises its modem lines. Opens from the look
+    // on are counted, ours one of them.
+    OpenCounter opens(devicePath);
+    if (InUseByOther(devicePath, named.st_rdev, error)) {
+        Refuse(-1, error, PortFailure::Busy, EBUSY);
         return false;
     }
     int fd = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        SetError(error, OpenFailureOf(errno), static_cast<unsigned long>(errno));
+        Refuse(-1, error, OpenFailureOf(errno), static_cast<unsigned long>(errno));
         return false;
     }
     struct stat opened {};
     if (fstat(fd, &opened) != 0 || opened.st_rdev != named.st_rdev || !isatty(fd)) {
         // The name was changed under us: what we opened is not what was checked.
-        close(fd);
-        SetError(error, PortFailure::NotSerial, ENOTTY);
+        Refuse(fd, error, PortFailure::NotSerial, ENOTTY);
         return false;
     }
     if (HeldExclusivelyByOther(fd)) {
-        close(fd);
-        SetError(error, PortFailure::Busy, EBUSY);
+        Refuse(fd, error, PortFailure::Busy, EBUSY);
         return false;
     }
     // Two locks: flock keeps out every cooperating program (a second vireo4 included, even as
     // root); TIOCEXCL makes the kernel refuse other openers of the device that do not flock.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int code = errno;
-        close(fd);
-        SetError(error, code == EWOULDBLOCK ? PortFailure::Busy : PortFailure::Open, static_cast<unsigned long>(code));
+        Refuse(fd, error, code == EWOULDBLOCK ? PortFailure::Busy : PortFailure::Open, static_cast<unsigned long>(code));
         return false;
     }
-    auto* borrowed = new BorrowedPort{fd, termios{}, false};
+    auto* borrowed = new BorrowedPort{fd, termios{}, false, std::string()};
+    // The lock file, and a second look for holders when another open came since the first: a
+    // program that opened the port while we did is seen now, before anything has been changed.
+    constexpr int kOurOpen = 1;
+    const bool othersOpened = opens.Opens() != kOurOpen;
+    if (!TakeLockFile(devicePath, &borrowed->lockFile) ||
+        (othersOpened && InUseByOther(devicePath, named.st_rdev, error))) {
+        ReleaseLockFile(&borrowed->lockFile);
+        delete borrowed;
+        Refuse(fd, error, PortFailure::Busy, EBUSY);
+        return false;
+    }
     if (tcgetattr(fd, &borrowed->found) != 0) {
         int code = errno;
-        close(fd);
+        ReleaseLockFile(&borrowed->lockFile);
         delete borrowed;
-        SetError(error, PortFailure::Configure, static_cast<unsigned long>(code));
+        Refuse(fd, error, PortFailure::Configure, static_cast<unsigned long>(code));
         return false;
     }
     borrowed->lockedByUs = ioctl(fd, TIOCEXCL) == 0;
@@ -209,7 +254,7 @@ bool OpenSerialPort(SerialPort* port, const char* name, unsigned baudRate, PortE
     if (!Configure(fd, baudRate)) {
         int code = errno;
         CloseSerialPort(port);
-        SetError(error, PortFailure::Configure, static_cast<unsigned long>(code));
+        Refuse(-1, error, PortFailure::Configure, static_cast<unsigned long>(code));
         return false;
     }
     return true;
@@ -274,6 +319,7 @@ void CloseSerialPort(SerialPort* port) {
     BorrowedPort* borrowed = BorrowedOf(port);
     GiveBack(borrowed);
     close(borrowed->fd);  // releases the flock as well
+    ReleaseLockFile(&borrowed->lockFile);
     delete borrowed;
     port->handle = kNoPort;
 }

@@ -426,27 +426,30 @@ def _():
             expect("readers" in json.loads(out), out)
 
 
-@T.case("a thread that cannot be started is a port-error of its port; the others finish")
+@T.case("a thread limit: fewer workers probe every port; with no thread at all each port says why")
 def _():
     uid = 60000 + os.getpid() % 5000  # a user of its own: no other process counts against its limit
-    workers = 3
 
-    def few_threads():
-        os.setgroups([])
-        os.setgid(uid)
-        os.setuid(uid)
-        resource.setrlimit(resource.RLIMIT_NPROC, (1 + workers, 1 + workers))
+    def threads(workers):
+        def limit():
+            os.setgroups([])
+            os.setgid(uid)
+            os.setuid(uid)
+            resource.setrlimit(resource.RLIMIT_NPROC, (1 + workers, 1 + workers))
+        return limit
     with Fleet() as fleet:
         sims = fleet.many(["p%02d" % n for n in range(12)], model="M")
         open_to_all(fleet, *sims)
-        proc = launch(fleet, ["find", *[s.link for s in sims], "--json", "--timeout", "300"], preexec=few_threads)
+        proc = launch(fleet, ["find", *[s.link for s in sims], "--json", "--timeout", "300"], preexec=threads(3))
         out, err = proc.communicate(timeout=15)
-        expect(proc.returncode in (0, 4), "exit code %d: %r" % (proc.returncode, err))
         doc = json.loads(out)
-        failed = [f for f in doc["failures"] if f["status"] == "port-error"]
-        expect(len(failed) >= 1 and len(doc["readers"]) >= 1, doc)
-        expect_eq(len(failed) + len(doc["readers"]), len(sims), "every port accounted for")
-        expect(all("thread" in f["error"] for f in failed), failed)
+        expect_eq((proc.returncode, len(doc["readers"]), doc["failures"]), (0, len(sims), []), "all probed")
+        proc = launch(fleet, ["find", *[s.link for s in sims], "--json", "--timeout", "300"], preexec=threads(0))
+        out, err = proc.communicate(timeout=15)
+        doc = json.loads(out)
+        expect_eq(proc.returncode, 4, "no worker at all: %r" % err)
+        expect_eq(len(doc["failures"]), len(sims), "every port accounted for")
+        expect(all(f["status"] == "port-error" and "thread" in f["error"] for f in doc["failures"]), doc)
 
 
 T.main()

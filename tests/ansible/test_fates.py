@@ -40,11 +40,14 @@ def _():
         utf16 = os.path.join(fleet.folder, "utf16.ini")
         with open(utf16, "wb") as out:
             out.write("[kru-krm]\ninterface = wiegand-44\n".encode("utf-16"))
+        empty = os.path.join(fleet.folder, "empty.ini")
+        with open(empty, "w") as out:
+            out.write("; nothing set here\n")
         not_runnable = os.path.join(fleet.folder, "vireo4-copy")
         with open(not_runnable, "w") as out:
             out.write("#!/bin/sh\n")
         os.chmod(not_runnable, 0o644)
-        hosts = inventory(fleet, {"a": ["r-kru"]}, stray_profile=stray, utf16_profile=utf16,
+        hosts = inventory(fleet, {"a": ["r-kru"]}, stray_profile=stray, utf16_profile=utf16, empty_profile=empty,
                           reader_glob=[fleet.path("r-*")], not_runnable=not_runnable,
                           expected_ports=[fleet.path("r-kru"), fleet.path("r-usb")],
                           ok_exit3=stand_in(fleet, "ok-exit3", {"ok": True, "status": "ok", "readers": []}, 3),
@@ -60,11 +63,14 @@ def _():
         expect(not second["failed"] and second["changed"], second)
         expect_eq(kru.writes()[:2], ["AT+W261DO", "AT+W441DO"], "writes of both profiles")
 
-        for task in ("Settings for the other family only", "No settings at all"):
-            skipped = result(task)
-            expect(not skipped["failed"] and not skipped["changed"], skipped)
-            expect(any("no reader took any setting" in w for w in skipped.get("warnings", [])),
-                   "%s: warnings %r" % (task, skipped.get("warnings")))
+        skipped = result("Settings for the other family only")
+        expect(not skipped["failed"] and not skipped["changed"], skipped)
+        expect(any("no reader took any setting" in w for w in skipped.get("warnings", [])),
+               "warnings %r" % skipped.get("warnings"))
+        for task, message in (("No settings at all", "settings: the profile holds no settings"),
+                              ("A profile without settings", "%s: the profile holds no settings" % empty)):
+            nothing = result(task)
+            expect(nothing["failed"] and nothing.get("msg", "").startswith(message), "%s: %r" % (task, nothing))
 
         short = result("Two readers expected, one answers")
         expect(short["failed"] and short["msg"].startswith("expected 2 readers, 1 took the settings: "), short["msg"])

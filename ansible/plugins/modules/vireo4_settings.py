@@ -267,6 +267,8 @@ INPUT_STATUSES = ('usage', 'not-allowed')
 PROFILE_SYNTAX = re.compile(r'[\x00-\x1f\x7f#;=\[\]]')
 # "PATH:LINE: message", vireo4's form of a problem in a profile file.
 PROFILE_PROBLEM = re.compile(r'^(.*?):(\d+): (.*)$', re.DOTALL)
+# "PATH: message", a problem of the whole file.
+PROFILE_WHOLE = re.compile(r'^(.*?): (.*)$', re.DOTALL)
 
 
 class BadSettings(Exception):
@@ -311,6 +313,9 @@ def profile_problem(message, path, origins, shown_name):
     place in settings, or the profile's own name."""
     found = PROFILE_PROBLEM.match(message)
     if not found or found.group(1) != path:
+        whole = PROFILE_WHOLE.match(message)
+        if whole and whole.group(1) == path:  # about the file as a whole, no line
+            return '%s: %s' % ('settings' if origins is not None else shown_name, whole.group(2))
         return message
     line, text = int(found.group(2)), found.group(3)
     if origins is not None:

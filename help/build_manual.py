@@ -14,8 +14,14 @@ The source is a small Markdown subset, kept readable as plain text in the reposi
 Inline: **bold**, `code`, <br> (line break), {lamp:RRGGBB} a coloured lamp disc,
 {icon:N} the program's message icon N (3..7), from the .ico folder given with --icons.
 
+A paragraph made only of code lines (each line one `code` span) is a code block: it is never
+split across pages.
+
 Uses reportlab and the DejaVu fonts (Debian: python3-reportlab, fonts-dejavu-core), which
-render Cyrillic. The output is reproducible: no dates or random ids are embedded.
+render Cyrillic; every font is embedded (the page's initial font too). The output is
+reproducible: no dates or random ids are embedded. The PDF opens with its outline shown; each
+bookmark goes to its heading; the document's language is Russian (/Lang), and each page's text
+is marked with the language of its part.
 """
 import argparse
 import os
@@ -61,6 +67,15 @@ ICON_FILES = {3: "success.ico", 4: "warning.ico", 5: "error.ico", 6: "question.i
 ACCENT = colors.HexColor("#1F4E79")
 TABLE_HEADER_BG = colors.HexColor("#DCE6F1")
 TABLE_GRID = colors.HexColor("#8EA9C8")
+# The document's main language, and each part's by the words its heading starts with.
+MAIN_LANGUAGE = "ru-RU"
+PART_LANGUAGES = (("User manual", "en-GB"), ("Руководство", "ru-RU"))
+CELL_FONT_SIZE = 8.6
+HEADING_MARGIN = 4  # points of the page shown above a heading a bookmark goes to
+CELL_PADDING = 8  # left and right padding of a cell
+WIDTH_SLACK = 1  # points: a word exactly as wide as its column would still be broken
+CODE_LINE = re.compile(r"^`[^`]+`( \\)?$")
+NO_BREAK_SPACE = "\u00A0"
 
 
 def register_fonts():
@@ -135,7 +150,8 @@ class Inline:
         text = text.replace("&lt;br&gt;", "<br/>")
 
         def code(match):
-            return f'<font face="Mono">{match.group(1)}</font>'
+            # A code span never breaks inside.
+            return f'<font face="Mono">{match.group(1).replace(" ", NO_BREAK_SPACE)}</font>'
 
         # Code spans first, so that ** inside them stays literal.
         parts = re.split(r"(`[^`]+`)", text)
@@ -212,6 +228,12 @@ def parse_blocks(lines):
         yield ("para", text)
 
 
+def is_code_block(text):
+    """A paragraph of code lines only (joined with line breaks)."""
+    lines = text.split("<br>")
+    return len(lines) > 1 and all(CODE_LINE.match(line.strip()) for line in lines)
+
+
 def join_line(text, more):
     if text.endswith(" \\"):
         return text[:-2] + "<br>" + more
@@ -236,25 +258,48 @@ def split_row(row):
 
 # ---------------------------------------------------------------- document
 
+def part_language(title):
+    for start, language in PART_LANGUAGES:
+        if title.startswith(start):
+            return language
+    return MAIN_LANGUAGE
+
+
 class ManualDoc(BaseDocTemplate):
     def __init__(self, path, title, **kw):
         super().__init__(path, pagesize=A4, leftMargin=PAGE_MARGIN, rightMargin=PAGE_MARGIN,
                          topMargin=PAGE_MARGIN + HEADER_GAP, bottomMargin=PAGE_MARGIN,
                          title=title, author="VireoTool-4", subject="User manual", creator="VireoTool-4 manual build",
-                         **kw)
+                         lang=MAIN_LANGUAGE, initialFontName="Sans", **kw)
         frame = Frame(self.leftMargin, self.bottomMargin, self.width, self.height, id="body")
-        self.addPageTemplates([PageTemplate(id="page", frames=[frame], onPageEnd=self.decorate)])
+        self.addPageTemplates([PageTemplate(id="page", frames=[frame], onPage=self.begin_page,
+                                            onPageEnd=self.decorate)])
         self.part = ""
-        self.bookmarks = 0
+        # The language of each page, from the previous layout pass (multiBuild makes several).
+        self.page_languages = {}
+        self.marked = False
 
     def beforeDocument(self):
-        # multiBuild runs the layout several times; bookmark keys must repeat each pass.
         self.part = ""
-        self.bookmarks = 0
+        self.canv.showOutline()
+
+    def begin_page(self, canvas, doc):
+        # The page's text in its part's language, as marked content (pages of one part only:
+        # every part starts on a new page).
+        language = self.page_languages.get(doc.page)
+        self.marked = language is not None
+        if self.marked:
+            canvas.addLiteral("/Span <</Lang (%s)>> BDC" % language)
 
     def decorate(self, canvas, doc):
-        if doc.page == 1:
-            return
+        self.page_languages.setdefault(doc.page, part_language(self.part) if self.part else MAIN_LANGUAGE)
+        if doc.page != 1:
+            self.draw_header(canvas, doc)
+        if self.marked:
+            canvas.addLiteral("EMC")
+            self.marked = False
+
+    def draw_header(self, canvas, doc):
         canvas.saveState()
         width, height = A4
         canvas.setFont("Sans", 8)
@@ -274,18 +319,32 @@ class ManualDoc(BaseDocTemplate):
         text = flowable.getPlainText()
         if level == 0:
             self.part = text
-        key = "h%d" % self.bookmarks
-        self.bookmarks += 1
-        self.canv.bookmarkPage(key)
+            self.page_languages[self.page] = part_language(text)
+        key = flowable.bookmark_key
         self.canv.addOutlineEntry(text, key, level=level, closed=level > 0)
         if level <= 1:
             self.notify("TOCEntry", (level, text, self.page, key))
 
 
+class Heading(Paragraph):
+    """A heading that is a bookmark's target: the bookmark shows its top line."""
+
+    def __init__(self, text, style, level, key):
+        super().__init__(text, style)
+        self.outline_level = level
+        self.bookmark_key = key
+
+    def draw(self):
+        self.canv.bookmarkHorizontal(self.bookmark_key, 0, self.height + HEADING_MARGIN)
+        super().draw()
+
+
 def heading(text, style, level):
-    para = Paragraph(text, style)
-    para.outline_level = level
-    return para
+    heading.count += 1
+    return Heading(text, style, level, "h%d" % heading.count)
+
+
+heading.count = 0
 
 
 def picture(path, caption, doc_width, styles, inline):
@@ -295,7 +354,8 @@ def picture(path, caption, doc_width, styles, inline):
         print(f"build_manual: picture {path} is missing (a frame stands in)", file=sys.stderr)
         frame = Table([[Paragraph(inline(caption), styles["caption"])]],
                       colWidths=[doc_width * 0.6], rowHeights=[40 * mm])
-        frame.setStyle(TableStyle([("BOX", (0, 0), (-1, -1), 0.5, TABLE_GRID),
+        frame.setStyle(TableStyle([("FONTNAME", (0, 0), (-1, -1), "Sans"),
+                                   ("BOX", (0, 0), (-1, -1), 0.5, TABLE_GRID),
                                    ("VALIGN", (0, 0), (-1, -1), "MIDDLE")]))
         return frame
     img = Image(path)
@@ -307,29 +367,52 @@ def picture(path, caption, doc_width, styles, inline):
     return KeepTogether([img, Paragraph(inline(caption), styles["caption"])])
 
 
-def plain(text):
-    """The text of a cell as it is printed, for measuring."""
+def cell_words(cell, bold):
+    """The words of a cell as printed, each as [(text, font)]: a code span is one word in the
+    monospaced font (it is printed with no-break spaces), the rest breaks at blanks."""
     # A lamp disc is measured with the word after it, so that the two share a line.
-    text = re.sub(r"\{lamp:[^}]*\}\s*", "\u25CF\u00A0", text)
-    text = re.sub(r"\{icon:[^}]*\}", "MM", text)
-    return text.replace("**", "").replace("`", "")
+    cell = re.sub(r"\{lamp:[^}]*\}\s*", "\u25CF" + NO_BREAK_SPACE, cell)
+    cell = re.sub(r"\{icon:[^}]*\}", "MM", cell)
+    words, word = [], []
+    for part in re.split(r"(`[^`]+`)", cell):
+        if part.startswith("`") and part.endswith("`") and len(part) > 1:
+            word.append((part[1:-1], "Mono-Bold" if bold else "Mono"))
+            continue
+        for piece in re.split(r"(\*\*.+?\*\*)", part):
+            strong = bold or piece.startswith("**")
+            piece = piece.replace("**", "")
+            for index, text in enumerate(piece.split(" ")):
+                if index > 0 and word:
+                    words.append(word)
+                    word = []
+                if text:
+                    word.append((text, "Sans-Bold" if strong else "Sans"))
+    if word:
+        words.append(word)
+    return words
 
 
-def column_widths(rows, columns, total_width):
-    """Every column gets at least its longest word; the rest of the width is shared out
-    in proportion to how much more each column's longest line would need."""
-    padding = 8
+def width_of(runs):
+    return sum(pdfmetrics.stringWidth(text, font, CELL_FONT_SIZE) for text, font in runs)
+
+
+def column_widths(rows, columns, total_width, header_rows=1):
+    """Every column gets at least its widest word, measured in the font it is printed in; the
+    rest of the width is shared out in proportion to how much more each column's longest line
+    would need."""
+    blank = pdfmetrics.stringWidth(" ", "Sans", CELL_FONT_SIZE)
     least = [0.0] * columns
     natural = [0.0] * columns
-    for row in rows:
+    for number, row in enumerate(rows):
         for col in range(columns):
-            cell = plain(row[col]) if col < len(row) else ""
+            cell = row[col] if col < len(row) else ""
             for line in cell.split("<br>"):
-                natural[col] = max(natural[col], pdfmetrics.stringWidth(line, "Sans-Bold", 8.6))
-                for word in line.split(" "):
-                    least[col] = max(least[col], pdfmetrics.stringWidth(word, "Sans-Bold", 8.6))
-    least = [w + padding for w in least]
-    natural = [max(n + padding, l) for n, l in zip(natural, least)]
+                words = cell_words(line, bold=number < header_rows)
+                widths = [width_of(w) for w in words]
+                natural[col] = max(natural[col], sum(widths) + blank * max(len(widths) - 1, 0))
+                least[col] = max([least[col]] + widths)
+    least = [w + CELL_PADDING + WIDTH_SLACK for w in least]
+    natural = [max(n + CELL_PADDING, l) for n, l in zip(natural, least)]
     if sum(natural) <= total_width:
         spare = total_width - sum(natural)
         return [n + spare * n / sum(natural) for n in natural]
@@ -349,6 +432,7 @@ def table(rows, doc_width, styles, inline):
     widths = column_widths([header] + body, columns, doc_width)
     t = Table(data, colWidths=widths, repeatRows=1, hAlign="LEFT")
     t.setStyle(TableStyle([
+        ("FONTNAME", (0, 0), (-1, -1), "Sans"),
         ("BACKGROUND", (0, 0), (-1, 0), TABLE_HEADER_BG),
         ("GRID", (0, 0), (-1, -1), 0.5, TABLE_GRID),
         ("VALIGN", (0, 0), (-1, -1), "TOP"),
@@ -374,6 +458,10 @@ def build(source, out, root, icon_dir):
     toc = TableOfContents()
     toc.levelStyles = [styles["toc0"], styles["toc1"]]
     toc.dotsMinLevel = 0
+    # A table cell's own font is Helvetica unless told otherwise (never embedded): every font
+    # of the document is one of the embedded DejaVu fonts, the page's first one too.
+    toc.tableStyle = TableStyle([("FONTNAME", (0, 0), (-1, -1), "Sans"), ("VALIGN", (0, 0), (-1, -1), "TOP"),
+                                 ("RIGHTPADDING", (0, 0), (-1, -1), 0), ("LEFTPADDING", (0, 0), (-1, -1), 0)])
 
     first_part = True
     for kind, data in parse_blocks(lines):
@@ -398,7 +486,8 @@ def build(source, out, root, icon_dir):
                 story.append(toc)
             else:
                 style = styles["subtitle"] if cover else styles["body"]
-                story.append(Paragraph(inline(data), style))
+                para = Paragraph(inline(data), style)
+                story.append(KeepTogether([para]) if is_code_block(data) else para)
         elif kind == "list":
             numbered, items = data
             flow = ListFlowable(

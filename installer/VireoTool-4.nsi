@@ -5,11 +5,21 @@
 ; page in web\ (when WEB_SITE is given) and help\ into "C:\VireoTool-4 v.2.00" (the folder the program's
 ; help hint names), outside Program Files, because the program writes appconfig.ini into its
 ; working folder and the shortcuts make the install folder that working folder.
+;
+; Rights: a new folder under C:\ would let every user change it, and so replace a program that an
+; administrator runs later. The install folder is therefore writable by administrators and SYSTEM
+; only (users read and run), except appconfig.ini, which the installer creates with the
+; program's default content and which users may change: the window opens the existing file for
+; update when it saves the language and the tab, which needs no right on the folder.
+; An earlier install (found by the uninstall entry, in this folder or another) is uninstalled
+; first; its appconfig.ini is kept, and moved into the new folder when that has none.
 ; Silent use: setup.exe /S [/D=C:\Other Folder]; Uninstall.exe /S.
 
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; The files carry no build time: the same sources give the same installer.
+SetDateSave off
 RequestExecutionLevel admin
 ManifestDPIAware true
 
@@ -30,6 +40,17 @@ ManifestDPIAware true
 !define HELP_FILE "VireoTool-4 ver_2_00.pdf"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define START_FOLDER "$SMPROGRAMS\${PRODUCT}"
+!define CONFIG_FILE "appconfig.ini"
+; What the program writes when it finds no appconfig.ini: Russian, the KRU/KRM tab.
+!define CONFIG_DEFAULT "Language = RU;$\r$\nTabCtrl = KRU_KRM;$\r$\n"
+; Access rights, set with icacls by well-known SIDs (the group names depend on Windows'
+; language): administrators and SYSTEM full control, users read and execute, for the folder and
+; everything in it, nothing inherited from C:\; users may also modify appconfig.ini.
+!define ADMINISTRATORS "*S-1-5-32-544"
+!define SYSTEM_ACCOUNT "*S-1-5-18"
+!define USERS "*S-1-5-32-545"
+!define FOLDER_RIGHTS "/inheritance:r /grant:r ${ADMINISTRATORS}:(OI)(CI)F ${SYSTEM_ACCOUNT}:(OI)(CI)F ${USERS}:(OI)(CI)RX"
+!define CONFIG_RIGHTS "/grant ${USERS}:(M)"
 
 Name "${PRODUCT} v.${VERSION_TEXT}"
 OutFile "${OUTFILE}"
@@ -93,6 +114,66 @@ LangString UninstallLink ${LANG_RUSSIAN} "Удалить VireoTool-4"
 LangString UninstallLink ${LANG_ENGLISH} "Uninstall VireoTool-4"
 LangString Needs64 ${LANG_RUSSIAN} "VireoTool-4 работает только в 64-разрядной Windows."
 LangString Needs64 ${LANG_ENGLISH} "VireoTool-4 needs 64-bit Windows."
+LangString NoRights ${LANG_RUSSIAN} "Не удалось установить права доступа к папке установки:"
+LangString NoRights ${LANG_ENGLISH} "Could not set the access rights of the install folder:"
+
+; Runs icacls with the given arguments; when it fails the installer stops (exit code 2), before
+; anything is put into a folder that others could change.
+!macro SetRights ARGUMENTS
+  Push '${ARGUMENTS}'
+  Call SetRights
+!macroend
+
+Function SetRights
+  Exch $R0
+  Push $R1
+  nsExec::Exec '"$SYSDIR\icacls.exe" $R0'
+  Pop $R1
+  ${If} $R1 != 0
+    MessageBox MB_ICONSTOP "$(NoRights)$\r$\n$INSTDIR ($R1)" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; The earlier install named by the uninstall entry: its own uninstaller removes its programs
+; (and leaves appconfig.ini); run in place (_?=) so that the installer waits for it.
+Function RemovePrevious
+  Push $R0
+  Push $R1
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $R1 ""
+  ${If} $R0 != ""
+  ${AndIf} ${FileExists} "$R0\*.*"
+    ${If} $R0 != $INSTDIR
+    ${AndIf} ${FileExists} "$R0\${CONFIG_FILE}"
+    ${AndIfNot} ${FileExists} "$INSTDIR\${CONFIG_FILE}"
+      CreateDirectory "$INSTDIR"
+      ClearErrors
+      CopyFiles /SILENT "$R0\${CONFIG_FILE}" "$INSTDIR"
+      ${IfNot} ${Errors}
+        StrCpy $R1 "moved"
+      ${EndIf}
+    ${EndIf}
+    ${If} ${FileExists} "$R0\Uninstall.exe"
+      ExecWait '"$R0\Uninstall.exe" /S _?=$R0'
+      Delete "$R0\Uninstall.exe"
+    ${Else}
+      Delete "$R0\${PRODUCT}.exe"
+      Delete "$R0\vireo4.exe"
+    ${EndIf}
+    ${If} $R1 == "moved"
+      Delete "$R0\${CONFIG_FILE}"
+    ${EndIf}
+    ${If} $R0 != $INSTDIR
+      RMDir "$R0"
+    ${EndIf}
+  ${EndIf}
+  Pop $R1
+  Pop $R0
+FunctionEnd
 
 Function .onInit
   ${IfNot} ${RunningX64}
@@ -123,6 +204,11 @@ FunctionEnd
 
 Section "!$(SecProgram)" SEC_PROGRAM
   SectionIn RO
+  Call RemovePrevious
+  CreateDirectory "$INSTDIR"
+  ; First whatever rights the folder had go, then only administrators and SYSTEM may change it.
+  !insertmacro SetRights '"$INSTDIR" /reset'
+  !insertmacro SetRights '"$INSTDIR" ${FOLDER_RIGHTS}'
   SetOutPath "$INSTDIR"
   File "/oname=${PRODUCT}.exe" "${PROGRAM_EXE}"
 !ifdef CLI_EXE
@@ -137,6 +223,16 @@ Section "!$(SecProgram)" SEC_PROGRAM
   !include "${WEB_SITE}/web_install.nsh"
 !endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  SetOutPath "$INSTDIR"
+  ${IfNot} ${FileExists} "$INSTDIR\${CONFIG_FILE}"
+    FileOpen $0 "$INSTDIR\${CONFIG_FILE}" w
+    FileWrite $0 "${CONFIG_DEFAULT}"
+    FileClose $0
+  ${EndIf}
+  ; What an earlier install left (appconfig.ini among it) takes the folder's rights; then users
+  ; may change appconfig.ini.
+  !insertmacro SetRights '"$INSTDIR\*" /reset /T /C /Q'
+  !insertmacro SetRights '"$INSTDIR\${CONFIG_FILE}" ${CONFIG_RIGHTS}'
 
   ; Shortcuts take the current output folder as their working folder.
   SetOutPath "$INSTDIR"
@@ -170,9 +266,28 @@ Section "$(SecDesktop)" SEC_DESKTOP
   CreateShortCut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
 SectionEnd
 
-; Removes exactly what the installer put there. appconfig.ini is the user's own data:
-; it stays, and with it the folder.
+; appconfig.ini as the installer wrote it (no choice of the user in it) goes with the programs;
+; one the user's choices changed stays.
+Function un.RemoveUntouchedConfig
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${CONFIG_FILE}" r
+  ${IfNot} ${Errors}
+    FileRead $0 $1
+    FileRead $0 $2
+    ClearErrors
+    FileRead $0 $3
+    FileClose $0
+    ${If} ${Errors}
+    ${AndIf} "$1$2" S== "${CONFIG_DEFAULT}"
+      Delete "$INSTDIR\${CONFIG_FILE}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Removes exactly what the installer put there. An appconfig.ini with the user's choices is the
+; user's own data: it stays, and with it the folder.
 Section "Uninstall"
+  Call un.RemoveUntouchedConfig
   Delete "$INSTDIR\${PRODUCT}.exe"
   Delete "$INSTDIR\vireo4.exe"
   Delete "$INSTDIR\help\${HELP_FILE}"

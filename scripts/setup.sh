@@ -13,6 +13,7 @@ packages=(
   python3-reportlab fonts-dejavu-core
   clang libclang-rt-14-dev
   dpkg-dev groff-base man-db
+  build-essential debhelper lintian devscripts autopkgtest
   nlohmann-json3-dev
   emscripten node-acorn nodejs
   chromium chromium-driver python3-selenium python3-websockets

@@ -4,9 +4,13 @@ Add/Remove Programs (64-bit registry view); the program started there finds its 
 writes appconfig.ini there; the command-line tool vireo4.exe, when the build bundles it, is
 installed beside the program and runs there; the browser page, when the build bundles it, is
 installed in web\ with a Start menu shortcut to its index.html; a silent uninstall removes
-everything it installed but the user's appconfig.ini."""
+everything it installed but the user's appconfig.ini. The install folder is writable by
+administrators and SYSTEM only, appconfig.ini (created with the default content) by users too;
+installing over an earlier install, in the same folder or another, replaces its programs and
+keeps the user's appconfig.ini."""
 import filecmp
 import os
+import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -22,7 +26,10 @@ START_MENU = "ProgramData/Microsoft/Windows/Start Menu/Programs/VireoTool-4"
 DESKTOP_LINK = "users/Public/Desktop/VireoTool-4.lnk"
 INSTALL_TIMEOUT = 120.0
 DEFAULT_CONFIG = b"Language = RU;\r\nTabCtrl = KRU_KRM;\r\n"
-# What the installer carries, as the cross build wrote it: "NAME<TAB>built file" per line.
+ID_ENGLISH = 18
+# A stand-in icacls.exe (Wine's changes nothing, and Wine keeps no rights): it logs what it is asked.
+ICACLS_EXE = os.path.join(h.WIN_BUILD_DIR, "fake_icacls.exe")
+ADMINS, SYSTEM, USERS = "*S-1-5-32-544", "*S-1-5-18", "*S-1-5-32-545"
 BUNDLED_LIST = os.path.join(h.WIN_BUILD_DIR, "installer-build", "bundled.txt")
 
 
@@ -64,6 +71,42 @@ def installed(env, folder):
             for name in sorted(BUNDLED) + ["Uninstall.exe", "help/" + s.MANUAL_NAME] + web}
 
 
+class Icacls:
+    """The stand-in icacls.exe in the prefix's system32, where the installer runs it."""
+
+    def __init__(self, env, fail=False):
+        env.boot()
+        self.system32 = os.path.join(env.prefix, "drive_c", "windows", "system32")
+        shutil.copy(ICACLS_EXE, os.path.join(self.system32, "icacls.exe"))
+        # Wine runs its own program of that name unless told to take the file that is there.
+        env.driver.cmd("regset", h.to_hex("HKCU\\Software\\Wine\\DllOverrides"), h.to_hex("icacls.exe"), "sz",
+                       h.to_hex("native"))
+        self.log = os.path.join(self.system32, "icacls-log.txt")
+        if fail:
+            open(os.path.join(self.system32, "icacls-fail"), "w").close()
+
+    def take_calls(self):
+        """The argument lines of every run since the last call."""
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log, encoding="utf-8") as f:
+            calls = f.read().splitlines()
+        os.remove(self.log)
+        return calls
+
+
+def expect_secured(calls, folder):
+    """The installer asked for: the folder's rights reset, then administrators and SYSTEM full
+    control and users read and run, inherited by everything in it and nothing from above; what
+    was in the folder reset to that; users may modify appconfig.ini."""
+    h.expect_eq(calls, [
+        '"%s" /reset' % folder,
+        '"%s" /inheritance:r /grant:r %s:(OI)(CI)F %s:(OI)(CI)F %s:(OI)(CI)RX' % (folder, ADMINS, SYSTEM, USERS),
+        '"%s\\*" /reset /T /C /Q' % folder,
+        '"%s\\appconfig.ini" /grant %s:(M)' % (folder, USERS),
+    ], "what icacls was asked")
+
+
 def uninstall(env, folder):
     """The NSIS uninstaller copies itself to the temp folder and returns at once; the copy does
     the work, so the test waits for the files to go."""
@@ -84,10 +127,13 @@ def _():
 def _():
     with h.Env(name="installer-default") as env:
         viewer = s.FakeViewer(env)
+        icacls = Icacls(env)
         code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
         h.expect_eq(code, 0, "installer exit code")
         folder = s.unix_path(env, DEFAULT_DIR)
         h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
+        h.expect_eq(env.read_file("appconfig.ini", folder), DEFAULT_CONFIG, "appconfig.ini as installed")
+        expect_secured(icacls.take_calls(), DEFAULT_DIR)
         for name, built in sorted(BUNDLED.items()):
             h.expect(filecmp.cmp(os.path.join(folder, name), built, shallow=False),
                      "the installed %s is the built one" % name)
@@ -135,6 +181,10 @@ def _():
         h.expect(argument.replace("/", "\\").lower().endswith(("help\\" + s.MANUAL_NAME).lower()),
                  "the viewer was given %r" % argument)
         app.expect_no_box(within=1.0)
+        # The window saves into the installed file (opened for update: no right on the folder).
+        app.main.command(ID_ENGLISH)
+        h.wait_until(lambda: env.read_file("appconfig.ini", folder) == b"Language = EN;\r\nTabCtrl = KRU_KRM;\r\n",
+                     10.0, "the language saved")
         h.expect_eq(app.close(), 0, "exit code")
 
         uninstall(env, DEFAULT_DIR)
@@ -174,6 +224,54 @@ def _():
         h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), chosen, "InstallLocation")
         uninstall(env, chosen)
         h.expect(not os.path.exists(s.unix_path(env, chosen)), "the folder is removed when nothing is left")
+
+
+
+@T.case("installing over an earlier install: same folder, then another; appconfig.ini kept")
+def _():
+    with h.Env(name="installer-upgrade") as env:
+        user_config = b"Language = EN;\r\nTabCtrl = USB_USB;\r\n"
+        setup = h.windows_path(s.SETUP_EXE)
+        icacls = Icacls(env)
+        h.expect_eq(run_windows(env, setup, "/S", h.windows_path(env.tmp)), 0, "first install")
+        icacls.take_calls()
+        first = s.unix_path(env, DEFAULT_DIR)
+        with open(os.path.join(first, "appconfig.ini"), "wb") as f:
+            f.write(user_config)
+        # A program of the earlier install that the new one must replace, not keep.
+        with open(os.path.join(first, "VireoTool-4.exe"), "wb") as f:
+            f.write(b"an older program")
+
+        h.expect_eq(run_windows(env, setup, "/S", h.windows_path(env.tmp)), 0, "install over it")
+        h.expect(all(installed(env, DEFAULT_DIR).values()), "installed files: %r" % installed(env, DEFAULT_DIR))
+        h.expect(filecmp.cmp(os.path.join(first, "VireoTool-4.exe"), BUNDLED["VireoTool-4.exe"], shallow=False),
+                 "the program replaced")
+        h.expect_eq(env.read_file("appconfig.ini", first), user_config, "the user's appconfig.ini kept")
+        expect_secured(icacls.take_calls(), DEFAULT_DIR)
+
+        other = "C:\\Tools\\VireoTool-4"
+        h.expect_eq(run_windows(env, setup, "/S /D=" + other, h.windows_path(env.tmp)), 0, "install elsewhere")
+        h.expect(all(installed(env, other).values()), "installed files: %r" % installed(env, other))
+        h.expect(not os.path.exists(first), "the earlier folder is left: %r" % (
+            os.listdir(first) if os.path.isdir(first) else first))
+        h.expect_eq(env.read_file("appconfig.ini", s.unix_path(env, other)), user_config,
+                    "the user's appconfig.ini moved along")
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "InstallLocation"), other, "InstallLocation")
+        link = s.read_shortcut(os.path.join(env.prefix, "drive_c", START_MENU, "VireoTool-4.lnk"))
+        h.expect_eq(link.get("working_dir"), other, "the shortcut's working folder")
+        expect_secured(icacls.take_calls(), other)
+        uninstall(env, other)
+        h.expect_eq(os.listdir(s.unix_path(env, other)), ["appconfig.ini"], "the user's appconfig.ini stays")
+
+
+@T.case("when the rights cannot be set, the installer fails and installs no program")
+def _():
+    with h.Env(name="installer-no-rights") as env:
+        Icacls(env, fail=True)
+        code = run_windows(env, h.windows_path(s.SETUP_EXE), "/S", h.windows_path(env.tmp))
+        h.expect_eq(code, 2, "installer exit code")
+        h.expect(not any(installed(env, DEFAULT_DIR).values()), "installed: %r" % installed(env, DEFAULT_DIR))
+        h.expect_eq(registry_text(env, UNINSTALL_KEY, "DisplayName"), None, "an uninstall entry")
 
 
 T.main()

@@ -1,11 +1,15 @@
 """The built manual: a PDF whose text (pdftotext) holds, in each language's section, every text
 of the program's text table (every message, menu item, group and choice), so the manual cannot
-fall behind a changed or added message; with Cyrillic extracted as Cyrillic."""
+fall behind a changed or added message; with Cyrillic extracted as Cyrillic. As a PDF reader
+meets it: its language, the outline shown at opening with each bookmark at its heading, every
+font embedded, the profile example on one page, a table's code kept on one line."""
 import ast
+import base64
 import os
 import re
 import subprocess
 import sys
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
@@ -83,6 +87,77 @@ def _():
         absent += ["%s (ru): %r" % (name, line) for line in missing(russian, ru_text)]
         absent += ["%s (en): %r" % (name, line) for line in missing(english, en_text)]
     h.expect(not absent, "not in the manual: " + "; ".join(absent))
+
+
+
+def pdf_bytes():
+    with open(s.BUILT_MANUAL, "rb") as f:
+        return f.read()
+
+
+def page_contents(data):
+    """The decompressed streams of the file (page contents among them)."""
+    streams = []
+    for match in re.finditer(rb"stream\r?\n(.*?)endstream", data, re.S):
+        body = match.group(1).strip()
+        try:
+            if body.endswith(b"~>"):  # ASCII85 over Flate, as reportlab writes them
+                body = base64.a85decode(body, adobe=True)
+            streams.append(zlib.decompress(body))
+        except (ValueError, zlib.error):
+            streams.append(body)
+    return streams
+
+
+@T.case("the PDF's language, Russian and English parts marked, the outline shown at opening")
+def _():
+    data = pdf_bytes()
+    h.expect(re.search(rb"/Lang \(ru-RU\)", data), "no /Lang of the document")
+    h.expect(re.search(rb"/PageMode /UseOutlines", data), "the outline is not shown at opening")
+    marks = b"".join(page_contents(data))
+    for language in (b"ru-RU", b"en-GB"):
+        h.expect(b"/Span <</Lang (" + language + b")>> BDC" in marks, "no page marked %s" % language.decode())
+    opened = len(re.findall(rb"^/Span <</Lang \([a-zA-Z-]+\)>> BDC$", marks, re.M))
+    h.expect_eq(len(re.findall(rb"^EMC$", marks, re.M)), opened, "marked content closed as often as opened")
+
+
+@T.case("every bookmark goes to its heading, not to the top of a page")
+def _():
+    data = pdf_bytes()
+    page_height = float(re.search(rb"/MediaBox \[ 0 0 [\d.]+ ([\d.]+) \]", data).group(1))
+    targets = [(int(page), float(top)) for page, top in
+               re.findall(rb"/Dest \[ (\d+) 0 R /XYZ [\d.]+ ([\d.]+) 0 \]", data)]
+    h.expect(len(set(targets)) >= 80, "only %d bookmark targets" % len(set(targets)))
+    h.expect(not re.search(rb"/Fit[ \]]", data), "a bookmark shows a whole page")
+    h.expect(all(top < page_height - 40 for _, top in targets), "a bookmark at a page's top edge")
+    by_page = {}
+    for page, top in set(targets):
+        by_page.setdefault(page, set()).add(top)
+    h.expect(any(len(tops) > 1 for tops in by_page.values()), "headings of one page share one target")
+
+
+@T.case("every font is embedded; no Helvetica")
+def _():
+    listing = subprocess.run(["pdffonts", s.BUILT_MANUAL], capture_output=True, text=True, timeout=60).stdout
+    fonts = listing.splitlines()[2:]
+    h.expect(fonts, "pdffonts lists no font")
+    for line in fonts:
+        fields = line.split()
+        h.expect("Helvetica" not in line and fields[-5] == "yes", "not embedded: %s" % line)
+
+
+@T.case("the profile example stays on one page; a table keeps --timeout and its argument together")
+def _():
+    text = manual_text()
+    starts = [m.start() for m in re.finditer(r"^\[kru-krm\]\n", text, re.M)]
+    examples = [at for at in starts if text.startswith("[kru-krm]\ninterface=", at)]
+    h.expect_eq(len(examples), 2, "profile examples, one per language")
+    for at in examples:
+        end = text.index("cards=all", at)
+        h.expect("\f" not in text[at:end], "a profile example splits across pages")
+    for argument in ("МС", "MS"):
+        h.expect(re.search(r"^--timeout[ \u00a0]%s$" % argument, text, re.M),
+                 "--timeout %s broken across lines" % argument)
 
 
 T.main()

@@ -21,13 +21,13 @@ int LineCount(const std::string& text) {
     return lines;
 }
 
-std::string ValueNameOf(const SettingName& setting, int value) {
+std::string ValueNameOf(const SettingFacts& setting, int value) {
     return value == 0 ? "none" : SettingValueText(setting, value);
 }
 
 void CheckSection(int family, const ProfileSection& section, int lines) {
     std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(family, &count);
+    const SettingFacts* names = SettingsOf(family, &count);
     bool seen[8] = {};
     bool touchMemory = false;
     bool type = false;
@@ -37,7 +37,7 @@ void CheckSection(int family, const ProfileSection& section, int lines) {
         FUZZ_CHECK(!seen[choice.index]);
         seen[choice.index] = true;
         FUZZ_CHECK(choice.line >= 1 && choice.line <= lines);
-        const SettingName& setting = names[choice.index];
+        const SettingFacts& setting = names[choice.index];
         bool noType = family == kUsb && std::string(setting.name) == kTypeName && choice.value == 0;
         FUZZ_CHECK(noType || FindSettingValue(setting, SettingValueText(setting, choice.value)) == choice.value);
         if (std::string(setting.name) == kFormatName && choice.value == static_cast<int>(OutputFormat::TouchMemory)) {
@@ -54,7 +54,7 @@ std::string Print(const Profile& profile) {
         const ProfileSection& section = profile.sections[family];
         if (!section.present) continue;
         std::size_t count = 0;
-        const SettingName* names = SettingNamesOf(family, &count);
+        const SettingFacts* names = SettingsOf(family, &count);
         text += std::string("[") + ProfileSectionName(family) + "]\n";
         for (const SettingChoice& choice : section.choices) {
             text += std::string(names[choice.index].name) + " = " + ValueNameOf(names[choice.index], choice.value) + "\n";

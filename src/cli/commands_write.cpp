@@ -137,7 +137,7 @@ bool CheckAssignments(const Options& options, std::vector<std::pair<std::string,
             if (problem != ProfileProblem::UnknownName) nameKnown = true;
             if (problem == ProfileProblem::None) valueKnown = true;
             std::size_t count = 0;
-            const SettingName* names = SettingNamesOf(family, &count);
+            const SettingFacts* names = SettingsOf(family, &count);
             for (std::size_t k = 0; k < count; ++k) allNames.push_back(names[k].name);
         }
         if (!nameKnown) {

@@ -65,14 +65,14 @@ std::vector<std::pair<std::string, std::string>> NamedSettings(const Reader& rea
 }
 
 std::string SettingValuesList(int family, const std::string& name) {
-    const SettingName* setting = FindSettingName(family, name.c_str());
+    const SettingFacts* setting = FindSettingName(family, name.c_str());
     if (setting == nullptr) return std::string();
     std::string list;
     for (std::size_t index = 0; index < setting->valueCount; ++index) {
         list += (index ? ", " : "") + std::string(setting->values[index].name);
     }
     std::size_t count = 0;
-    if (family == kUsb && setting == &SettingNamesOf(kUsb, &count)[kTypeIndex]) list += std::string(", ") + kNoTypeName;
+    if (family == kUsb && setting == &SettingsOf(kUsb, &count)[kTypeIndex]) list += std::string(", ") + kNoTypeName;
     return list;
 }
 

@@ -5,7 +5,7 @@
 
 struct FirmwareRule {
     int family;
-    std::size_t setting;  // index into SettingNamesOf(family)
+    std::size_t setting;  // index into SettingsOf(family)
     int value;            // the choice the rule governs
     char modelLetter;     // the one model that offers it
     int minFirmware;      // times 100: offered from this firmware on
@@ -16,7 +16,7 @@ struct FirmwareRule {
     int aboveFirmware;
 };
 
-// Every rule, count set.
+// Every rule, count set; each also stands in its setting's row of the setting table.
 const FirmwareRule* FirmwareRules(std::size_t* count);
 // The rule that governs a family's setting, or null.
 const FirmwareRule* FirmwareRuleFor(int family, std::size_t setting);

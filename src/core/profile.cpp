@@ -133,7 +133,7 @@ const char* ProfileSectionName(int family) {
 ProfileProblem LookUpSetting(int family, const std::string& name, const std::string& value,
                              SettingChoice* choice) {
     std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(family, &count);
+    const SettingFacts* names = SettingsOf(family, &count);
     std::string key = Lower(name);
     for (std::size_t index = 0; index < count; ++index) {
         if (key != names[index].name) continue;
@@ -193,7 +193,7 @@ bool ParseProfile(const char* text, std::size_t length, Profile* profile, Profil
     }
     const int typeLine = TypeBesideTouchMemoryLine(profile->sections[kUsb]);
     std::size_t count = 0;
-    const char* typeName = SettingNamesOf(kUsb, &count)[kTypeIndex].name;
+    const char* typeName = SettingsOf(kUsb, &count)[kTypeIndex].name;
     if (typeLine > 0) return Fail(error, ProfileProblem::TypeBesideTouchMemory, typeLine, kUsb, typeName);
     return true;
 }

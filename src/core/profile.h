@@ -30,7 +30,7 @@ enum class ProfileProblem : int {
                             // line: the type's
 };
 
-// One setting: its index in SettingNamesOf(family) and the value (0 for type "none").
+// One setting: its index in SettingsOf(family) and the value (0 for type "none").
 struct SettingChoice {
     std::size_t index;
     int value;

@@ -10,8 +10,8 @@ namespace {
 
 bool IsUsb(int family) { return family == kUsb; }
 
-const SettingName* NamesOf(const ReaderSettings& settings, std::size_t* count) {
-    return SettingNamesOf(IsUsb(settings.family) ? kUsb : kKruKrm, count);
+const SettingFacts* NamesOf(const ReaderSettings& settings, std::size_t* count) {
+    return SettingsOf(IsUsb(settings.family) ? kUsb : kKruKrm, count);
 }
 
 }  // namespace
@@ -55,13 +55,13 @@ std::size_t ReaderSettingCount(const ReaderSettings& settings) {
 
 const char* ReaderSettingName(const ReaderSettings& settings, std::size_t index) {
     std::size_t count = 0;
-    const SettingName* names = NamesOf(settings, &count);
+    const SettingFacts* names = NamesOf(settings, &count);
     return index < count ? names[index].name : nullptr;
 }
 
 int ReaderSettingIndex(const ReaderSettings& settings, const char* name) {
     std::size_t count = 0;
-    const SettingName* names = NamesOf(settings, &count);
+    const SettingFacts* names = NamesOf(settings, &count);
     for (std::size_t index = 0; name != nullptr && index < count; ++index)
         if (std::strcmp(names[index].name, name) == 0) return static_cast<int>(index);
     return -1;
@@ -80,12 +80,17 @@ void SetReaderSettingValue(ReaderSettings* settings, std::size_t index, int valu
 }
 
 bool ReaderSettingMeaningful(const ReaderSettings& settings, std::size_t index) {
-    return !(IsUsb(settings.family) && index == kTypeIndex && settings.usb.format == OutputFormat::TouchMemory);
+    std::size_t count = 0;
+    const SettingFacts* names = NamesOf(settings, &count);
+    if (index >= count || !names[index].meaningfulWhen.present) return true;
+    // While the other setting names no choice, nothing says this one means nothing.
+    const int other = ReaderSettingValue(settings, names[index].meaningfulWhen.setting);
+    return other == 0 || other == names[index].meaningfulWhen.value;
 }
 
 const char* ReaderSettingValueName(const ReaderSettings& settings, std::size_t index) {
     std::size_t count = 0;
-    const SettingName* names = NamesOf(settings, &count);
+    const SettingFacts* names = NamesOf(settings, &count);
     if (index >= count) return nullptr;
     if (!ReaderSettingMeaningful(settings, index)) return kNoTypeName;
     return SettingValueText(names[index], ReaderSettingValue(settings, index));

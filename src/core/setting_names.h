@@ -1,41 +1,28 @@
 #pragma once
 // Settings by name, for people and for profile files: "interface=wiegand-26", "bytes=5".
-// Names and values are lower case ASCII; each family has its own set of names, in the order
-// the reader's setting characters stand.
+// Names and values are lower case ASCII and stand in the setting table; each family has its
+// own set of names, in the order the reader's setting characters stand.
 #include <cstddef>
 #include <string>
 
+#include "core/setting_table.h"
 #include "core/settings.h"
 
-struct SettingValueName {
-    int value;         // the enum's value
-    const char* name;  // "wiegand-26"
-};
-
-struct SettingName {
-    const char* name;                 // "interface"
-    const SettingValueName* values;   // every choice, NotRecognized excluded
-    std::size_t valueCount;
-};
-
-// Indexes into each family's names, in the order the setting characters stand.
-enum KruKrmSettingIndex : std::size_t { kInterfaceIndex, kIndicationIndex, kStandbyIndex, kTouchPollIndex };
-enum UsbSettingIndex : std::size_t { kModeIndex, kFormatIndex, kTypeIndex, kBytesIndex, kCardsIndex };
+// The names the table had before it held more than names; for callers not yet moved over.
+using SettingName = SettingFacts;
+inline const SettingFacts* SettingNamesOf(int family, std::size_t* count) { return SettingsOf(family, count); }
 
 // The USB type's word for "no type": Touch Memory output has none.
 constexpr const char kNoTypeName[] = "none";
 
-// The names of a family (kKruKrm: interface, indication, standby, touch-poll; kUsb: mode,
-// format, type, bytes, cards), count set; null for any other family value.
-const SettingName* SettingNamesOf(int family, std::size_t* count);
 // A family's setting by name, or null.
-const SettingName* FindSettingName(int family, const char* name);
+const SettingFacts* FindSettingName(int family, const char* name);
 // The value of a choice by its name, or -1.
-int FindSettingValue(const SettingName& setting, const char* valueName);
+int FindSettingValue(const SettingFacts& setting, const char* valueName);
 // The name of a value, or "not-recognized".
-const char* SettingValueText(const SettingName& setting, int value);
+const char* SettingValueText(const SettingFacts& setting, int value);
 
-// The value of each named setting in a family's settings, by index into SettingNamesOf, and
+// The value of each named setting in a family's settings, by index into SettingsOf, and
 // the other way round. The USB type is NotRecognized ("none") unless the format is HexOrDec.
 int KruKrmSettingValue(const KruKrmSettings& settings, std::size_t index);
 void SetKruKrmSettingValue(KruKrmSettings* settings, std::size_t index, int value);

@@ -5,24 +5,11 @@
 #include "core/family.h"
 #include "core/firmware_rules.h"
 #include "core/setting_names.h"
+#include "core/setting_table.h"
 
 namespace {
 
-// Payload offsets of the KRU/KRM setting characters.
-constexpr int kInterfaceOffset = 4;  // three characters
-constexpr int kIndicationOffset = 7;
-constexpr int kStandbyOffset = 8;
-constexpr int kTouchPollOffset = 9;
-constexpr int kInterfaceCodeLength = 3;
-
-// Payload offsets of the USB setting characters.
-constexpr int kModeOffset = 4;
-constexpr int kFormatOffset = 5;  // two characters, then the output type
-constexpr int kTypeOffset = 7;
-constexpr int kByteCountOffset = 8;
-constexpr int kCardsOffset = 9;  // two characters
-constexpr int kCardsCodeLength = 2;
-constexpr char kTouchMemoryCode[] = "TMX";  // the USB format and type together
+constexpr char kCodeEnd = '\0';
 
 // The window takes "Wiegand 58" and "7" away from firmware 1.00 or older (times 100); who
 // offers them says the rule table.
@@ -33,39 +20,62 @@ constexpr int kSupportedLabelCount = 3;
 constexpr const char* kKruKrmFirmware[kSupportedLabelCount] = {"1.00", "1.10", "2.00"};
 constexpr const char* kUsbFirmware[kSupportedLabelCount] = {"1.00", "1.10", "2.00"};
 
-struct InterfaceCode {
-    Interface value;
-    char code[kInterfaceCodeLength + 1];
-};
-constexpr InterfaceCode kInterfaceCodes[] = {
-    {Interface::TouchMemory, "TMX"}, {Interface::Wiegand26, "W26"},
-    {Interface::Wiegand44, "W44"},   {Interface::Wiegand58, "W58"},
-};
-
-struct ByteCountCode {
-    ByteCount value;
-    char code;
-};
-constexpr ByteCountCode kByteCountCodes[] = {
-    {ByteCount::Bytes7, '7'}, {ByteCount::Bytes5, '5'}, {ByteCount::Bytes4, '4'},
-    {ByteCount::Bytes3, '3'}, {ByteCount::Bytes2, '2'},
-};
-
-struct CardsCode {
-    CardsToRead value;
-    char code[kCardsCodeLength + 1];
-};
-constexpr CardsCode kCardsCodes[] = {
-    {CardsToRead::All, "EM"}, {CardsToRead::EmHid, "EX"}, {CardsToRead::Mifare, "XM"},
-};
-
 // The payload byte at offset, or 0 when offset lies outside the length bytes given.
 unsigned char At(const unsigned char* bytes, int length, int offset) {
     if (bytes == nullptr || offset < 0 || offset >= length) return 0;
     return bytes[offset];
 }
 
-char* CommandAt(char* command, int payloadOffset) { return command + payloadOffset - kCommandShift; }
+// The value whose characters stand at the setting's place in the payload, 0 for none.
+int DecodeSetting(const SettingFacts& setting, const unsigned char* payload, int length) {
+    const int at = kFirmwareLabelLength + setting.offset;
+    for (std::size_t k = 0; k < setting.valueCount; ++k) {
+        const char* code = setting.values[k].code;
+        bool same = true;
+        for (int i = 0; code[i] != kCodeEnd; ++i)
+            if (At(payload, length, at + i) != static_cast<unsigned char>(code[i])) same = false;
+        if (same) return setting.values[k].value;
+    }
+    return 0;
+}
+
+bool ConditionHolds(const SettingFacts& setting, const int* values) {
+    return !setting.meaningfulWhen.present || values[setting.meaningfulWhen.setting] == setting.meaningfulWhen.value;
+}
+
+// Each setting of the family decoded in turn; one that means nothing beside those before it
+// stays NotRecognized.
+template <typename S>
+S DecodeFamily(int family, const unsigned char* payload, int length, void (*set)(S*, std::size_t, int)) {
+    S decoded{};
+    std::size_t count = 0;
+    const SettingFacts* settings = SettingsOf(family, &count);
+    int values[kMostSettings] = {};
+    for (std::size_t i = 0; i < count && i < kMostSettings; ++i) {
+        values[i] = ConditionHolds(settings[i], values) ? DecodeSetting(settings[i], payload, length) : 0;
+        set(&decoded, i, values[i]);
+    }
+    return decoded;
+}
+
+// "AT+" and each setting's characters; a setting naming no choice is written as its unchosen
+// value, and one that means nothing beside the others (as written) leaves its place to them.
+template <typename S>
+int EncodeFamily(int family, const S& s, char* command, int (*get)(const S&, std::size_t)) {
+    std::memcpy(command, kCommandPrefix, kCommandPrefixLength);
+    std::size_t count = 0;
+    const SettingFacts* settings = SettingsOf(family, &count);
+    int values[kMostSettings] = {};
+    for (std::size_t i = 0; i < count && i < kMostSettings; ++i) {
+        const ChoiceFacts* choice = ChoiceOf(settings[i], get(s, i));
+        if (choice == nullptr) choice = ChoiceOf(settings[i], settings[i].unchosenValue);
+        values[i] = choice->value;
+        if (!ConditionHolds(settings[i], values)) continue;
+        const std::size_t codeLength = std::strlen(choice->code);
+        std::memcpy(command + kCommandPrefixLength + settings[i].offset, choice->code, codeLength);
+    }
+    return kCommandPrefixLength + SettingsLengthOf(family);
+}
 
 }  // namespace
 
@@ -76,101 +86,27 @@ int SettingsLengthOf(int family) { return family == kUsb ? kUsbSettingsLength : 
 int PayloadLengthOf(int family) { return kFirmwareLabelLength + SettingsLengthOf(family); }
 
 KruKrmSettings DecodeKruKrmPayload(const unsigned char* payload, int length) {
-    KruKrmSettings s = {Interface::NotRecognized, Indication::NotRecognized, Standby::NotRecognized,
-                        TouchPoll::NotRecognized};
-    for (const InterfaceCode& entry : kInterfaceCodes) {
-        bool same = true;
-        for (int i = 0; i < kInterfaceCodeLength; ++i)
-            if (At(payload, length, kInterfaceOffset + i) != static_cast<unsigned char>(entry.code[i])) same = false;
-        if (same) s.interface = entry.value;
-    }
-    switch (At(payload, length, kIndicationOffset)) {
-        case '1': s.indication = Indication::Direct; break;
-        case '0': s.indication = Indication::Inverse; break;
-        default: break;
-    }
-    switch (At(payload, length, kStandbyOffset)) {
-        case 'D': s.standby = Standby::Dynamic; break;
-        case 'S': s.standby = Standby::Static; break;
-        case 'A': s.standby = Standby::Off; break;
-        default: break;
-    }
-    switch (At(payload, length, kTouchPollOffset)) {
-        case 'O': s.touchPoll = TouchPoll::On; break;
-        case 'F': s.touchPoll = TouchPoll::Off; break;
-        default: break;
-    }
-    return s;
+    return DecodeFamily<KruKrmSettings>(kKruKrm, payload, length, SetKruKrmSettingValue);
 }
 
 UsbSettings DecodeUsbPayload(const unsigned char* payload, int length) {
-    UsbSettings s = {UsbMode::NotRecognized, OutputFormat::NotRecognized, OutputType::NotRecognized,
-                     ByteCount::NotRecognized, CardsToRead::NotRecognized};
-    auto at = [&](int offset) { return At(payload, length, offset); };
-    switch (at(kModeOffset)) {
-        case 'W': s.mode = UsbMode::Windows; break;
-        case 'A': s.mode = UsbMode::All; break;
-        default: break;
-    }
-    if (at(kFormatOffset) == 'H' && at(kFormatOffset + 1) == 'D') {
-        s.format = OutputFormat::HexOrDec;
-        switch (at(kTypeOffset)) {
-            case 'H': s.type = OutputType::Hex; break;
-            case 'D': s.type = OutputType::Dec; break;
-            default: break;
-        }
-    } else if (at(kFormatOffset) == 'T' && at(kFormatOffset + 1) == 'M' && at(kTypeOffset) == 'X') {
-        s.format = OutputFormat::TouchMemory;
-    }
-    s.bytes = ByteCountForCode(static_cast<char>(at(kByteCountOffset)));
-    for (const CardsCode& entry : kCardsCodes)
-        if (at(kCardsOffset) == static_cast<unsigned char>(entry.code[0]) &&
-            at(kCardsOffset + 1) == static_cast<unsigned char>(entry.code[1]))
-            s.cards = entry.value;
-    return s;
+    return DecodeFamily<UsbSettings>(kUsb, payload, length, SetUsbSettingValue);
 }
 
 ByteCount ByteCountForCode(char code) {
-    for (const ByteCountCode& entry : kByteCountCodes)
-        if (code == entry.code) return entry.value;
-    return ByteCount::NotRecognized;  // there is no 6-byte choice
+    const SettingFacts& bytes = *SettingOf(kUsb, kBytesIndex);
+    for (std::size_t k = 0; k < bytes.valueCount; ++k)
+        if (bytes.values[k].code[0] == code && bytes.values[k].code[1] == kCodeEnd)
+            return static_cast<ByteCount>(bytes.values[k].value);
+    return ByteCount::NotRecognized;
 }
 
 int EncodeKruKrmCommand(const KruKrmSettings& s, char* command) {
-    std::memcpy(command, kCommandPrefix, kCommandPrefixLength);
-    // With no interface chosen, "Touch Memory" (the page default) is written rather than stale
-    // bytes or a choice the reader may lack.
-    const InterfaceCode* chosen = &kInterfaceCodes[0];
-    for (const InterfaceCode& entry : kInterfaceCodes)
-        if (entry.value == s.interface) chosen = &entry;
-    std::memcpy(CommandAt(command, kInterfaceOffset), chosen->code, kInterfaceCodeLength);
-    *CommandAt(command, kIndicationOffset) = s.indication == Indication::Direct ? '1' : '0';
-    *CommandAt(command, kStandbyOffset) =
-        s.standby == Standby::Dynamic ? 'D' : s.standby == Standby::Static ? 'S' : 'A';
-    *CommandAt(command, kTouchPollOffset) = s.touchPoll == TouchPoll::On ? 'O' : 'F';
-    return kKruKrmWriteLength;
+    return EncodeFamily(kKruKrm, s, command, KruKrmSettingValue);
 }
 
 int EncodeUsbCommand(const UsbSettings& s, char* command) {
-    std::memcpy(command, kCommandPrefix, kCommandPrefixLength);
-    *CommandAt(command, kModeOffset) = s.mode == UsbMode::Windows ? 'W' : 'A';
-    if (s.format == OutputFormat::HexOrDec) {
-        *CommandAt(command, kFormatOffset) = 'H';
-        *CommandAt(command, kFormatOffset + 1) = 'D';
-        *CommandAt(command, kTypeOffset) = s.type == OutputType::Hex ? 'H' : 'D';
-    } else {
-        std::memcpy(CommandAt(command, kFormatOffset), kTouchMemoryCode, sizeof kTouchMemoryCode - 1);
-    }
-    char bytes = '2';  // the last choice is the fallback
-    for (const ByteCountCode& entry : kByteCountCodes)
-        if (entry.value == s.bytes) bytes = entry.code;
-    *CommandAt(command, kByteCountOffset) = bytes;
-    // With no card choice, all card types (the page default) are written rather than stale bytes.
-    const CardsCode* cards = &kCardsCodes[0];
-    for (const CardsCode& entry : kCardsCodes)
-        if (entry.value == s.cards) cards = &entry;
-    std::memcpy(CommandAt(command, kCardsOffset), cards->code, kCardsCodeLength);
-    return kUsbWriteLength;
+    return EncodeFamily(kUsb, s, command, UsbSettingValue);
 }
 
 bool IsComplete(const KruKrmSettings& s) {
@@ -205,19 +141,25 @@ bool Bytes7Allowed(int firmwareVersion, char modelLetter, OutputFormat format) {
                               static_cast<int>(format));
 }
 
-Availability Wiegand58Availability(int firmwareVersion, char modelLetter) {
+Availability RuleAvailability(const FirmwareRule& rule, int firmwareVersion, char modelLetter) {
     if (firmwareVersion <= kMaxVersionWithoutExtras) return AvailabilityDisable;
-    if (Wiegand58Allowed(firmwareVersion, modelLetter)) return AvailabilityEnable;
+    // Offered as beside a value of the condition's setting that sets no further condition.
+    if (FirmwareRuleAllows(rule, firmwareVersion, modelLetter, 0)) return AvailabilityEnable;
     return AvailabilityKeep;
+}
+
+bool ConditionTakesAway(const FirmwareRule& rule, int firmwareVersion) {
+    return rule.conditional && firmwareVersion <= rule.aboveFirmware;
+}
+
+Availability Wiegand58Availability(int firmwareVersion, char modelLetter) {
+    return RuleAvailability(*FirmwareRuleFor(kKruKrm, kInterfaceIndex), firmwareVersion, modelLetter);
 }
 
 Availability Bytes7Availability(int firmwareVersion, char modelLetter) {
-    if (firmwareVersion <= kMaxVersionWithoutExtras) return AvailabilityDisable;
-    // Offered as with an output format that sets no further condition.
-    if (Bytes7Allowed(firmwareVersion, modelLetter, OutputFormat::HexOrDec)) return AvailabilityEnable;
-    return AvailabilityKeep;
+    return RuleAvailability(*FirmwareRuleFor(kUsb, kBytesIndex), firmwareVersion, modelLetter);
 }
 
 bool TouchMemoryDisablesBytes7(int firmwareVersion) {
-    return firmwareVersion <= FirmwareRuleFor(kUsb, kBytesIndex)->aboveFirmware;
+    return ConditionTakesAway(*FirmwareRuleFor(kUsb, kBytesIndex), firmwareVersion);
 }

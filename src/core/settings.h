@@ -8,8 +8,6 @@
 
 constexpr int kKruKrmPayloadLength = kFirmwareLabelLength + kKruKrmSettingsLength;  // 10
 constexpr int kUsbPayloadLength = kFirmwareLabelLength + kUsbSettingsLength;        // 11
-// A setting character at payload offset n stands at command offset n - kCommandShift.
-constexpr int kCommandShift = kFirmwareLabelLength - kCommandPrefixLength;
 
 // The settings query, the number of setting characters and of payload bytes (label and
 // characters) of a family. Any value other than kUsb counts as the KRU/KRM family, as the
@@ -69,7 +67,7 @@ bool IsComplete(const UsbSettings& settings);
 // exactly four characters. False for any other family value.
 bool CheckFirmwareVersion(int family, const char* payload);
 
-// Firmware rules, read from the table in firmware_rules.h. "Wiegand 58" needs a KRM reader
+// Firmware rules, read from the setting table (setting_table.h). "Wiegand 58" needs a KRM reader
 // ('M') with firmware 1.10 or later; 7 ID bytes need the USB reader ('B') with firmware 1.10
 // or later, and with Touch Memory output firmware above 1.10.
 bool Wiegand58Allowed(int firmwareVersion, char modelLetter);
@@ -79,6 +77,11 @@ bool Bytes7Allowed(int firmwareVersion, char modelLetter, OutputFormat format);
 // the choice away, 1.10 or later on the right model offers it, anything else leaves it as it was;
 // Touch Memory output at firmware 1.10 or older takes "7" away again.
 enum Availability : int { AvailabilityKeep, AvailabilityEnable, AvailabilityDisable };
+// The same for any rule of the table, and whether the rule's condition, once met, takes the
+// choice away from this firmware.
+struct FirmwareRule;
+Availability RuleAvailability(const FirmwareRule& rule, int firmwareVersion, char modelLetter);
+bool ConditionTakesAway(const FirmwareRule& rule, int firmwareVersion);
 Availability Wiegand58Availability(int firmwareVersion, char modelLetter);
 Availability Bytes7Availability(int firmwareVersion, char modelLetter);
 bool TouchMemoryDisablesBytes7(int firmwareVersion);

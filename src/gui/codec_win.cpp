@@ -7,12 +7,15 @@
 #include "gui/app.h"
 #include "gui/message.h"
 #include "gui/texts.h"
+#include "core/setting_names.h"
+#include "core/setting_table.h"
 #include "core/settings.h"
 #include "gui/setting_radios.h"
 #include "gui/settings_cache.h"
 #include "gui/session.h"
 #include "gui/workflow.h"
 #include "gui/control_ids.h"
+#include "gui/controls.h"
 #include "gui/lamps.h"
 
 namespace {
@@ -31,18 +34,18 @@ void ApplyAvailability(int radioId, Availability availability) {
     if (availability != AvailabilityKeep) EnableRadio(radioId, availability == AvailabilityEnable);
 }
 
-// Checks a field's radio within its group and gives the group's lamp, if it has one, the
-// colour of that choice; a field naming no choice is reported and its group left alone.
-// The radio is checked even when it is disabled.
-bool SelectField(int firstId, int lastId, int radioId, UiTextId notRecognizedText) {
-    if (radioId == kNoRadio) {
-        Report(UiText[notRecognizedText], IconError);
+// Checks the radio of a setting's value within its group and gives the group's lamp, if it
+// colours one, the colour of that choice; a value naming no choice is reported and its group
+// left alone. The radio is checked even when it is disabled.
+bool SelectField(int family, std::size_t index, int value) {
+    const SettingFacts& setting = *SettingOf(family, index);
+    const ChoiceFacts* choice = ChoiceOf(setting, value);
+    if (choice == nullptr) {
+        Report(UiText[setting.notRecognizedTextId], IconError);
         return false;
     }
-    CheckRadioButton(g_mainWindow, firstId, lastId, radioId);
-    int lamp = 0;
-    LampColor color = 0;
-    if (LampForRadio(radioId, &lamp, &color) && lamp >= 0 && lamp < kLampCount) g_lampColors[lamp] = color;
+    CheckRadioButton(g_mainWindow, FirstRadioOf(setting), LastRadioOf(setting), choice->radioId);
+    if (setting.colorsLamp && setting.lamp >= 0 && setting.lamp < kLampCount) g_lampColors[setting.lamp] = choice->lamp;
     return true;
 }
 
@@ -79,10 +82,10 @@ void DecodeKruKrmSettings(const char* payload) {
     unsigned char bytes[kKruKrmPayloadLength];
     std::memcpy(bytes, payload, sizeof bytes);
     const KruKrmSettings settings = DecodeKruKrmPayload(bytes, kKruKrmPayloadLength);
-    SelectField(IdTouchMemory, IdWiegand58, RadioFor(settings.interface), TextBadInterface);
-    SelectField(IdDirect, IdInverse, RadioFor(settings.indication), TextBadIndicationControl);
-    SelectField(IdDynamic, IdStandbyOff, RadioFor(settings.standby), TextBadStandby);
-    SelectField(IdPollOn, IdPollOff, RadioFor(settings.touchPoll), TextBadTouchPoll);
+    std::size_t count = 0;
+    SettingsOf(kKruKrm, &count);
+    for (std::size_t index = 0; index < count; ++index)
+        SelectField(kKruKrm, index, KruKrmSettingValue(settings, index));
 
     CachePayload(bytes, kKruKrmPayloadLength, kKruKrmPayloadLength, g_session.cachedSettings);
     InvalidateLamps();
@@ -110,24 +113,21 @@ void DecodeUsbSettings(const char* payload) {
     const UsbSettings settings = DecodeUsbPayload(bytes, kUsbPayloadLength);
 
     // Only the operating mode has a lamp; it is repainted at once.
-    if (SelectField(IdModeWindows, IdModeAll, RadioFor(settings.mode), TextBadOperatingMode)) InvalidateLamps();
+    if (SelectField(kUsb, kModeIndex, UsbSettingValue(settings, kModeIndex))) InvalidateLamps();
 
-    if (settings.format == OutputFormat::HexOrDec) {
-        CheckRadioButton(g_mainWindow, IdHexOrDec, IdFormatTouchMemory, IdHexOrDec);
-        EnableRadio(IdHex, true);
-        EnableRadio(IdDec, true);
-        SelectField(IdHex, IdDec, RadioFor(settings.type), TextBadOutputType);
-    } else if (settings.format == OutputFormat::TouchMemory) {
-        CheckRadioButton(g_mainWindow, IdHexOrDec, IdFormatTouchMemory, IdFormatTouchMemory);
-        EnableRadio(IdHex, false);
-        EnableRadio(IdDec, false);
-        if (TouchMemoryDisablesBytes7(g_session.firmwareVersion)) EnableRadio(IdBytes7, false);
-    } else {
-        Report(UiText[TextBadOutputFormat], IconError);
+    // The type is usable beside hex-or-dec output only, and its radio checked only then.
+    const int format = UsbSettingValue(settings, kFormatIndex);
+    if (SelectField(kUsb, kFormatIndex, format)) {
+        EnableDependentRadios(kUsb, kFormatIndex, format);
+        if (format == SettingOf(kUsb, kTypeIndex)->meaningfulWhen.value) {
+            SelectField(kUsb, kTypeIndex, UsbSettingValue(settings, kTypeIndex));
+        } else if (TouchMemoryDisablesBytes7(g_session.firmwareVersion)) {
+            EnableRadio(IdBytes7, false);
+        }
     }
 
-    SelectField(IdBytes7, IdBytes2, RadioFor(settings.bytes), TextBadByteCount);
-    SelectField(IdCardsAll, IdCardsMifare, RadioFor(settings.cards), TextBadCardForRead);
+    SelectField(kUsb, kBytesIndex, UsbSettingValue(settings, kBytesIndex));
+    SelectField(kUsb, kCardsIndex, UsbSettingValue(settings, kCardsIndex));
 
     CachePayload(bytes, kUsbPayloadLength, kUsbPayloadLength, g_session.cachedSettings);
 }

@@ -1,8 +1,5 @@
 #include "gui/lamps.h"
 
-#include "gui/texts.h"
-#include "gui/control_ids.h"
-
 // Every lamp is a 20 x 20 circle between x 345 and 365; lamp 5 sits at the same place
 // on both pages because the card-for-read group is shared.
 const LampRect kKruKrmLampRects[kLampCount] = {
@@ -14,38 +11,14 @@ const LampRect kUsbLampRects[kLampCount] = {
 
 LampColor g_lampColors[kLampCount];
 
-// "Touch Memory", "Direct (active '1')", "Off", "Off", and white for the card-for-read lamp.
-const LampColor kKruKrmDefaultColors[kLampCount] = {kRed, kRed, kMagenta, kYellow, kWhite};
-// "WINDOWS"; the other USB groups have no colour of their own.
-const LampColor kUsbDefaultColors[kLampCount] = {kCyan, kWhite, kWhite, kWhite, kWhite};
-
-namespace {
-
-struct RadioLamp {
-    int radioId;
-    int lamp;  // 0-based
-    LampColor color;
-};
-
-// One row per radio that owns a lamp colour.
-const RadioLamp kRadioLamps[] = {
-    {IdTouchMemory, 0, kRed},  {IdWiegand26, 0, kGreen}, {IdWiegand44, 0, kCyan}, {IdWiegand58, 0, kMagenta},
-    {IdDirect, 1, kRed},       {IdInverse, 1, kBlue},
-    {IdDynamic, 2, kRed},      {IdStatic, 2, kGreen},    {IdStandbyOff, 2, kMagenta},
-    {IdPollOn, 3, kRed},       {IdPollOff, 3, kYellow},
-    {IdModeWindows, 0, kCyan}, {IdModeAll, 0, kMagenta},
-};
-
-}  // namespace
-
 bool LampForRadio(int radioId, int* lamp, LampColor* color) {
-    for (const RadioLamp& row : kRadioLamps) {
-        if (row.radioId != radioId) continue;
-        if (lamp) *lamp = row.lamp;
-        if (color) *color = row.color;
-        return true;
-    }
-    return false;
+    RadioPlace place{};
+    if (!FindRadio(radioId, &place)) return false;
+    const SettingFacts& setting = *SettingOf(place.family, place.setting);
+    if (!setting.colorsLamp) return false;
+    if (lamp) *lamp = setting.lamp;
+    if (color) *color = place.choice->lamp;
+    return true;
 }
 
 const LampRect* LampRectsForFamily(int family) {
@@ -54,6 +27,4 @@ const LampRect* LampRectsForFamily(int family) {
     return nullptr;
 }
 
-void SetLampColors(const LampColor colors[kLampCount]) {
-    for (int i = 0; i < kLampCount; ++i) g_lampColors[i] = colors[i];
-}
+void SetDefaultLampColors(int family) { DefaultLampColors(family, g_lampColors); }

@@ -2,7 +2,7 @@
 #include <commctrl.h>
 
 #include "gui/app.h"
-#include "core/setting_looks.h"
+#include "core/setting_table.h"
 #include "gui/texts.h"
 #include "gui/controls.h"
 #include "gui/menus.h"
@@ -38,6 +38,20 @@ struct ControlRow {
 
 MainControls& c = g_controls;
 
+// A setting radio, in slot c.radio[id]: its caption is its choice's in the setting table.
+constexpr int kChoiceCaption = -2;
+constexpr ControlRow SettingRadio(int id, DWORD style, int x, int y, int width, int height) {
+    return ControlRow{"Button", id, kChoiceCaption, nullptr, style, x, y, width, height, &g_controls.radio[id]};
+}
+
+const char* RowText(const ControlRow& row) {
+    if (row.textId == kFixedText) return row.text;
+    if (row.textId != kChoiceCaption) return UiText[row.textId];
+    RadioPlace place{};
+    if (!FindRadio(row.id, &place)) return "";
+    return ChoiceCaption(*place.choice, g_uiLanguage);
+}
+
 // Rows 1 to 4: port list, SEARCH and the version line.
 const ControlRow kTopRows[] = {
     {"Combobox", IdPortCombo, kFixedText, "", kVisible | CBS_DROPDOWNLIST, 10, 10, 150, 200, &c.portCombo},
@@ -51,41 +65,39 @@ const ControlRow kTopRows[] = {
 // group of mutually exclusive choices, so the order here matters.
 const ControlRow kPageRows[] = {
     {"Button", 0, TextGroupInterfaces, nullptr, kPageGroupBox, 20, 100, 290, 110, &c.groupInterfaces},
-    {"Button", IdTouchMemory, kFixedText, kCaptionTouchMemory, kPageRadio, 30, 120, 120, 20, &c.radio[IdTouchMemory]},
-    {"Button", IdWiegand26, kFixedText, kCaptionWiegand26, kPageRadio, 30, 141, 120, 20, &c.radio[IdWiegand26]},
-    {"Button", IdWiegand44, kFixedText, kCaptionWiegand44, kPageRadio, 30, 162, 120, 20, &c.radio[IdWiegand44]},
-    {"Button", IdWiegand58, kFixedText, kCaptionWiegand58, kPageRadio, 30, 183, 120, 20, &c.radio[IdWiegand58]},
+    SettingRadio(IdTouchMemory, kPageRadio, 30, 120, 120, 20),
+    SettingRadio(IdWiegand26, kPageRadio, 30, 141, 120, 20),
+    SettingRadio(IdWiegand44, kPageRadio, 30, 162, 120, 20),
+    SettingRadio(IdWiegand58, kPageRadio, 30, 183, 120, 20),
     {"Button", 0, TextGroupOperatingMode, nullptr, kPageGroupBox, 20, 100, 290, 70, &c.groupOperatingMode},
-    {"Button", IdModeWindows, kFixedText, kCaptionWindows, kPageRadio, 30, 120, 95, 20, &c.radio[IdModeWindows]},
-    {"Button", IdModeAll, kFixedText, kCaptionAllSystems, kPageRadio, 30, 141, 180, 20, &c.radio[IdModeAll]},
+    SettingRadio(IdModeWindows, kPageRadio, 30, 120, 95, 20),
+    SettingRadio(IdModeAll, kPageRadio, 30, 141, 180, 20),
     {"Button", 0, TextGroupIndicationControl, nullptr, kPageGroupBox, 20, 220, 290, 70, &c.groupIndicationControl},
-    {"Button", IdDirect, TextDirect, nullptr, kPageRadio, 30, 240, 190, 20, &c.radio[IdDirect]},
-    {"Button", IdInverse, TextInverse, nullptr, kPageRadio, 30, 261, 190, 20, &c.radio[IdInverse]},
+    SettingRadio(IdDirect, kPageRadio, 30, 240, 190, 20),
+    SettingRadio(IdInverse, kPageRadio, 30, 261, 190, 20),
     {"Button", 0, TextGroupOutputFormat, nullptr, kPageGroupBox, 20, 180, 290, 70, &c.groupOutputFormat},
-    {"Button", IdHexOrDec, TextHexOrDec, nullptr, kPageRadio, 30, 200, 120, 20, &c.radio[IdHexOrDec]},
-    {"Button", IdFormatTouchMemory, kFixedText, kCaptionTouchMemory, kPageRadio, 30, 221, 120, 20,
-     &c.radio[IdFormatTouchMemory]},
+    SettingRadio(IdHexOrDec, kPageRadio, 30, 200, 120, 20),
+    SettingRadio(IdFormatTouchMemory, kPageRadio, 30, 221, 120, 20),
     {"Button", 0, TextGroupStandby, nullptr, kPageGroupBox, 20, 300, 290, 90, &c.groupStandby},
-    {"Button", IdDynamic, TextDynamic, nullptr, kPageRadio, 30, 320, 120, 20, &c.radio[IdDynamic]},
-    {"Button", IdStatic, TextStatic, nullptr, kPageRadio, 30, 341, 120, 20, &c.radio[IdStatic]},
-    {"Button", IdStandbyOff, TextStandbyOff, nullptr, kPageRadio, 30, 362, 60, 20, &c.radio[IdStandbyOff]},
+    SettingRadio(IdDynamic, kPageRadio, 30, 320, 120, 20),
+    SettingRadio(IdStatic, kPageRadio, 30, 341, 120, 20),
+    SettingRadio(IdStandbyOff, kPageRadio, 30, 362, 60, 20),
     {"Button", 0, TextGroupOutputType, nullptr, kPageGroupBox, 20, 260, 290, 70, &c.groupOutputType},
-    {"Button", IdHex, kFixedText, kCaptionHex, kPageRadio, 30, 280, 70, 20, &c.radio[IdHex]},
-    {"Button", IdDec, kFixedText, kCaptionDec, kPageRadio, 30, 301, 70, 20, &c.radio[IdDec]},
+    SettingRadio(IdHex, kPageRadio, 30, 280, 70, 20),
+    SettingRadio(IdDec, kPageRadio, 30, 301, 70, 20),
     {"Button", 0, TextGroupTouchPoll, nullptr, kPageGroupBox, 20, 400, 290, 70, &c.groupTouchPoll},
-    {"Button", IdPollOn, TextPollOn, nullptr, kPageRadio, 30, 420, 60, 20, &c.radio[IdPollOn]},
-    {"Button", IdPollOff, TextPollOff, nullptr, kPageRadio, 30, 441, 60, 20, &c.radio[IdPollOff]},
+    SettingRadio(IdPollOn, kPageRadio, 30, 420, 60, 20),
+    SettingRadio(IdPollOff, kPageRadio, 30, 441, 60, 20),
     {"Button", 0, TextGroupByteCount, nullptr, kPageGroupBox, 20, 340, 290, 130, &c.groupByteCount},
-    {"Button", IdBytes7, kFixedText, kCaptionBytes7, kPageRadio, 30, 360, 60, 20, &c.radio[IdBytes7]},
-    {"Button", IdBytes5, kFixedText, kCaptionBytes5, kPageRadio, 30, 381, 60, 20, &c.radio[IdBytes5]},
-    {"Button", IdBytes4, kFixedText, kCaptionBytes4, kPageRadio, 30, 402, 60, 20, &c.radio[IdBytes4]},
-    {"Button", IdBytes3, kFixedText, kCaptionBytes3, kPageRadio, 30, 423, 60, 20, &c.radio[IdBytes3]},
-    {"Button", IdBytes2, kFixedText, kCaptionBytes2, kPageRadio, 30, 444, 60, 20, &c.radio[IdBytes2]},
+    SettingRadio(IdBytes7, kPageRadio, 30, 360, 60, 20),
+    SettingRadio(IdBytes5, kPageRadio, 30, 381, 60, 20),
+    SettingRadio(IdBytes4, kPageRadio, 30, 402, 60, 20),
+    SettingRadio(IdBytes3, kPageRadio, 30, 423, 60, 20),
+    SettingRadio(IdBytes2, kPageRadio, 30, 444, 60, 20),
     {"Button", 0, TextGroupCardForRead, nullptr, kSharedGroupBox, 20, 480, 290, 90, &c.groupCardForRead},
-    {"Button", IdCardsAll, kFixedText, kCaptionAllCards, kSharedRadio, 30, 500, 240, 20,
-     &c.radio[IdCardsAll]},
-    {"Button", IdCardsEmHid, kFixedText, kCaptionEmHidCards, kSharedRadio, 30, 521, 120, 20, &c.radio[IdCardsEmHid]},
-    {"Button", IdCardsMifare, kFixedText, kCaptionMifareCards, kSharedRadio, 30, 542, 120, 20, &c.radio[IdCardsMifare]},
+    SettingRadio(IdCardsAll, kSharedRadio, 30, 500, 240, 20),
+    SettingRadio(IdCardsEmHid, kSharedRadio, 30, 521, 120, 20),
+    SettingRadio(IdCardsMifare, kSharedRadio, 30, 542, 120, 20),
 };
 
 // Rows 40 to 42: READ closes the last radio group with its WS_GROUP.
@@ -98,8 +110,7 @@ const ControlRow kBottomRows[] = {
 void CreateRows(const ControlRow* rows, int count) {
     for (int i = 0; i < count; ++i) {
         const ControlRow& row = rows[i];
-        const char* text = row.textId == kFixedText ? row.text : UiText[row.textId];
-        *row.slot = CreateWindowExA(0, row.className, text, row.style, row.x, row.y, row.width, row.height,
+        *row.slot = CreateWindowExA(0, row.className, RowText(row), row.style, row.x, row.y, row.width, row.height,
                                     g_mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), nullptr,
                                     nullptr);
     }
@@ -107,6 +118,19 @@ void CreateRows(const ControlRow* rows, int count) {
 
 template <int N>
 void CreateRows(const ControlRow (&rows)[N]) { CreateRows(rows, N); }
+
+// True for a row whose text is the same in both languages.
+bool FixedText(const ControlRow& row) {
+    if (row.textId == kFixedText) return true;
+    RadioPlace place{};
+    return row.textId == kChoiceCaption && (!FindRadio(row.id, &place) || place.choice->textId == kFixedCaption);
+}
+
+template <int N>
+void RelabelRows(const ControlRow (&rows)[N]) {
+    for (const ControlRow& row : rows)
+        if (!FixedText(row)) SendMessageA(*row.slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(RowText(row)));
+}
 
 constexpr int kTabX = 10, kTabY = 60, kTabWidth = 310, kTabHeight = 520;
 // The blanks around the USB tab's text widen that tab; both texts never change.
@@ -131,6 +155,12 @@ void CreateReaderTabs() {
         SendMessageA(c.tabs, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
     }
     if (g_readerFamily == kKruKrm || g_readerFamily == kUsb) SendMessageA(c.tabs, TCM_SETCURSEL, g_readerFamily, 0);
+}
+
+void RelabelMainControls() {
+    RelabelRows(kTopRows);
+    RelabelRows(kPageRows);
+    RelabelRows(kBottomRows);
 }
 
 void CreateMainControls() {

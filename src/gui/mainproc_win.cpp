@@ -43,8 +43,7 @@ void OnCommand(WPARAM wParam) {
     case IdHelp: OpenHelpFile(); break;
     case IdAbout: ShowAboutDialog(); break;
     default:
-        if ((id >= IdTouchMemory && id <= IdPollOff) || (id >= IdModeWindows && id <= IdFormatTouchMemory))
-            OnSettingRadioClicked(static_cast<int>(id));
+        if (FindRadio(static_cast<int>(id), nullptr)) OnSettingRadioClicked(static_cast<int>(id));
         break;
     }
 }

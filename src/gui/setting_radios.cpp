@@ -2,69 +2,49 @@
 
 #include <cstddef>
 
-#include "gui/control_ids.h"
+#include "core/setting_names.h"
+#include "core/setting_table.h"
 
 namespace {
 
 template <typename E>
-struct RadioOf {
-    E value;
-    int radio;
-};
-
-// In page order: the order in which a write looks for each group's checked radio.
-constexpr RadioOf<Interface> kInterfaceRadios[] = {
-    {Interface::TouchMemory, IdTouchMemory}, {Interface::Wiegand26, IdWiegand26},
-    {Interface::Wiegand44, IdWiegand44},     {Interface::Wiegand58, IdWiegand58},
-};
-constexpr RadioOf<Indication> kIndicationRadios[] = {{Indication::Direct, IdDirect}, {Indication::Inverse, IdInverse}};
-constexpr RadioOf<Standby> kStandbyRadios[] = {
-    {Standby::Dynamic, IdDynamic}, {Standby::Static, IdStatic}, {Standby::Off, IdStandbyOff}};
-constexpr RadioOf<TouchPoll> kTouchPollRadios[] = {{TouchPoll::On, IdPollOn}, {TouchPoll::Off, IdPollOff}};
-constexpr RadioOf<UsbMode> kModeRadios[] = {{UsbMode::Windows, IdModeWindows}, {UsbMode::All, IdModeAll}};
-constexpr RadioOf<OutputFormat> kFormatRadios[] = {
-    {OutputFormat::HexOrDec, IdHexOrDec}, {OutputFormat::TouchMemory, IdFormatTouchMemory}};
-constexpr RadioOf<OutputType> kTypeRadios[] = {{OutputType::Hex, IdHex}, {OutputType::Dec, IdDec}};
-constexpr RadioOf<ByteCount> kByteCountRadios[] = {
-    {ByteCount::Bytes7, IdBytes7}, {ByteCount::Bytes5, IdBytes5}, {ByteCount::Bytes4, IdBytes4},
-    {ByteCount::Bytes3, IdBytes3}, {ByteCount::Bytes2, IdBytes2},
-};
-constexpr RadioOf<CardsToRead> kCardsRadios[] = {
-    {CardsToRead::All, IdCardsAll}, {CardsToRead::EmHid, IdCardsEmHid}, {CardsToRead::Mifare, IdCardsMifare}};
-
-template <typename E, std::size_t N>
-int Lookup(const RadioOf<E> (&table)[N], E value) {
-    for (const RadioOf<E>& row : table)
-        if (row.value == value) return row.radio;
-    return kNoRadio;
+int Radio(int family, std::size_t index, E value) {
+    return RadioOfValue(*SettingOf(family, index), static_cast<int>(value));
 }
 
-template <typename E, std::size_t N>
-E FirstChecked(const RadioOf<E> (&table)[N], RadioCheckedFn isChecked) {
-    for (const RadioOf<E>& row : table)
-        if (isChecked(row.radio)) return row.value;
-    return E::NotRecognized;
+// The value of a setting's first checked radio in page order (the order in which a write
+// looks), 0 when none is checked.
+int FirstChecked(const SettingFacts& setting, RadioCheckedFn isChecked) {
+    for (std::size_t k = 0; k < setting.valueCount; ++k)
+        if (isChecked(setting.values[k].radioId)) return setting.values[k].value;
+    return 0;
+}
+
+template <typename S>
+S FromRadios(int family, RadioCheckedFn isChecked, void (*set)(S*, std::size_t, int)) {
+    S settings{};
+    std::size_t count = 0;
+    const SettingFacts* facts = SettingsOf(family, &count);
+    for (std::size_t i = 0; i < count; ++i) set(&settings, i, FirstChecked(facts[i], isChecked));
+    return settings;
 }
 
 }  // namespace
 
-int RadioFor(Interface value) { return Lookup(kInterfaceRadios, value); }
-int RadioFor(Indication value) { return Lookup(kIndicationRadios, value); }
-int RadioFor(Standby value) { return Lookup(kStandbyRadios, value); }
-int RadioFor(TouchPoll value) { return Lookup(kTouchPollRadios, value); }
-int RadioFor(UsbMode value) { return Lookup(kModeRadios, value); }
-int RadioFor(OutputFormat value) { return Lookup(kFormatRadios, value); }
-int RadioFor(OutputType value) { return Lookup(kTypeRadios, value); }
-int RadioFor(ByteCount value) { return Lookup(kByteCountRadios, value); }
-int RadioFor(CardsToRead value) { return Lookup(kCardsRadios, value); }
+int RadioFor(Interface value) { return Radio(kKruKrm, kInterfaceIndex, value); }
+int RadioFor(Indication value) { return Radio(kKruKrm, kIndicationIndex, value); }
+int RadioFor(Standby value) { return Radio(kKruKrm, kStandbyIndex, value); }
+int RadioFor(TouchPoll value) { return Radio(kKruKrm, kTouchPollIndex, value); }
+int RadioFor(UsbMode value) { return Radio(kUsb, kModeIndex, value); }
+int RadioFor(OutputFormat value) { return Radio(kUsb, kFormatIndex, value); }
+int RadioFor(OutputType value) { return Radio(kUsb, kTypeIndex, value); }
+int RadioFor(ByteCount value) { return Radio(kUsb, kBytesIndex, value); }
+int RadioFor(CardsToRead value) { return Radio(kUsb, kCardsIndex, value); }
 
 KruKrmSettings KruKrmFromRadios(RadioCheckedFn isChecked) {
-    return KruKrmSettings{FirstChecked(kInterfaceRadios, isChecked), FirstChecked(kIndicationRadios, isChecked),
-                          FirstChecked(kStandbyRadios, isChecked), FirstChecked(kTouchPollRadios, isChecked)};
+    return FromRadios<KruKrmSettings>(kKruKrm, isChecked, SetKruKrmSettingValue);
 }
 
 UsbSettings UsbFromRadios(RadioCheckedFn isChecked) {
-    return UsbSettings{FirstChecked(kModeRadios, isChecked), FirstChecked(kFormatRadios, isChecked),
-                       FirstChecked(kTypeRadios, isChecked), FirstChecked(kByteCountRadios, isChecked),
-                       FirstChecked(kCardsRadios, isChecked)};
+    return FromRadios<UsbSettings>(kUsb, isChecked, SetUsbSettingValue);
 }

@@ -1,10 +1,8 @@
 #pragma once
-// The one place that knows both the named settings and the main window's radios: which radio
+// The window's radios and the settings they stand for, after the setting table: which radio
 // shows each choice, and the settings the checked radios stand for.
+#include "core/radio_ids.h"
 #include "core/settings.h"
-
-// A value that names no choice has no radio.
-constexpr int kNoRadio = 0;
 
 int RadioFor(Interface value);
 int RadioFor(Indication value);

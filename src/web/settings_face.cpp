@@ -6,7 +6,7 @@
 #include "core/family.h"
 #include "core/firmware_rules.h"
 #include "core/reader_settings.h"
-#include "core/setting_looks.h"
+#include "core/setting_table.h"
 #include "core/setting_names.h"
 #include "core/text_cp1251.h"
 #include "core/ui_text.h"
@@ -30,10 +30,6 @@ std::string CssColor(LampColor color) {
 
 std::string WindowText(int language, int id) { return Cp1251ToUtf8(UiTextIn(language, static_cast<UiTextId>(id))); }
 
-std::string Caption(int language, const ChoiceLook& look) {
-    return look.textId == kFixedCaption ? look.caption : WindowText(language, look.textId);
-}
-
 ReaderSettings Shown(const PageReader& reader, const std::vector<SettingChoice>& choices) {
     ReaderSettings shown = DecodeReaderSettings(reader.family, FactsOf(reader).chars);
     for (const SettingChoice& choice : choices) SetReaderSettingValue(&shown, choice.index, choice.value);
@@ -51,7 +47,7 @@ bool Allowed(const PageReader& reader, const ReaderSettings& shown, std::size_t 
 
 std::string Lines(int family, const std::vector<SettingChoice>& choices) {
     std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(family, &count);
+    const SettingFacts* names = SettingsOf(family, &count);
     std::string lines;
     for (const SettingChoice& choice : choices)
         if (choice.index < count)
@@ -60,17 +56,17 @@ std::string Lines(int family, const std::vector<SettingChoice>& choices) {
 }
 
 // One group: its legend, radios and lamp. value is the choice the group shows (0: none).
-void Group(Json* json, int language, const SettingName& name, const SettingLook& look, int value, bool enabled,
-           const PageReader& reader, const ReaderSettings* shown, std::size_t index) {
+void Group(Json* json, int language, const SettingFacts& setting, int value, bool enabled, const PageReader& reader,
+           const ReaderSettings* shown, std::size_t index) {
     LampColor lamp = kNoChoiceLamp;
-    json->BeginObject().Field("setting", name.name).Field("legend", WindowText(language, look.legendTextId))
+    json->BeginObject().Field("setting", setting.name).Field("legend", WindowText(language, setting.legendTextId))
         .Field("enabled", enabled).Key("choices").BeginArray();
-    for (std::size_t k = 0; k < look.choiceCount && k < name.valueCount; ++k) {
-        const int choice = name.values[k].value;
-        if (choice == value) lamp = look.choices[k].lamp;
-        const bool allowed = shown == nullptr || Allowed(reader, *shown, index, choice);
-        json->BeginObject().Field("value", name.values[k].name).Field("caption", Caption(language, look.choices[k]))
-            .Field("checked", choice == value).Field("enabled", enabled && allowed).EndObject();
+    for (std::size_t k = 0; k < setting.valueCount; ++k) {
+        const ChoiceFacts& choice = setting.values[k];
+        if (choice.value == value) lamp = choice.lamp;
+        const bool allowed = shown == nullptr || Allowed(reader, *shown, index, choice.value);
+        json->BeginObject().Field("value", choice.name).Field("caption", Cp1251ToUtf8(ChoiceCaption(choice, language)))
+            .Field("checked", choice.value == value).Field("enabled", enabled && allowed).EndObject();
     }
     json->EndArray().Field("lamp", CssColor(lamp)).EndObject();
 }
@@ -161,28 +157,25 @@ std::vector<SettingChoice> ParseChoices(int family, const std::string& lines) {
 }
 
 std::string ViewJson(const PageReader& reader, const std::string& choiceLines, int language) {
-    std::size_t count = 0, looks = 0;
-    const SettingName* names = SettingNamesOf(reader.family, &count);
-    const SettingLook* look = SettingLooksOf(reader.family, &looks);
+    std::size_t count = 0;
+    const SettingFacts* settings = SettingsOf(reader.family, &count);
     const ReaderSettings held = DecodeReaderSettings(reader.family, FactsOf(reader).chars);
     const ReaderSettings shown = Shown(reader, ParseChoices(reader.family, choiceLines));
     Json json;
     json.BeginObject().Key("groups").BeginArray();
-    for (std::size_t i = 0; i < count && i < looks; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const int value = ReaderSettingMeaningful(shown, i) ? ReaderSettingValue(shown, i) : 0;
-        Group(&json, language, names[i], look[i], value, true, reader, &shown, i);
+        Group(&json, language, settings[i], value, true, reader, &shown, i);
     }
     if (reader.family != kUsb) {
         // The window's card-for-read group stands on this page too, greyed, at its default.
-        std::size_t usbCount = 0, usbLooks = 0;
-        const SettingName& cards = SettingNamesOf(kUsb, &usbCount)[kSharedCardsSetting];
-        const SettingLook& cardsLook = SettingLooksOf(kUsb, &usbLooks)[kSharedCardsSetting];
-        Group(&json, language, cards, cardsLook, cards.values[0].value, false, reader, nullptr, kSharedCardsSetting);
+        const SettingFacts& cards = *SettingOf(kUsb, kSharedCardsSetting);
+        Group(&json, language, cards, cards.defaultValue, false, reader, nullptr, kSharedCardsSetting);
     }
     json.EndArray().Key("problems").BeginArray();
-    for (std::size_t i = 0; i < count && i < looks; ++i)
+    for (std::size_t i = 0; i < count; ++i)
         if (ReaderSettingMeaningful(held, i) && ReaderSettingValue(held, i) == 0)
-            json.Text(WindowText(language, look[i].notRecognizedTextId));
+            json.Text(WindowText(language, settings[i].notRecognizedTextId));
     json.EndArray().EndObject();
     return json.str();
 }
@@ -194,7 +187,7 @@ std::string ChooseJson(const PageReader& reader, const std::string& choiceLines,
     const ReaderSettings was = Shown(reader, before);
     const ReaderSettings shown = Shown(reader, choices);
     std::size_t count = 0;
-    const SettingName* names = SettingNamesOf(reader.family, &count);
+    const SettingFacts* names = SettingsOf(reader.family, &count);
     std::vector<SettingChoice> kept;
     for (const SettingChoice& choice : choices)
         if (ReaderSettingMeaningful(shown, choice.index)) kept.push_back(choice);
@@ -205,8 +198,8 @@ std::string ChooseJson(const PageReader& reader, const std::string& choiceLines,
             continue;
         }
         if (now == 0 || Allowed(reader, shown, i, now) || !Allowed(reader, was, i, now)) continue;
-        for (std::size_t k = 0; k + 1 < names[i].valueCount; ++k)
-            if (names[i].values[k].value == now) kept.push_back(SettingChoice{i, names[i].values[k + 1].value, 0});
+        const int next = NextValue(names[i], now);
+        if (next != 0) kept.push_back(SettingChoice{i, next, 0});
     }
     Json json;
     json.BeginObject().Field("choices", Lines(reader.family, ParseChoices(reader.family, Lines(reader.family, kept))))

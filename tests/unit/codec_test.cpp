@@ -167,7 +167,7 @@ TEST_CASE("write commands from named settings; a value naming no choice writes t
 // the same characters; and the window's radios for it give the same command.
 TEST_CASE("settings read from the reader are written back unchanged, by value, by name and by radio") {
     std::size_t kruNames = 0;
-    const SettingName* kru = SettingNamesOf(kKruKrm, &kruNames);
+    const SettingFacts* kru = SettingsOf(kKruKrm, &kruNames);
     REQUIRE(kruNames == 4);
     int kruCount = 0;
     for (const char* i : {"TMX", "W26", "W44", "W58"})
@@ -193,7 +193,7 @@ TEST_CASE("settings read from the reader are written back unchanged, by value, b
     CHECK(kruCount == 48);
 
     std::size_t usbNames = 0;
-    const SettingName* usb = SettingNamesOf(kUsb, &usbNames);
+    const SettingFacts* usb = SettingsOf(kUsb, &usbNames);
     REQUIRE(usbNames == 5);
     int usbCount = 0;
     for (char mode : {'W', 'A'})
@@ -227,7 +227,7 @@ TEST_CASE("names: unknown names and values are refused; the other family's names
     CHECK(FindSettingName(kKruKrm, "bytes") == nullptr);
     CHECK(FindSettingName(kKruKrm, "Interface") == nullptr);
     CHECK(FindSettingName(2, "interface") == nullptr);
-    const SettingName* bytes = FindSettingName(kUsb, "bytes");
+    const SettingFacts* bytes = FindSettingName(kUsb, "bytes");
     REQUIRE(bytes != nullptr);
     CHECK(FindSettingValue(*bytes, "6") == -1);
     CHECK(FindSettingValue(*bytes, "") == -1);

@@ -68,26 +68,22 @@ TEST_CASE("lamp places are 20-pixel circles at the heights of each page's groups
 }
 
 TEST_CASE("page defaults colour the lamps like the default choices") {
-    SetLampColors(kKruKrmDefaultColors);
+    SetDefaultLampColors(kKruKrm);
     // "Touch Memory", "Direct", standby "Off", poll "Off", card-for-read white.
     const LampColor kru[] = {0x000000FF, 0x000000FF, 0x00FF00FF, 0x0000FFFF, 0x00FFFFFF};
     CHECK(std::memcmp(g_lampColors, kru, sizeof kru) == 0);
-    SetLampColors(kUsbDefaultColors);
-    const LampColor usb[] = {0x00FFFF00, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF};
-    CHECK(std::memcmp(g_lampColors, usb, sizeof usb) == 0);
     // The defaults agree with the radios the pages check.
     LampColor color = 0;
     int lamp = 0;
-    CHECK(LampForRadio(IdTouchMemory, &lamp, &color));
-    CHECK(color == kKruKrmDefaultColors[0]);
-    CHECK(LampForRadio(IdDirect, &lamp, &color));
-    CHECK(color == kKruKrmDefaultColors[1]);
-    CHECK(LampForRadio(IdStandbyOff, &lamp, &color));
-    CHECK(color == kKruKrmDefaultColors[2]);
-    CHECK(LampForRadio(IdPollOff, &lamp, &color));
-    CHECK(color == kKruKrmDefaultColors[3]);
+    for (int id : {IdTouchMemory, IdDirect, IdStandbyOff, IdPollOff}) {
+        CHECK(LampForRadio(id, &lamp, &color));
+        CHECK(color == g_lampColors[lamp]);
+    }
+    SetDefaultLampColors(kUsb);
+    const LampColor usb[] = {0x00FFFF00, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF};
+    CHECK(std::memcmp(g_lampColors, usb, sizeof usb) == 0);
     CHECK(LampForRadio(IdModeWindows, &lamp, &color));
-    CHECK(color == kUsbDefaultColors[0]);
+    CHECK(color == g_lampColors[0]);
 }
 
 TEST_CASE("the cached byte-count digit picks its radio; anything else picks none") {

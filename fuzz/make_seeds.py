@@ -147,6 +147,38 @@ def sim_seeds():
     }
 
 
+def engine_seeds():
+    # Request (0 identify, 1 read, 2 write, 3 write and verify, 4 card, 5 watch step), timeout
+    # in 8 ms, family, firmware (a multiple of 4: 1.00), for a watch step its holding, barcode
+    # (4 bytes) and reported status; the start time (4 bytes); then events: the low 3 bits the
+    # kind (0-2 bytes: a count and the bytes, 3 silence for the wait, 4 a send result, 5 a port
+    # failure, 6 Ctrl-C, 7 silence), the high 5 the milliseconds that passed.
+    look, whole = b"\x07", b"\x04\x00"
+
+    def heard(data, delay=20):
+        return bytes([delay << 3, len(data)]) + data
+
+    def seed(request, family, *events, firmware=1, watch=b""):
+        return bytes([request, 87, family, firmware]) + watch + b"\x00\x00\x10\x00" + b"".join(events)
+
+    kru = b"\n\rAT+READS_KRU - OK! >> 1.10TMX1DO"
+    card = b"\n\rAT+IDS - OK! >> 0001234567 0000054321."
+    return {
+        "identify_kru": seed(0, 0, look, whole, heard(kru)),
+        "identify_refused_then_usb": seed(0, 0, look, whole, heard(b"\n\rAT+READS_KRX - UNKNOWN CMD!"), look, whole,
+                                          heard(b"\n\rAT+READS_USB - OK! >> 2.00WHDH5EM")),
+        "read_noise_then_reply": seed(1, 0, look, whole, heard(b"\x01\x02 noise"), b"\x03", look, whole, heard(kru)),
+        "read_in_pieces": seed(1, 0, look, whole, heard(kru[:10]), heard(kru[10:25], 2), heard(kru[25:], 2)),
+        "write_verified": seed(3, 0, look, whole, heard(b"\n\rAT+TMX1DO - OK!"), look, whole, heard(kru)),
+        "write_partial": seed(3, 0, look, b"\x04\x01"),
+        "write_interrupted": seed(3, 0, look, b"\x06", whole, b"\x06", heard(b"\n\rAT+TMX1DO - OK!"), b"\x06"),
+        "card": seed(4, 0, look, whole, heard(card)),
+        "card_too_large": seed(4, 0, look, whole, heard(b"\n\rAT+IDS - OK! >> 0001234567 4294967296.")),
+        "watch_same_card": seed(5, 0, look, whole, heard(card), watch=b"\x01\x00\x12\xd6\x87\x00"),
+        "port_fails": seed(1, 1, look, whole, b"\x05"),
+    }
+
+
 if __name__ == "__main__":
     write("fuzz_config", config_seeds())
     write("fuzz_portlist", portlist_seeds())
@@ -155,3 +187,4 @@ if __name__ == "__main__":
     write("fuzz_card_id", card_id_seeds())
     write("fuzz_reply", reply_seeds())
     write("fuzz_sim", sim_seeds())
+    write("fuzz_engine", engine_seeds())

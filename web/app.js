@@ -19,36 +19,18 @@
     nextNumber: 1,
   };
 
-  function fill(text, first, second) {
-    return text.replace(/%([12])/g, (_, n) => (n === '1' ? String(first) : String(second)));
-  }
+  const fill = (text, first, second) => Core.format(text, first, second);
 
   // What stays on screen after its moment (messages, a reader's note, an apply's result) is kept
   // as words: a function that words it in the page's language of the moment, so a change of
   // language reaches it. wordsOf gives the words of a text of the table, filled in.
   const wordsOf = (name, first, second) => () => fill(state.texts[name], first, second);
 
-  function firstLine(text) { return text.split('\n')[0]; }
-
   // What a status word of vireo4's says, in the page's language.
-  function statusText(status) {
-    const t = state.texts;
-    switch (status) {
-      case 'ok': return t.Verified;
-      case 'no-answer': return firstLine(t.TextNoResponse);
-      case 'refused': return t.TextInvalidCommand;
-      case 'garbage': return t.TextBadReply;
-      case 'firmware-unsupported': return t.TextFirmwareUnsupported;
-      case 'unsupported': return t.TextReadIdUnsupported;
-      case 'unconfirmed': return t.Unconfirmed;
-      case 'busy': return t.Busy;
-      case 'denied': return t.Denied;
-      case 'io-error': return t.IoError;
-      default: return t.OpenFailed;
-    }
-  }
+  const statusText = (status) => Core.statusText(status, state.language);
 
-  const statusWords = (status) => () => statusText(status);
+  // The words of an engine's outcome, in the page's language of the moment.
+  const outcomeWords = (result) => () => result.texts[state.language];
 
   class Entry {
     constructor(port) {
@@ -206,7 +188,7 @@
       entry.info = info;
       say(() => state.texts.TextFirmwareUnsupported + ' (' + info.firmware + ')', entry);
     } else {
-      say(statusWords(info.status), entry);
+      say(outcomeWords(info), entry);
     }
   }
 
@@ -308,11 +290,9 @@
     renderReader();
   }
 
-  function writeOutcome(target, result) {
+  function writeOutcome(result) {
     const t = state.texts;
-    if (result.status === 'ok') return t.Verified;
-    if (result.status === 'mismatch') return fill(t.Mismatch, target.chars, result.after.chars);
-    return statusText(result.status);
+    return result.status === 'ok' ? t.Verified : result.texts[state.language];
   }
 
   // Writes a target to an entry's reader and reads it back; the entry takes what was read.
@@ -323,7 +303,7 @@
       entry.info = result.after;
       entry.choices = '';
     }
-    result.words = () => writeOutcome(target, result);
+    result.words = () => writeOutcome(result);
     say(result.words, entry);
     return result;
   }
@@ -347,7 +327,7 @@
   async function readCard(entry) {
     const result = await operate(entry, () => Readers.readCard(entry.link, entry.info));
     if (result.status === 'ok') Cards.add($('card-table'), entry, result.card);
-    else say(statusWords(result.status), entry);
+    else say(outcomeWords(result), entry);
     updateCardButtons();
   }
 
@@ -359,18 +339,17 @@
   }
 
   function startWatching(entry) {
-    const watching = { entry, watch: new Cards.Watch(), timer: null, failure: null };
+    const watching = { entry, watch: null, timer: null };
     state.watching = watching;
     updateCardButtons();
     const tick = async () => {
       if (state.watching !== watching) return;
-      const result = await entry.link.exclusive(() => Readers.readCard(entry.link, entry.info));
+      const result = await entry.link.exclusive(() => Readers.watchCard(entry.link, entry.info, watching.watch));
       if (state.watching !== watching) return;
-      if (watching.watch.isNew(result)) Cards.add($('card-table'), entry, result.card);
-      const failure = result.status === 'ok' ? null : result.status;
-      if (failure && failure !== watching.failure) say(statusWords(failure), entry);
-      watching.failure = failure;
-      if (failure === 'io-error' || failure === 'unsupported' || entry.gone) {
+      watching.watch = result.watch;
+      if (result.newCard) Cards.add($('card-table'), entry, result.card);
+      if (result.newFailure) say(outcomeWords(result), entry);
+      if (result.endsWatch || entry.gone) {
         stopWatching();
         return;
       }

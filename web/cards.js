@@ -47,18 +47,5 @@ const Cards = (() => {
     return [headers, ...rows.map(fieldsOf)].map((fields) => fields.join('\t')).join('\n') + '\n';
   }
 
-  // Is this card new? A card is new unless it is the one still held since the last query; taken
-  // away and held again, it is new again.
-  class Watch {
-    constructor() { this.holding = null; }
-    isNew(result) {
-      const present = result.status === 'ok' && result.present;
-      const key = present ? result.card.barcode + '/' + result.card.cipher : null;
-      const fresh = present && key !== this.holding;
-      this.holding = key;
-      return fresh;
-    }
-  }
-
-  return { add, relabel, csv, csvField, tabSeparated, Watch, count: () => rows.length };
+  return { add, relabel, csv, csvField, tabSeparated, count: () => rows.length };
 })();

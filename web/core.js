@@ -54,16 +54,32 @@ const Core = (() => {
     byteString,
     bytesOf,
     texts: (language) => take(wasm._vw_texts(language)),
-    settingsQuery: (family) => bytesOf(take(wasm._vw_query(family)).command),
-    cardQuery: () => bytesOf(take(wasm._vw_query(-1)).command),
-    // Whether the bytes received can be judged: the whole reply to command, a refusal, or bytes
-    // that are no reply to it.
-    fit: (command, bytes) => withBytes(command, (c, m) => withBytes(bytes, (p, n) => wasm._vw_fit_reply(c, m, p, n))),
-    judgeSettings: (family, bytes) => withBytes(bytes, (p, n) => take(wasm._vw_judge_settings(family, p, n))),
-    judgeWrite: (command, bytes) => withBytes(command, (c, m) =>
-      withBytes(bytes, (p, n) => take(wasm._vw_judge_write(c, m, p, n)))),
-    cardAllowed: (firmwareVersion) => take(wasm._vw_card_allowed(firmwareVersion)),
-    judgeCard: (bytes) => withBytes(bytes, (p, n) => take(wasm._vw_judge_card(p, n))),
+    // The reader engine: one per request, run by Serial.Link.run and ended there.
+    engine: {
+      identify: (usbFirst) => wasm._vw_engine_identify(usbFirst ? 1 : 0, constants.deadlineMs),
+      read: (family) => wasm._vw_engine_read(family, constants.deadlineMs),
+      write: (family, chars) => withBytes(bytesOf(chars), (p, n) => wasm._vw_engine_write(family, p, n,
+        constants.deadlineMs)),
+      card: (firmwareVersion) => wasm._vw_engine_card(firmwareVersion, constants.deadlineMs),
+      watch: (firmwareVersion, watch) => wasm._vw_engine_watch(firmwareVersion, constants.deadlineMs,
+        watch ? (watch.holding ? 1 : 0) : 0, watch ? watch.barcode : 0, watch ? watch.cipher : 0,
+        watch ? watch.reported : 0),
+      next: (engine, now) => take(wasm._vw_engine_next(engine, now)),
+      heard: (engine, bytes, now) => withBytes(bytes, (p, n) => wasm._vw_engine_heard(engine, p, n, now)),
+      sent: (engine, result, now) => wasm._vw_engine_sent(engine, result, now),
+      lineHeard: (engine, lastByteAt) => wasm._vw_engine_line_heard(engine, lastByteAt),
+      failed: (engine, now) => wasm._vw_engine_failed(engine, now),
+      end: (engine) => wasm._vw_engine_end(engine),
+    },
+    // A text of the page with %1 and %2 filled in, as vireo4 fills its texts in.
+    format: (text, first, second) => {
+      const utf8 = (value) => new TextEncoder().encode(value === undefined ? '' : String(value));
+      return withBytes(utf8(text), (t, tn) => withBytes(utf8(first), (a, an) => withBytes(utf8(second), (b, bn) =>
+        take(wasm._vw_format(t, tn, a, an, b, bn)).text)));
+    },
+    // What a status word of vireo4's says, in a language.
+    statusText: (status, language) => withBytes(bytesOf(status), (p, n) =>
+      take(wasm._vw_status_text(p, n, language)).text),
     // The user's choices travel as "name=value" lines.
     view: (reader, choices, language) => withReader(reader, (...args) =>
       withBytes(bytesOf(choices), (p, n) => take(wasm._vw_view(...args, p, n, language)))),

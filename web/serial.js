@@ -1,8 +1,7 @@
 'use strict';
 // One port through the browser's Web Serial: opened with the reader's line settings, read by
-// one loop that waits for bytes (nothing spins while the reader is idle), and commands written
-// one at a time, each answered by the bytes that come until the core says the reply is
-// complete, the reply buffer is full, or the deadline passes.
+// one loop that waits for bytes (nothing spins while the reader is idle), and talked to by the
+// core's reader engine, one request at a time: this file only moves bytes and tells the time.
 const Serial = (() => {
   // How Chromium's open() failures read: another program holds the port, or the user or the
   // system refused it.
@@ -83,42 +82,53 @@ const Serial = (() => {
       return run;
     }
 
-    // Writes command and collects its reply. Resolves to {sent, heard, bytes}: sent tells
-    // whether the command went out; heard is 'complete', 'incomplete', 'nothing' or 'io-error'.
-    async exchange(command, isComplete, deadlineMs, capacity, silenceMs) {
-      // The tail of a late or flooding reply is not this command's reply: wait for the window's
-      // silence on the line (for a deadline at most), and drop what came.
-      const quietBy = performance.now() + deadlineMs;
-      for (let quiet = performance.now() - this.lastByteAt; quiet < silenceMs && performance.now() < quietBy;
-        quiet = performance.now() - this.lastByteAt) {
-        await new Promise((resolve) => setTimeout(resolve, silenceMs - quiet));
+    // Runs one request of the core's reader engine on this port: the engine says what to send
+    // and how long to listen, and is told what came, with the time. Resolves to its outcome.
+    async run(engine) {
+      // Bytes come in batches: a line heard a moment ago may still be talking.
+      if (Number.isFinite(this.lastByteAt)) Core.engine.lineHeard(engine, this.lastByteAt);
+      try {
+        for (;;) {
+          const action = Core.engine.next(engine, performance.now());
+          if (action.action === 'done') return action.outcome;
+          if (action.action === 'send') {
+            Core.engine.sent(engine, await this.send(Core.bytesOf(action.bytes)), performance.now());
+          } else if (!this.received.length && this.ended) {
+            Core.engine.failed(engine, performance.now());
+          } else {
+            await this.bytesWithin(action.waitMs);
+            const bytes = Uint8Array.from(this.received.splice(0, action.maxBytes));
+            Core.engine.heard(engine, bytes, performance.now());
+          }
+        }
+      } finally {
+        Core.engine.end(engine);
       }
-      if (this.ended || !this.port.writable) return { sent: false, heard: 'io-error', bytes: new Uint8Array() };
-      this.received = [];
+    }
+
+    // Writes bytes: 0 when they went out, 2 when not (the engine's send results).
+    async send(bytes) {
+      if (this.ended || !this.port.writable) return 2;
       const writer = this.port.writable.getWriter();
       try {
-        await writer.write(command);
+        await writer.write(bytes);
+        return 0;
       } catch (error) {
-        return { sent: false, heard: 'io-error', bytes: new Uint8Array() };
+        return 2;
       } finally {
         writer.releaseLock();
       }
-      const deadline = performance.now() + deadlineMs;
+    }
+
+    // Resolves once bytes have come or the port ended, or after waitMs (at once for 0).
+    async bytesWithin(waitMs) {
+      if (this.received.length || this.ended || waitMs <= 0) return;
       let timer = null;
       try {
-        for (;;) {
-          const bytes = Uint8Array.from(this.received.slice(0, capacity));
-          if (bytes.length && isComplete(bytes)) return { sent: true, heard: 'complete', bytes };
-          if (bytes.length >= capacity) return { sent: true, heard: 'incomplete', bytes };
-          if (this.ended) return { sent: true, heard: 'io-error', bytes };
-          const left = deadline - performance.now();
-          if (left <= 0) return { sent: true, heard: bytes.length ? 'incomplete' : 'nothing', bytes };
-          await new Promise((resolve) => {
-            this.wake = resolve;
-            timer = setTimeout(resolve, left);
-          });
-          clearTimeout(timer);
-        }
+        await new Promise((resolve) => {
+          this.wake = resolve;
+          timer = setTimeout(resolve, waitMs);
+        });
       } finally {
         this.wake = null;
         clearTimeout(timer);

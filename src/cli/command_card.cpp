@@ -7,11 +7,10 @@
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "core/card_id.h"
+#include "core/outcome_text.h"
 
 namespace {
 
-// How often --watch asks the reader; a card held for less than this may be missed.
-constexpr int kWatchIntervalMs = 250;
 constexpr std::size_t kLabelColumn = 22;
 constexpr const char kCsvHeader[] = "time,port,barcode,barcode_hex,cipher,cipher_dotted\n";
 
@@ -74,15 +73,6 @@ std::string CardBlock(int language, const CardForms& forms) {
            Pad(WindowText(language, TextCipherIdDotted), kLabelColumn) + forms.cipherDotted + "\n";
 }
 
-// A number that does not fit its field is reported, never shown as another number.
-std::string TooLargeText(int language, CardIdField tooLarge) {
-    if (tooLarge == CardIdField::None) return std::string();
-    return Format(MessageText(language, Msg::CardNumberTooLarge),
-                  WindowText(language, tooLarge == CardIdField::Barcode ? TextBarcode : TextCipherId));
-}
-
-bool SameCard(const CardIdResult& a, const CardIdResult& b) { return a.barcode == b.barcode && a.cipherId == b.cipherId; }
-
 // A failure of the port: with --json a document (one JSON line in a watch, with its time),
 // else a line on stderr.
 void ReportFailure(const Options& options, const PortOutcome& outcome, bool watching) {
@@ -113,36 +103,22 @@ int CsvFailure(const Options& options, PortOutcome outcome, Msg what, const std:
     return ExitCodeOf(outcome.status);
 }
 
-// A port that fails ends the watch; a reader that refuses, is silent or sends noise may be
-// busy or restarting, so the watch goes on and says so once, until the reader answers again.
-bool EndsWatch(Status status) { return status == Status::IoError || status == Status::PortError; }
-
 int Watch(const Options& options, Link* link, PortOutcome outcome, CsvOutput* csv) {
     if (!options.json) WriteErr(std::string(MessageText(options.language, Msg::WatchHint)) + "\n");
-    CardIdResult last{};
-    bool holding = false;
-    Status reported = Status::Ok;
+    CardWatch watch;
     while (!InterruptFlag().load() && !OutputGone() && OutputFaultOf() == OutputFault::None) {
-        CardIdResult card{};
-        CardIdField tooLarge = CardIdField::None;
-        Status status = QueryCard(link, outcome.before.family, &card, &tooLarge);
-        if (status == Status::Interrupted) break;
-        if (status != Status::Ok) {
-            // Whether the card was taken away meanwhile is unknown: the one held stays held.
-            if (status != reported) {
-                outcome.status = status;
-                outcome.detail = TooLargeText(options.language, tooLarge);
-                ReportFailure(options, outcome, true);
-                reported = status;
-            }
-            if (EndsWatch(status)) return ExitCodeOf(status);
-            SleepUnlessInterrupted(kWatchIntervalMs);
-            continue;
+        const EngineOutcome step =
+            RunEngine(link, ReaderEngine::WatchStep(outcome.before.firmwareVersion, link->timeoutMs, watch));
+        if (step.status == Status::Interrupted) break;
+        watch = step.watch;
+        if (step.newFailure) {
+            outcome.status = step.status;
+            outcome.detail = OutcomeDetail(options.language, step);
+            ReportFailure(options, outcome, true);
         }
-        reported = Status::Ok;
-        bool present = card.barcode != 0 || card.cipherId != 0;
-        if (present && !(holding && SameCard(card, last))) {
-            CardForms forms = FormsOf(card);
+        if (step.endsWatch) return ExitCodeOf(step.status);
+        if (step.newCard) {
+            CardForms forms = FormsOf(step.card);
             std::string time = LocalTime();
             if (options.json) {
                 WriteOut(JsonLine({{"time", time}, {"port", outcome.port}, {"card", CardJson(forms)}, {"ok", true},
@@ -156,8 +132,6 @@ int Watch(const Options& options, Link* link, PortOutcome outcome, CsvOutput* cs
                 return CsvFailure(options, outcome, Msg::CsvCannotWrite, reason, true);
             }
         }
-        holding = present;
-        last = card;
         SleepUnlessInterrupted(kWatchIntervalMs);
     }
     return kExitInterrupted;  // Ctrl-C (or a closed output, which Finish tells apart)
@@ -190,13 +164,13 @@ int RunCard(const Options& options) {
         CloseLink(&link);
         return code;
     }
-    CardIdResult card{};
-    CardIdField tooLarge = CardIdField::None;
-    outcome.status = QueryCard(&link, outcome.before.family, &card, &tooLarge);
+    const EngineOutcome read =
+        RunEngine(&link, ReaderEngine::ReadCard(outcome.before.firmwareVersion, link.timeoutMs));
     CloseLink(&link);
-    outcome.detail = TooLargeText(options.language, tooLarge);
+    outcome.status = read.status;
+    outcome.detail = OutcomeDetail(options.language, read);
     if (outcome.status != Status::Ok) return Fail(options, outcome);
-    CardForms forms = FormsOf(card);
+    CardForms forms = FormsOf(read.card);
     if (!options.csv.empty() && !AppendToFile(&csv.file, CsvRow(LocalTime(), outcome.port, forms), &reason)) {
         return CsvFailure(options, outcome, Msg::CsvCannotWrite, reason, false);
     }

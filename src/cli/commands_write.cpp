@@ -9,6 +9,7 @@
 #include "cli/output.h"
 #include "cli/settings_by_name.h"
 #include "core/family.h"
+#include "core/outcome_text.h"
 #include "core/profile.h"
 #include "core/setting_names.h"
 
@@ -52,29 +53,13 @@ void ChangeReader(const Options& options, const Wanted& wanted, Link* link, Port
         outcome->status = Status::Interrupted;
         return;
     }
-    Status status = WriteSettings(link, target.chars, &outcome->written);
-    // A reader that refused took nothing; a command that never went out changed nothing.
-    if (status == Status::Refused || !outcome->written) {
-        outcome->status = status;
-        return;
-    }
-    if (status == Status::Ok) {
-        status = QuerySettings(link, reader.family, &outcome->after);
-        if (status == Status::Ok && outcome->after.chars != target.chars) {
-            outcome->status = Status::Mismatch;
-            outcome->detail = Format(MessageText(options.language, Msg::Mismatch), target.chars, outcome->after.chars);
-            return;
-        }
-        if (status == Status::Ok) {
-            outcome->changed = true;
-            return;
-        }
-        outcome->after = Reader{};
-    }
-    // The command went out, and no acknowledgement with a read-back tells what the reader holds.
-    outcome->status = Status::Unconfirmed;
-    outcome->detail = std::string(MessageText(options.language, Msg::Unconfirmed)) + " (" +
-                      StatusText(options.language, status) + ")";
+    const EngineOutcome written =
+        RunEngine(link, ReaderEngine::WriteAndVerify(reader.family, target.chars, link->timeoutMs));
+    outcome->status = written.status;
+    outcome->written = written.sent;
+    outcome->changed = written.changed;
+    outcome->after = ReaderOf(*link, written.readBack);
+    outcome->detail = OutcomeDetail(options.language, written);
 }
 
 std::string ResultText(int language, const PortOutcome& outcome) {

@@ -1,107 +1,12 @@
 #pragma once
-// The tool's own texts in English and Russian (UTF-8). Texts the window already shows come
-// from the window's table (WindowText), so both programs say the same thing the same way.
+// The tool's texts: its messages come from the core's catalogue (core/messages.h), shared with the
+// browser page; texts the window already shows come from the window's table (WindowText), so
+// every program says the same thing the same way.
 #include <string>
 
 #include "core/family.h"
+#include "core/messages.h"
 #include "core/ui_text.h"
-
-enum class Msg : int {
-    UsageUnknownCommand,      // %1 command
-    UsageUnknownOption,       // %1 option
-    UsageDidYouMean,          // %1 suggestion
-    UsageMissingValue,        // %1 option
-    UsageBadNumber,           // %1 option, %2 value
-    UsageBadLanguage,         // %1 value
-    UsageMissingPort,
-    UsageMissingProfile,
-    UsageMissingSettings,
-    UsageExtraArgument,       // %1 argument
-    UsageSeeHelp,             // %1 command
-    UsageBadAssignment,       // %1 argument
-    UsageUnknownSetting,      // %1 name
-    UsageAllowedNames,        // %1 list
-    UsageUnknownValue,        // %1 value, %2 name
-    UsageAllowedValues,       // %1 list
-    UsageRawLength,           // %1 chars, %2 6 or 7
-    UsageRawAndNames,
-    UsageWrongFamilyName,     // %1 name, %2 family section
-    UsageTypeWithTouchMemory,
-    UsageTypeNeeded,
-    UsageSeveralPorts,        // %1 pattern, %2 the ports
-    ProfileCannotRead,        // %1 file
-    ProfileBadLine,
-    ProfileUnknownSection,    // %1 section
-    ProfileDuplicateSection,  // %1 section
-    ProfileOutsideSection,
-    ProfileDuplicateName,     // %1 name
-    NoPortMatches,            // %1 pattern
-    NoPorts,
-    NoReaderFound,
-    PortNotFound,
-    NotSerialPort,
-    PortBusy,
-    PortDenied,
-    PortOpenFailed,
-    PortConfigureFailed,
-    PortReadFailed,
-    PortWriteFailed,
-    ReaderRefused,
-    NoAnswer,
-    Mismatch,                 // %1 expected, %2 read back
-    Unconfirmed,
-    SettingNotRecognized,     // %1 name
-    Wiegand58NotAllowed,
-    Bytes7NotAllowed,
-    Bytes7TouchMemory,
-    Interrupted,
-    NoSectionForFamily,       // %1 section
-    Unchanged,
-    Changed,
-    WouldChange,
-    NotWritten,
-    Failed,
-    Skipped,
-    ProfileSettingLeftOut,    // %1 name
-    CardNumberTooLarge,       // %1 the field's label
-    CsvCannotOpen,            // %1 file, %2 the system's reason
-    CsvCannotWrite,           // %1 file, %2 the system's reason
-    OutputFailed,             // %1 the system's reason
-    ThreadFailed,             // %1 the system's reason
-    WatchHint,
-    NoCard,
-    HeaderPort,
-    HeaderModel,
-    HeaderFirmware,
-    HeaderSettings,
-    HeaderPath,
-    HeaderUsb,
-    HeaderResult,
-    UsbReaderMark,
-    SerialLineReader,
-    HelpKruKrmSettings,       // %1 section
-    HelpUsbSettings,          // %1 section
-    HelpNoType,               // %1 "none", %2 the format it goes with
-    HelpRules,
-    HelpRuleNeeds,            // %1 name=value, %2 model, %3 firmware
-    HelpRuleCondition,        // %1 name=value, %2 firmware
-    ProfileNoSettings,
-    ProfileNulByte,
-    ProfileNotRegularFile,
-    ProfileTooLarge,
-    UsageSettingTwice,        // %1 name
-    HoldersUnseen,            // %1 port, %2 count
-    ConsoleMark,
-    UsageNoCommand,
-    Count
-};
-
-// The tool's own text in a language (kRussian or kEnglish).
-const char* MessageText(int language, Msg id);
 
 // The window's text of an entry, converted to UTF-8.
 std::string WindowText(int language, UiTextId id);
-
-// Replaces %1, %2 and %3 in a text.
-std::string Format(const std::string& text, const std::string& first, const std::string& second = std::string(),
-                   const std::string& third = std::string());

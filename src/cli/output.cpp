@@ -13,9 +13,6 @@ namespace {
 
 bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// The first line of a window text: its second line is advice for the window's own controls.
-std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
 nlohmann::json SettingsJson(const Reader& reader) {
     if (!reader.Known() || reader.chars.empty()) return nullptr;
     nlohmann::json settings = nlohmann::json::object();
@@ -47,84 +44,8 @@ std::string ModelText(int language, const Reader& reader) {
     return name != nullptr ? name : MessageText(language, Msg::SerialLineReader);
 }
 
-std::string StatusText(int language, Status status) {
-    switch (status) {
-        case Status::Ok: return "ok";
-        case Status::Skipped: return MessageText(language, Msg::NotWritten);
-        case Status::NoAnswer: return FirstLine(WindowText(language, TextNoResponse));
-        case Status::PortNotFound: return MessageText(language, Msg::PortNotFound);
-        case Status::NotSerial: return MessageText(language, Msg::NotSerialPort);
-        case Status::Refused: return WindowText(language, TextInvalidCommand);
-        case Status::FirmwareUnsupported: return WindowText(language, TextFirmwareUnsupported);
-        case Status::RuleViolation: return MessageText(language, Msg::Failed);
-        case Status::NotRecognized: return MessageText(language, Msg::Failed);
-        case Status::Mismatch: return MessageText(language, Msg::Failed);
-        case Status::Unconfirmed: return MessageText(language, Msg::Unconfirmed);
-        case Status::Unsupported: return WindowText(language, TextReadIdUnsupported);
-        case Status::Usage: return MessageText(language, Msg::Failed);
-        case Status::PortBusy: return MessageText(language, Msg::PortBusy);
-        case Status::PortDenied: return MessageText(language, Msg::PortDenied);
-        case Status::PortError: return MessageText(language, Msg::PortOpenFailed);
-        case Status::IoError: return MessageText(language, Msg::PortReadFailed);
-        case Status::Garbage: return WindowText(language, TextBadReply);
-        case Status::Interrupted: return MessageText(language, Msg::Interrupted);
-    }
-    return std::string();
-}
-
 std::string ReasonOf(int language, const PortOutcome& outcome) {
     return outcome.detail.empty() ? StatusText(language, outcome.status) : outcome.detail;
-}
-
-const char* StatusWord(Status status) {
-    switch (status) {
-        case Status::Ok: return "ok";
-        case Status::Skipped: return "skipped";
-        case Status::NoAnswer: return "no-answer";
-        case Status::PortNotFound: return "not-found";
-        case Status::NotSerial: return "not-serial";
-        case Status::Refused: return "refused";
-        case Status::FirmwareUnsupported: return "firmware-unsupported";
-        case Status::RuleViolation: return "not-allowed";
-        case Status::NotRecognized: return "not-recognized";
-        case Status::Mismatch: return "mismatch";
-        case Status::Unconfirmed: return "unconfirmed";
-        case Status::Unsupported: return "unsupported";
-        case Status::Usage: return "usage";
-        case Status::PortBusy: return "busy";
-        case Status::PortDenied: return "denied";
-        case Status::PortError: return "port-error";
-        case Status::IoError: return "io-error";
-        case Status::Garbage: return "garbage";
-        case Status::Interrupted: return "interrupted";
-    }
-    return "";
-}
-
-int ExitCodeOf(Status status) {
-    switch (status) {
-        case Status::Ok:
-        case Status::Skipped:
-            return kExitOk;
-        case Status::Usage:
-            return kExitUsage;
-        case Status::NoAnswer:
-        case Status::PortNotFound:
-        case Status::NotSerial:
-            return kExitNoReader;
-        case Status::Refused:
-        case Status::FirmwareUnsupported:
-        case Status::RuleViolation:
-        case Status::NotRecognized:
-        case Status::Mismatch:
-        case Status::Unconfirmed:
-        case Status::Unsupported:
-            return kExitRefused;
-        case Status::Interrupted:
-            return kExitInterrupted;
-        default:
-            return kExitPortError;
-    }
 }
 
 std::string SettingsLine(const Reader& reader) {

@@ -12,12 +12,8 @@ std::string ModelName(const Reader& reader);
 // The same for people, in their language.
 std::string ModelText(int language, const Reader& reader);
 
-// The reason of a status in the user's language, texts the window has taken from its table.
-std::string StatusText(int language, Status status);
-// The outcome's own detail, or the status text.
+// The outcome's own detail, or its status's text (StatusText).
 std::string ReasonOf(int language, const PortOutcome& outcome);
-// A machine-readable word for a status ("no-answer", "busy", ...).
-const char* StatusWord(Status status);
 
 // The values of the settings in the order read lists them, "touch-memory direct dynamic on":
 // short enough for find's one line per reader.

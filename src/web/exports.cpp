@@ -2,13 +2,17 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <string>
 
 #include "core/commands.h"
+#include "core/engine.h"
 #include "core/family.h"
 #include "core/line.h"
+#include "core/messages.h"
 #include "core/reply.h"
 #include "core/settings.h"
+#include "core/status.h"
 #include "core/usb_identity.h"
 #include "web/json.h"
 #include "web/page_texts.h"
@@ -17,9 +21,6 @@
 #include "web/settings_face.h"
 
 namespace {
-
-// How often a card watch asks the reader; a card held for less than this may be missed.
-constexpr int kWatchIntervalMs = 250;
 
 // The page frees every result with vw_free.
 char* Result(const std::string& text) {
@@ -84,6 +85,89 @@ int vw_fit_reply(const unsigned char* command, int commandLength, const unsigned
     return static_cast<int>(FitReplyTo(command, commandLength, bytes, count));
 }
 
+struct VwEngine {
+    ReaderEngine engine;
+};
+
+namespace {
+
+VwEngine* Engine(ReaderEngine engine) { return new VwEngine{std::move(engine)}; }
+EngineTime Time(double now) { return static_cast<EngineTime>(now); }
+
+}  // namespace
+
+VwEngine* vw_engine_identify(int usbFirst, int timeoutMs) {
+    return Engine(ReaderEngine::Identify(usbFirst != 0, timeoutMs));
+}
+
+VwEngine* vw_engine_read(int family, int timeoutMs) { return Engine(ReaderEngine::ReadSettings(family, timeoutMs)); }
+
+VwEngine* vw_engine_write(int family, const unsigned char* chars, int length, int timeoutMs) {
+    return Engine(ReaderEngine::WriteAndVerify(family, Text(chars, length), timeoutMs));
+}
+
+VwEngine* vw_engine_card(int firmwareVersion, int timeoutMs) {
+    return Engine(ReaderEngine::ReadCard(firmwareVersion, timeoutMs));
+}
+
+VwEngine* vw_engine_watch(int firmwareVersion, int timeoutMs, int holding, unsigned barcode, unsigned cipher,
+                          int reported) {
+    CardWatch watch;
+    watch.holding = holding != 0;
+    watch.last.barcode = barcode;
+    watch.last.cipherId = cipher;
+    watch.reported = reported >= 0 && reported < static_cast<int>(Status::Count) ? static_cast<Status>(reported)
+                                                                                 : Status::Ok;
+    return Engine(ReaderEngine::WatchStep(firmwareVersion, timeoutMs, watch));
+}
+
+char* vw_engine_next(VwEngine* engine, double now) {
+    if (engine == nullptr) return nullptr;
+    return Result(EngineActionJson(&engine->engine, Time(now)));
+}
+
+void vw_engine_heard(VwEngine* engine, const unsigned char* bytes, int count, double now) {
+    if (engine == nullptr) return;
+    if (bytes == nullptr || count <= 0) {
+        engine->engine.Silence(Time(now));
+    } else {
+        engine->engine.Heard(bytes, count, Time(now));
+    }
+}
+
+void vw_engine_sent(VwEngine* engine, int result, double now) {
+    if (engine == nullptr) return;
+    engine->engine.Sent(result == 0 ? SendResult::Whole : result == 1 ? SendResult::Partial : SendResult::Failed,
+                        Time(now));
+}
+
+void vw_engine_line_heard(VwEngine* engine, double lastByte) {
+    if (engine != nullptr) engine->engine.LineHeardAt(Time(lastByte));
+}
+
+void vw_engine_failed(VwEngine* engine, double now) {
+    if (engine != nullptr) engine->engine.PortFailed(Time(now));
+}
+
+void vw_engine_end(VwEngine* engine) { delete engine; }
+
+char* vw_format(const unsigned char* text, int textLength, const unsigned char* first, int firstLength,
+                const unsigned char* second, int secondLength) {
+    Json json;
+    json.BeginObject()
+        .Field("text", Format(Text(text, textLength), Text(first, firstLength), Text(second, secondLength)))
+        .EndObject();
+    return Result(json.str());
+}
+
+char* vw_status_text(const unsigned char* word, int length, int language) {
+    Status status = Status::PortError;
+    StatusOfWord(Text(word, length), &status);
+    Json json;
+    json.BeginObject().Field("text", StatusText(Language(language), status)).EndObject();
+    return Result(json.str());
+}
+
 char* vw_judge_settings(int family, const unsigned char* bytes, int count) {
     return Result(JudgeSettingsJson(family, bytes, count));
 }
@@ -130,7 +214,7 @@ char* vw_profile_target(const unsigned char* text, int length, int family, int m
     Profile profile;
     if (!ParsePageProfile(Text(text, length), &profile)) {
         Json json;
-        json.BeginObject().Field("status", status::kUsage).Field("detail", "").Field("chars", "").Field("command", "")
+        json.BeginObject().Field("status", StatusWord(Status::Usage)).Field("detail", "").Field("chars", "").Field("command", "")
             .Key("changes").BeginArray().EndArray().EndObject();
         return Result(json.str());
     }

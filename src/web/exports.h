@@ -29,9 +29,40 @@ char* vw_query(int family);
 // 1 the whole reply, 2 the reader refused, 3 no reply to this command (noise, another echo).
 int vw_fit_reply(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 
-// What a settings reply says: {"status", and for a settings reply "family", "model",
-// "modelName", "firmware", "firmwareVersion", "payload", "found" (the name of the window's found
-// text among vw_texts, so the message follows a later change of language)}.
+// The reader engine (core/engine.h), one per request: the page asks vw_engine_next what to do
+// (listen, send, or done with the outcome), does it, and tells the engine what happened, with
+// the time in milliseconds (performance.now()). vw_engine_end frees it.
+struct VwEngine;
+VwEngine* vw_engine_identify(int usbFirst, int timeoutMs);
+VwEngine* vw_engine_read(int family, int timeoutMs);
+// Writes the setting characters and reads them back.
+VwEngine* vw_engine_write(int family, const unsigned char* chars, int length, int timeoutMs);
+VwEngine* vw_engine_card(int firmwareVersion, int timeoutMs);
+// One step of a card watch, from the "watch" of the step before (zeros for the first).
+VwEngine* vw_engine_watch(int firmwareVersion, int timeoutMs, int holding, unsigned barcode, unsigned cipher,
+                          int reported);
+// {"action": "listen", "waitMs", "maxBytes"}, {"action": "send", "bytes"} or {"action": "done",
+// "outcome"}: see OutcomeJson in reader_face.h.
+char* vw_engine_next(VwEngine* engine, double now);
+// What a listen heard: bytes, or (count 0) nothing up to now.
+void vw_engine_heard(VwEngine* engine, const unsigned char* bytes, int count, double now);
+// A send: 0 written whole, 1 written in part, 2 not written.
+void vw_engine_sent(VwEngine* engine, int result, double now);
+// When the port last gave a byte (ReaderEngine::LineHeardAt).
+void vw_engine_line_heard(VwEngine* engine, double lastByte);
+// The port failed (it is gone, or its read ended).
+void vw_engine_failed(VwEngine* engine, double now);
+void vw_engine_end(VwEngine* engine);
+
+// A text (UTF-8) with %1 and %2 filled in: {"text"}.
+char* vw_format(const unsigned char* text, int textLength, const unsigned char* first, int firstLength,
+                const unsigned char* second, int secondLength);
+
+// What a status word reads as in a language: {"text"}.
+char* vw_status_text(const unsigned char* word, int length, int language);
+
+// What the reply to a settings query says, as vw_engine_read's outcome would with a reader that
+// sent these bytes.
 char* vw_judge_settings(int family, const unsigned char* bytes, int count);
 
 // What the reply to a write command says: {"status"}.

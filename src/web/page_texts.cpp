@@ -1,6 +1,7 @@
 #include "web/page_texts.h"
 
 #include "core/family.h"
+#include "core/messages.h"
 #include "core/text_cp1251.h"
 #include "web/json.h"
 
@@ -8,85 +9,67 @@ namespace {
 
 struct TextRow {
     const char* name;  // as the page asks for it
-    const char* english;
-    const char* russian;
+    Msg message;       // its words in the core's catalogue, shared with vireo4
 };
 
-// One row per PageText, in its order. Outcomes are worded as vireo4 words them.
+// One row per PageText, in its order.
 constexpr TextRow kTexts[] = {
-    {"Title", "VireoTool-4 in the browser", "VireoTool-4 в браузере"},
-    {"Intro", "Configures Vireo-4 readers over the browser's serial port access: nothing to install.",
-     "Настройка считывателей Vireo-4 через последовательные порты браузера: ничего не нужно устанавливать."},
-    {"ConnectUsb", "Connect a Vireo-4-USB…", "Подключить Vireo-4-USB…"},
-    {"ConnectAny", "Connect a reader on another port…", "Подключить считыватель на другом порту…"},
-    {"Readers", "Readers", "Считыватели"},
-    {"NoReaders", "No reader connected yet: connect one and choose its port.",
-     "Считыватель ещё не подключён: подключите его и выберите порт."},
-    {"PortName", "Port %1", "Порт %1"},
-    {"UsbPortName", "Port %1 (USB %2)", "Порт %1 (USB %2)"},
-    {"Gone", "disconnected: its controls are off until it is plugged in again",
-     "отключён: управление недоступно, пока его не подключат снова"},
-    {"Disconnected", "disconnected", "отключён"},
-    {"Working", "working…", "выполняется…"},
-    {"Unchanged", "unchanged (already set, nothing written)", "без изменений (уже установлено, ничего не записано)"},
-    {"Verified", "written and verified", "записано и проверено"},
-    {"Unconfirmed", "written, not confirmed: read the reader again", "записано, не подтверждено: считайте настройки ещё раз"},
-    {"Mismatch", "read back %2 instead of %1", "считано %2 вместо %1"},
-    {"Busy", "port busy (another program uses it)", "порт занят (его использует другая программа)"},
-    {"Denied", "the browser was not allowed to open the port", "браузеру не разрешено открыть порт"},
-    {"OpenFailed", "the port cannot be opened", "порт не удалось открыть"},
-    {"IoError", "error when reading from the port (the reader may be unplugged)",
-     "ошибка чтения из порта (считыватель мог быть отключён)"},
-    {"Wiegand58NotAllowed", "wiegand-58 needs a KRM reader with firmware 1.10 or later",
-     "wiegand-58 требует считыватель KRM с прошивкой 1.10 или новее"},
-    {"Bytes7NotAllowed", "bytes=7 needs the USB reader with firmware 1.10 or later",
-     "bytes=7 требует считыватель USB с прошивкой 1.10 или новее"},
-    {"Bytes7TouchMemory", "bytes=7 with format touch-memory needs firmware above 1.10",
-     "bytes=7 с форматом touch-memory требует прошивку новее 1.10"},
-    {"SettingNotRecognized", "the reader's %1 is not recognised: choose a value before writing",
-     "значение %1 считывателя не распознано: выберите значение перед записью"},
-    {"TypeBesideTouchMemory", "type has no meaning with format touch-memory", "тип не имеет смысла при формате touch-memory"},
-    {"TypeNeeded", "format hex-or-dec needs type=hex or type=dec", "формату hex-or-dec нужен type=hex или type=dec"},
-    {"NotThisReaders", "'%1' is no setting of this reader", "'%1' не является настройкой этого считывателя"},
-    {"CardSection", "Card ID", "ID карты"},
-    {"WatchCards", "Watch for cards", "Ждать карты"},
-    {"StopWatching", "Stop watching", "Прекратить ожидание"},
-    {"CopyTable", "Copy table", "Копировать таблицу"},
-    {"SaveCsv", "Save as CSV", "Сохранить в CSV"},
-    {"Copied", "Copied.", "Скопировано."},
-    {"CardTime", "Time", "Время"},
-    {"CardReader", "Reader", "Считыватель"},
-    {"ProfileSection", "Profiles", "Профили"},
-    {"SaveProfile", "Save as profile…", "Сохранить профиль…"},
-    {"OpenProfile", "Open a profile…", "Открыть профиль…"},
-    {"DropProfile", "or drop a profile file here", "или перетащите сюда файл профиля"},
-    {"WouldChange", "What %1 would change", "Что изменит %1"},
-    {"NothingToChange", "nothing to change", "изменять нечего"},
-    {"ApplyThis", "Apply to this reader", "Применить к этому считывателю"},
-    {"ApplyAll", "Apply to every connected reader", "Применить ко всем подключённым считывателям"},
-    {"Applied", "applied to %1 reader(s)", "применено к считывателям: %1"},
-    {"ProfileLine", "line %1: %2", "строка %1: %2"},
-    {"ProfileTooLarge", "not a profile: the file is far too large", "это не профиль: файл слишком велик"},
-    {"ProfileBadLine", "expected [section], NAME = VALUE or a comment", "ожидается [раздел], ИМЯ = ЗНАЧЕНИЕ или комментарий"},
-    {"ProfileUnknownSection", "unknown section [%1] (use [kru-krm] or [usb])", "неизвестный раздел [%1] (используйте [kru-krm] или [usb])"},
-    {"ProfileDuplicateSection", "section [%1] appears twice", "раздел [%1] указан дважды"},
-    {"ProfileOutsideSection", "setting outside a section ([kru-krm] or [usb] first)", "настройка вне раздела (сначала [kru-krm] или [usb])"},
-    {"ProfileUnknownName", "unknown setting '%1' (settings: %2)", "неизвестная настройка '%1' (настройки: %2)"},
-    {"ProfileUnknownValue", "unknown value '%1' of %2", "неизвестное значение '%1' настройки %2"},
-    {"ProfileDuplicateName", "setting '%1' appears twice in its section", "настройка '%1' указана в разделе дважды"},
-    {"ProfileNoSection", "the profile has no [%1] section", "в профиле нет раздела [%1]"},
-    {"Messages", "Messages", "Сообщения"},
-    {"UnsupportedBrowser", "This browser cannot reach serial ports. The page needs Web Serial, which Chromium-based browsers "
-     "have on the desktop: Google Chrome, Microsoft Edge, Opera, Chromium (version 89 or later, on Windows, "
-     "macOS, Linux and ChromeOS). Firefox and Safari lack it.",
-     "Этот браузер не может работать с последовательными портами. Странице нужен Web Serial, который есть "
-     "в браузерах на основе Chromium для компьютеров: Google Chrome, Microsoft Edge, Opera, Chromium "
-     "(версии 89 и новее, в Windows, macOS, Linux и ChromeOS). В Firefox и Safari его нет."},
-    {"UnsupportedAdvice", "Without such a browser, use the window program VireoTool-4.exe on Windows, or the command-line tool "
-     "vireo4 on Linux and Windows.",
-     "Без такого браузера используйте оконную программу VireoTool-4.exe в Windows или программу командной "
-     "строки vireo4 в Linux и Windows."},
-
+    {"Title", Msg::PageTitle},
+    {"Intro", Msg::PageIntro},
+    {"ConnectUsb", Msg::PageConnectUsb},
+    {"ConnectAny", Msg::PageConnectAny},
+    {"Readers", Msg::PageReaders},
+    {"NoReaders", Msg::PageNoReaders},
+    {"PortName", Msg::PagePortName},
+    {"UsbPortName", Msg::PageUsbPortName},
+    {"Gone", Msg::PageGone},
+    {"Disconnected", Msg::PageDisconnected},
+    {"Working", Msg::PageWorking},
+    {"Unchanged", Msg::Unchanged},
+    {"Verified", Msg::Changed},
+    {"Unconfirmed", Msg::Unconfirmed},
+    {"Mismatch", Msg::Mismatch},
+    {"Busy", Msg::PortBusy},
+    {"Denied", Msg::PortDenied},
+    {"OpenFailed", Msg::PortOpenFailed},
+    {"IoError", Msg::PortReadFailed},
+    {"Wiegand58NotAllowed", Msg::Wiegand58NotAllowed},
+    {"Bytes7NotAllowed", Msg::Bytes7NotAllowed},
+    {"Bytes7TouchMemory", Msg::Bytes7TouchMemory},
+    {"SettingNotRecognized", Msg::PageSettingNotRecognized},
+    {"TypeBesideTouchMemory", Msg::UsageTypeWithTouchMemory},
+    {"TypeNeeded", Msg::UsageTypeNeeded},
+    {"NotThisReaders", Msg::PageNotThisReaders},
+    {"CardSection", Msg::PageCardSection},
+    {"WatchCards", Msg::PageWatchCards},
+    {"StopWatching", Msg::PageStopWatching},
+    {"CopyTable", Msg::PageCopyTable},
+    {"SaveCsv", Msg::PageSaveCsv},
+    {"Copied", Msg::PageCopied},
+    {"CardTime", Msg::PageCardTime},
+    {"CardReader", Msg::PageCardReader},
+    {"ProfileSection", Msg::PageProfileSection},
+    {"SaveProfile", Msg::PageSaveProfile},
+    {"OpenProfile", Msg::PageOpenProfile},
+    {"DropProfile", Msg::PageDropProfile},
+    {"WouldChange", Msg::PageWouldChange},
+    {"NothingToChange", Msg::PageNothingToChange},
+    {"ApplyThis", Msg::PageApplyThis},
+    {"ApplyAll", Msg::PageApplyAll},
+    {"Applied", Msg::PageApplied},
+    {"ProfileLine", Msg::PageProfileLine},
+    {"ProfileTooLarge", Msg::PageProfileTooLarge},
+    {"ProfileBadLine", Msg::ProfileBadLine},
+    {"ProfileUnknownSection", Msg::ProfileUnknownSection},
+    {"ProfileDuplicateSection", Msg::ProfileDuplicateSection},
+    {"ProfileOutsideSection", Msg::ProfileOutsideSection},
+    {"ProfileUnknownName", Msg::PageProfileUnknownName},
+    {"ProfileUnknownValue", Msg::UsageUnknownValue},
+    {"ProfileDuplicateName", Msg::ProfileDuplicateName},
+    {"ProfileNoSection", Msg::NoSectionForFamily},
+    {"Messages", Msg::PageMessages},
+    {"UnsupportedBrowser", Msg::PageUnsupportedBrowser},
+    {"UnsupportedAdvice", Msg::PageUnsupportedAdvice},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<int>(PageText::Count), "one row per text");
 
@@ -128,26 +111,13 @@ constexpr WindowEntry kWindowEntries[] = {
 const char* PageTextIn(int language, PageText id) {
     const int index = static_cast<int>(id);
     if (index < 0 || index >= static_cast<int>(PageText::Count)) return "";
-    return language == kRussian ? kTexts[index].russian : kTexts[index].english;
+    return MessageText(language, kTexts[index].message);
 }
 
 const char* WindowTextName(UiTextId id) {
     for (const WindowEntry& entry : kWindowEntries)
         if (entry.id == id) return entry.name;
     return "";
-}
-
-std::string FillIn(const std::string& text, const std::string& first, const std::string& second) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
-            out += text[i + 1] == '1' ? first : second;
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 std::string TextsJson(int language) {

@@ -1,9 +1,10 @@
 #pragma once
 // The page's texts in both languages, as UTF-8: the window's own texts from the core's table
-// (converted from code page 1251, so Russian reads right on every system), and the few that
-// only the page needs, worded as vireo4 words the same outcomes.
+// (converted from code page 1251, so Russian reads right on every system), and the others from
+// the core's catalogue of messages, which vireo4 words its outcomes from too.
 #include <string>
 
+#include "core/messages.h"
 #include "core/ui_text.h"
 
 enum class PageText : int {
@@ -69,8 +70,10 @@ enum class PageText : int {
 // A text of the page in a language (kRussian or kEnglish), UTF-8.
 const char* PageTextIn(int language, PageText id);
 
-// Replaces %1 and %2.
-std::string FillIn(const std::string& text, const std::string& first, const std::string& second = std::string());
+// Replaces %1 and %2, as every text of the catalogue is filled in.
+inline std::string FillIn(const std::string& text, const std::string& first, const std::string& second = std::string()) {
+    return Format(text, first, second);
+}
 
 // The name a window text has among the page's texts ("TextFoundKru"), for a result the page words
 // in whatever language it shows later; empty for a text the page does not carry.

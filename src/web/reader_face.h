@@ -1,27 +1,26 @@
 #pragma once
-// Judging each reply the page reads, as vireo4 judges it: a status word (the words vireo4's
-// JSON uses) and what the reply carried.
+// The core's reader engine as the page runs it: its actions and outcomes as JSON, with the
+// status words vireo4's JSON uses and the outcome's words in both languages.
 #include <string>
 
+#include "core/engine.h"
 #include "core/reply.h"
-
-// The status words the page shares with vireo4.
-namespace status {
-constexpr const char kOk[] = "ok";
-constexpr const char kNoAnswer[] = "no-answer";
-constexpr const char kRefused[] = "refused";
-constexpr const char kGarbage[] = "garbage";
-constexpr const char kFirmwareUnsupported[] = "firmware-unsupported";
-constexpr const char kUnsupported[] = "unsupported";
-constexpr const char kNotAllowed[] = "not-allowed";
-constexpr const char kNotRecognized[] = "not-recognized";
-constexpr const char kUsage[] = "usage";
-constexpr const char kSkipped[] = "skipped";
-}  // namespace status
 
 // FitReply over bytes as the page holds them, capped as the window's reply buffer caps them.
 ReplyFit FitReplyTo(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 
+// What to do next: {"action": "listen", "waitMs", "maxBytes"}, {"action": "send", "bytes"} or
+// {"action": "done", "outcome"} (see OutcomeJson).
+std::string EngineActionJson(ReaderEngine* engine, EngineTime now);
+
+// An outcome: "status", "texts" (its words, [Russian, English]), "sent", "acknowledged",
+// "changed" (true, false when nothing went out, null when unknown); the reader's fields when it
+// is known ("family", "model", "modelName", "firmware", "firmwareVersion", "payload", "chars",
+// "found": the name of the window's found text); "after" (the reader read back); for a card
+// query "present", "card" and the watch's "newCard", "newFailure", "endsWatch", "watch".
+std::string OutcomeJson(const EngineOutcome& outcome, bool card);
+
+// The outcome of one request against a reader that sends these bytes to every command.
 std::string JudgeSettingsJson(int family, const unsigned char* bytes, int count);
 std::string JudgeWriteJson(const unsigned char* command, int commandLength, const unsigned char* bytes, int count);
 std::string CardAllowedJson(int firmwareVersion);

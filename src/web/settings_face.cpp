@@ -12,6 +12,7 @@
 #include "core/ui_text.h"
 #include "web/json.h"
 #include "web/page_texts.h"
+#include "core/status.h"
 #include "web/reader_face.h"
 
 namespace {
@@ -75,24 +76,24 @@ std::string Text(int language, PageText id) { return PageTextIn(language, id); }
 
 // A refusal in the page's words, and vireo4's status word for it.
 void Refusal(Json* json, int language, const ChangePlan& plan) {
-    const char* word = status::kUsage;
+    const char* word = StatusWord(Status::Usage);
     std::string detail;
     switch (plan.refusal) {
         case ChangeRefusal::None: break;
         case ChangeRefusal::Wiegand58NotAllowed:
-            word = status::kNotAllowed;
+            word = StatusWord(Status::RuleViolation);
             detail = Text(language, PageText::Wiegand58NotAllowed);
             break;
         case ChangeRefusal::Bytes7NotAllowed:
-            word = status::kNotAllowed;
+            word = StatusWord(Status::RuleViolation);
             detail = Text(language, PageText::Bytes7NotAllowed);
             break;
         case ChangeRefusal::Bytes7WithTouchMemory:
-            word = status::kNotAllowed;
+            word = StatusWord(Status::RuleViolation);
             detail = Text(language, PageText::Bytes7TouchMemory);
             break;
         case ChangeRefusal::SettingNotRecognized:
-            word = status::kNotRecognized;
+            word = StatusWord(Status::NotRecognized);
             detail = FillIn(Text(language, PageText::SettingNotRecognized), plan.setting);
             break;
         case ChangeRefusal::TypeBesideTouchMemory: detail = Text(language, PageText::TypeBesideTouchMemory); break;
@@ -107,7 +108,7 @@ void Refusal(Json* json, int language, const ChangePlan& plan) {
             detail = FillIn(Text(language, PageText::NotThisReaders), plan.setting);
             break;
     }
-    json->Field("status", plan.refusal == ChangeRefusal::None ? status::kOk : word).Field("detail", detail);
+    json->Field("status", plan.refusal == ChangeRefusal::None ? StatusWord(Status::Ok) : word).Field("detail", detail);
 }
 
 std::string PlanJson(const ChangePlan& plan, int language) {
@@ -216,7 +217,7 @@ std::string ProfileTargetJson(const PageReader& reader, const Profile& profile, 
     const ProfileSection& section = profile.sections[family];
     if (section.present) return PlanJson(PlanChoices(FactsOf(reader), section.choices), language);
     Json json;
-    json.BeginObject().Field("status", status::kSkipped)
+    json.BeginObject().Field("status", StatusWord(Status::Skipped))
         .Field("detail", FillIn(Text(language, PageText::ProfileNoSection), ProfileSectionName(family)))
         .Field("chars", "").Field("command", "").Key("changes").BeginArray().EndArray().EndObject();
     return json.str();

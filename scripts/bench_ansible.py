@@ -25,7 +25,7 @@ os.environ.setdefault("VIREO_SIM", os.path.join(ROOT, "build", "native", "sim", 
 sys.path.insert(0, os.path.join(ROOT, "tests", "ansible"))
 from ansible_support import RECAP, VIREO4, Fleet, ansible_env, inventory  # noqa: E402
 
-BOUND = 2.0
+BOUND = 1.3
 HOSTS = ("desk", "kiosk", "gate")
 # Five readers per host, already holding what the play asks for.
 READERS = [("kru", "U", "W261DF"), ("krm", "M", "W261DF"), ("line", "X", "W261DF"),

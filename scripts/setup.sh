@@ -17,7 +17,8 @@ packages=(
   nlohmann-json3-dev
   emscripten node-acorn nodejs
   chromium chromium-driver python3-selenium python3-websockets
-  ansible-core ansible-lint
+  ansible-core ansible-lint python3-voluptuous
+  systemd
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -43,7 +43,9 @@ def _():
         with tarfile.open(tarball) as archive:
             members = set(archive.getnames())
         for needed in ["MANIFEST.json", "README.md", "plugins/action/vireo4_settings.py",
-                       "plugins/module_utils/vireo4.py", "examples/site.yml", "examples/files/site.ini"] + \
+                       "plugins/module_utils/vireo4.py", "examples/site.yml", "examples/files/site.ini",
+                       "examples/try-locally/start-readers.sh", "roles/vireo4/tasks/main.yml", "meta/runtime.yml",
+                       "changelogs/changelog.yaml"] + \
                       ["plugins/modules/%s.py" % m for m in MODULES]:
             expect(needed in members, "%s in the tarball: %s" % (needed, sorted(members)))
         expect(not [m for m in members if "__pycache__" in m or m.startswith("tests/output")], sorted(members))

@@ -30,7 +30,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-# The browser page's tests take axe-core from npm, at the version tests/web/package-lock.json pins.
+# The browser page's tests take axe-core (and its benchmark lighthouse) from npm, at the versions
+# tests/web/package-lock.json pins.
 # Debian's npm package; a Node.js that brings its own npm (and conflicts with Debian's) is kept.
 if ! command -v npm >/dev/null; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -5,6 +5,9 @@ docs/screenshots/:
 
     web-kru-en.png, web-kru-ru.png   a Vireo-4KRM read, a card read, in English and Russian
     web-usb-en.png, web-usb-ru.png   a Vireo-4-USB read, in English and Russian
+    web-unwritten-en.png, -ru.png    the Vireo-4KRM with choices not yet written
+    web-dark-en.png, web-dark-ru.png the same in the dark colour scheme
+    web-log-en.png, web-log-ru.png   the message log, a byte trace of the Vireo-4KRM on
 
 The readers hold the settings of the window's screenshots (scripts/take_screenshots.py), so the
 two can be set side by side.
@@ -38,6 +41,18 @@ def shoot(browser, path):
     print("wrote %s" % os.path.relpath(path, os.getcwd()), flush=True)
 
 
+def dark(browser, on):
+    browser.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+        "features": [{"name": "prefers-color-scheme", "value": "dark" if on else "light"}]})
+
+
+def shoot_element(browser, selector, path):
+    element = browser.driver.find_element("css selector", selector)
+    if not element.screenshot(path):
+        raise SystemExit("could not write " + path)
+    print("wrote %s" % os.path.relpath(path, os.getcwd()), flush=True)
+
+
 def main():
     out = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "docs", "screenshots"))
     os.makedirs(out, exist_ok=True)
@@ -62,6 +77,21 @@ def main():
                     browser.idle()
                     browser.js("document.activeElement.blur(); window.scrollTo(0, 0)")
                     shoot(browser, os.path.join(out, "web-%s-%s.png" % (family, language)))
+            browser.select_reader(0)
+            browser.js("document.getElementById('trace').click()")
+            browser.click("read")
+            browser.idle()
+            browser.choose("interface", "wiegand-26")
+            browser.choose("standby", "off")
+            for language, value in LANGUAGES.items():
+                browser.js("const s = document.getElementById('language'); s.value = arguments[0];"
+                           "s.dispatchEvent(new Event('change'))", value)
+                browser.js("document.activeElement.blur(); window.scrollTo(0, 0)")
+                shoot(browser, os.path.join(out, "web-unwritten-%s.png" % language))
+                dark(browser, True)
+                shoot(browser, os.path.join(out, "web-dark-%s.png" % language))
+                dark(browser, False)
+                shoot_element(browser, "section.messages", os.path.join(out, "web-log-%s.png" % language))
             browser.js("localStorage.clear()")
     finally:
         session.close()

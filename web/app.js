@@ -4,14 +4,13 @@
 // on a click of WRITE or of an apply; opening, reopening and reconnecting only read.
 (() => {
   const LANGUAGE_KEY = 'vireo4.language';
-  const MESSAGES_KEPT = 100;
   const $ = (id) => document.getElementById(id);
 
   const state = {
     language: 1,
     texts: {},
     entries: [],
-    messages: [],    // newest first: {words, entry, item}
+    log: new Log.Book(),
     selected: null,
     profile: null,   // {name, bytes} of the profile opened
     results: null,   // Map entry -> result of the last apply
@@ -42,6 +41,27 @@
       this.gone = false;
       this.busy = false;
       this.note = null;    // the words of the last outcome, shown under the reader's heading
+      this.trace = false;  // the bytes of this port go to the messages
+      this.replyLine = null;  // the log line of the reply coming in, while it grows
+      this.watchBytes();
+    }
+
+    // The bytes of a reply come in pieces: they grow one line until the next command, or
+    // until another line comes between.
+    watchBytes() {
+      this.link.onBytes = (direction, bytes) => {
+        if (!this.trace) return;
+        const last = state.log.lines[state.log.lines.length - 1];
+        if (direction === 'received' && this.replyLine && this.replyLine.line === last) {
+          this.replyLine.bytes.push(...bytes);
+          relog(last);
+          return;
+        }
+        const copy = Array.from(bytes);
+        const name = direction === 'sent' ? 'BytesSent' : 'BytesReceived';
+        const line = log(() => Log.byteLine(state.texts[name], copy), this);
+        this.replyLine = direction === 'received' ? { line, bytes: copy } : null;
+      };
     }
 
     get label() {
@@ -61,17 +81,29 @@
 
   // ---- messages ----
 
-  function messageText(message) {
-    return message.entry ? message.entry.label + ': ' + message.words() : message.words();
+  const nameOf = (entry) => entry.label;
+
+  // Adds a line to the log and to its list, oldest first, the newest kept in view.
+  function log(words, entry) {
+    const { line, dropped } = state.log.add(words, entry);
+    line.item = View.el('li', {}, state.log.text(line, nameOf));
+    const list = $('messages');
+    const frame = list.parentElement;
+    const atEnd = frame.scrollTop + frame.clientHeight >= frame.scrollHeight - 4;
+    list.append(line.item);
+    if (dropped) dropped.item.remove();
+    if (atEnd) frame.scrollTop = frame.scrollHeight;
+    return line;
   }
 
-  // words: a function giving the message in the page's language of the moment.
+  function relog(line) {
+    line.item.textContent = state.log.text(line, nameOf);
+  }
+
+  // words: a function giving the message in the page's language of the moment. A message
+  // about a reader is also its note under its heading.
   function say(words, entry) {
-    const message = { words, entry, item: null };
-    message.item = View.el('li', {}, messageText(message));
-    $('messages').prepend(message.item);
-    state.messages.unshift(message);
-    while (state.messages.length > MESSAGES_KEPT) state.messages.pop().item.remove();
+    log(words, entry);
     if (entry) {
       entry.note = words;
       if (entry === state.selected) $('reader-state').textContent = words();
@@ -79,7 +111,8 @@
   }
 
   function renderMessages() {
-    for (const message of state.messages) message.item.textContent = messageText(message);
+    for (const line of state.log.lines) relog(line);
+    $('log-kept').textContent = fill(state.texts.LogKept, Log.KEPT.toLocaleString(document.documentElement.lang));
   }
 
   // ---- the reader list and the selected reader ----
@@ -112,10 +145,14 @@
     if (!entry) return;
     const info = entry.info;
     $('reader-heading').textContent = entry.label + (info && info.modelName ? ' — ' + info.modelName : '');
-    $('firmware').textContent = info && info.firmware ? info.firmware : 'x.xx';
+    $('firmware').textContent = info && info.firmware ? info.firmware : '—';
     $('reader-state').textContent = entry.gone ? state.texts.Gone : entry.busy ? state.texts.Working
       : entry.note ? entry.note() : '';
     const container = $('settings');
+    const target = pending(entry);
+    $('unwritten').textContent = target ? Changes.pendingNote(state.texts, target, Core.view(info, '', state.language).groups) : '';
+    $('write').textContent = Changes.writeCaption(state.texts, target);
+    $('trace').checked = entry.trace;
     // A reader pulled out keeps its settings on screen, greyed, until it is back.
     if (entry.info && entry.info.status === 'ok') {
       const focused = document.activeElement;
@@ -125,6 +162,7 @@
         disabled: entry.busy || entry.gone,
         onChoose: (setting, value) => choose(entry, setting, value),
       });
+      markUnwritten(container, target);
       if (keep) {
         const again = container.querySelector(`input[name="${keep[0]}"][value="${keep[1]}"]`);
         if (again) again.focus();
@@ -132,8 +170,30 @@
     } else {
       container.replaceChildren();
     }
+    $('lamp-legend').hidden = !container.childElementCount;
     $('read').disabled = entry.gone || entry.busy;
     $('write').disabled = !entry.ready || entry.busy;
+  }
+
+  // What WRITE would change on an entry's reader: its target, or null while the screen shows
+  // the reader's own settings.
+  function pending(entry) {
+    if (!entry || !entry.choices || !entry.info || entry.info.status !== 'ok') return null;
+    return Core.target(entry.info, entry.choices, state.language);
+  }
+
+  // Each group whose choice on screen is not the reader's is marked so.
+  function markUnwritten(container, target) {
+    const names = Changes.unwritten(target);
+    for (const fieldset of container.querySelectorAll('fieldset')) {
+      if (!names.has(fieldset.dataset.setting)) continue;
+      fieldset.classList.add('unwritten');
+      fieldset.querySelector('legend').append(' ', View.el('span', { className: 'mark' }, '(' + state.texts.NotWrittenMark + ')'));
+    }
+  }
+
+  function anyUnwritten() {
+    return state.entries.some((entry) => !entry.gone && Changes.unwritten(pending(entry)).size > 0);
   }
 
   function updateCardButtons() {
@@ -147,6 +207,7 @@
     $('copy-cards').disabled = Cards.count() === 0;
     $('save-csv').disabled = Cards.count() === 0;
     $('save-profile').disabled = !(entry && entry.ready);
+    $('save-read-profile').hidden = !(entry && entry.ready && Changes.unwritten(pending(entry)).size);
     const anyReady = state.entries.some((e) => e.ready);
     $('apply-this').disabled = !state.profile || !(entry && entry.ready && !entry.busy);
     $('apply-all').disabled = !state.profile || !anyReady;
@@ -192,8 +253,14 @@
     }
   }
 
+  // Why a port did not open, in the page's words; for a cause without words, the browser's.
   function openFailed(entry, failure) {
-    say(() => state.texts.TextErrorOpening + ' [' + entry.label + ']! ' + statusText(failure), entry);
+    const { status, detail } = typeof failure === 'string' ? { status: failure, detail: '' } : failure;
+    const causes = { busy: 'OpenBusy', unavailable: 'BusyOrDenied', denied: 'OpenDenied', gone: 'PortGone' };
+    say(() => {
+      const t = state.texts;
+      return fill(t.CannotOpen, causes[status] ? t[causes[status]] : detail || t.OpenFailed);
+    }, entry);
   }
 
   // The time from a read's start to its result on screen, for anyone measuring the page.
@@ -279,8 +346,26 @@
     if (same.length === 1) {
       same[0].port = port;
       same[0].link = new Serial.Link(port);
+      same[0].watchBytes();
     }
     attach(port);
+  }
+
+  // A port the user no longer wants: the browser forgets its grant where it can, and the page
+  // its entry either way.
+  async function forget(entry) {
+    if (state.watching && state.watching.entry === entry) stopWatching();
+    entry.gone = true;
+    await entry.link.exclusive(() => entry.link.close());
+    if (typeof entry.port.forget === 'function') {
+      try {
+        await entry.port.forget();
+      } catch (error) { /* the grant stays; the entry goes all the same */ }
+    }
+    say(wordsOf('Forgotten'), entry);
+    state.entries = state.entries.filter((e) => e !== entry);
+    if (state.selected === entry) state.selected = state.entries.find((e) => !e.gone) || null;
+    renderAll();
   }
 
   // ---- choosing and writing ----
@@ -375,7 +460,8 @@
       for (const entry of state.entries.filter((e) => e.ready)) {
         const target = Core.profileTarget(profile.bytes, entry.info, state.language);
         const result = state.results && state.results.get(entry);
-        rows.push({ label: entry.label, target, result: result && { status: result.status, text: result.words() } });
+        rows.push({ label: entry.label, target, groups: Core.view(entry.info, '', state.language).groups,
+          result: result && { status: result.status, text: result.words() } });
       }
     }
     Profiles.report($('profile-changes'), rows, state.texts);
@@ -391,6 +477,17 @@
     state.profile = await Profiles.read(file);
     state.results = null;
     renderProfile();
+  }
+
+  // Before a profile goes to several readers, the user sees what it changes on each and says yes once.
+  function confirmAll(entries) {
+    const rows = entries.map((entry) => ({
+      label: entry.label,
+      target: Core.profileTarget(state.profile.bytes, entry.info, state.language),
+      groups: Core.view(entry.info, '', state.language).groups,
+    }));
+    const question = Changes.applyQuestion(state.texts, rows);
+    return question.count === 0 || window.confirm(question.text);
   }
 
   async function applyProfile(entries) {
@@ -427,8 +524,18 @@
     Cards.relabel();
   }
 
+  // Site data may be blocked (the browser then throws on any use of localStorage): the
+  // language is then simply not remembered.
+  function remembered(key, value) {
+    try {
+      if (value === undefined) return window.localStorage.getItem(key);
+      window.localStorage.setItem(key, value);
+    } catch (error) { /* not remembered */ }
+    return null;
+  }
+
   function firstLanguage() {
-    const stored = localStorage.getItem(LANGUAGE_KEY);
+    const stored = remembered(LANGUAGE_KEY);
     if (stored === '0' || stored === '1') return Number(stored);
     const browser = (navigator.language || '').toLowerCase();
     return browser.startsWith('ru') ? Core.constants.russian : Core.constants.english;
@@ -439,7 +546,7 @@
   function wire() {
     $('language').addEventListener('change', () => {
       const language = Number($('language').value);
-      localStorage.setItem(LANGUAGE_KEY, String(language));
+      remembered(LANGUAGE_KEY, String(language));
       setLanguage(language);
     });
     const request = async (filters) => {
@@ -447,7 +554,13 @@
       try {
         port = await navigator.serial.requestPort({ filters });
       } catch (error) {
-        return;  // the user closed the chooser
+        // Chromium says NotFoundError both when the chooser is closed and when it listed nothing.
+        if (error && error.name === 'NotFoundError') say(wordsOf('NoneChosen'));
+        else {
+          const problem = String(error && error.message || error);  // the browser's words
+          say(() => problem);
+        }
+        return;
       }
       attach(port, true);
     };
@@ -476,31 +589,82 @@
     $('save-profile').addEventListener('click', () => {
       const entry = state.selected;
       if (!entry || !entry.ready) return;
+      const target = pending(entry);
+      if (target && target.status !== 'ok') {
+        const { info, choices } = entry;
+        say(() => Core.target(info, choices, state.language).detail, entry);
+        return;
+      }
+      const profile = Core.profileText(Changes.asOnScreen(entry.info, target), entry.label);
+      Profiles.save(profile.text, profile.fileName);
+    });
+    // With choices not yet written, the reader's own values can be kept too (before a change, say).
+    $('save-read-profile').addEventListener('click', () => {
+      const entry = state.selected;
+      if (!entry || !entry.ready) return;
       const profile = Core.profileText(entry.info, entry.label);
       Profiles.save(profile.text, profile.fileName);
     });
     Profiles.wire({ open: $('open-profile'), input: $('profile-file'), zone: $('drop-zone') }, openProfile);
     $('apply-this').addEventListener('click', () => state.selected && state.selected.ready && applyProfile([state.selected]));
-    $('apply-all').addEventListener('click', () => applyProfile(state.entries.filter((e) => e.ready)));
+    $('apply-all').addEventListener('click', () => {
+      const entries = state.entries.filter((e) => e.ready);
+      if (confirmAll(entries)) applyProfile(entries);
+    });
+    $('forget').addEventListener('click', () => state.selected && forget(state.selected));
+    $('trace').addEventListener('change', () => {
+      if (state.selected) state.selected.trace = $('trace').checked;
+    });
+    $('copy-log').addEventListener('click', async () => {
+      try {
+        await navigator.clipboard.writeText(state.log.plainText(nameOf));
+        say(wordsOf('Copied'));
+      } catch (error) {
+        const problem = String(error.message || error);
+        say(() => problem);
+      }
+    });
+    $('save-log').addEventListener('click', () => Profiles.save(state.log.plainText(nameOf), 'vireotool-4-messages.txt'));
+    window.addEventListener('beforeunload', (event) => {
+      if (!anyUnwritten()) return;
+      event.preventDefault();
+      event.returnValue = '';
+    });
     navigator.serial.addEventListener('connect', (event) => replug(event.target));
     navigator.serial.addEventListener('disconnect', (event) => lost(event.target));
+  }
+
+  // Why the page cannot work here, in words, if it cannot.
+  function obstacle() {
+    const words = {
+      framed: { words: () => state.texts.Framed },
+      insecure: { words: () => fill(state.texts.Insecure, location.host) },
+      unsupported: { words: () => state.texts.UnsupportedBrowser, otherPrograms: true },
+    };
+    return words[Place.obstacle(window)] || null;
   }
 
   async function start() {
     await Core.load();
     setLanguage(firstLanguage());
-    if (!('serial' in navigator)) {
+    const why = obstacle();
+    if (why) {
       $('unsupported').hidden = false;
+      $('unsupported-why').textContent = why.words();
+      $('unsupported-advice').hidden = !why.otherPrograms;
+      $('language').addEventListener('change', () => {
+        setLanguage(Number($('language').value));
+        $('unsupported-why').textContent = why.words();
+      });
       performance.mark('vireo-ready');
       return;
     }
     $('page').hidden = false;
     wire();
     renderAll();
+    renderMessages();
     performance.mark('vireo-ready');
-    // Served over https or from localhost the page installs and works offline; opened from disk
-    // it is a plain page (the browser refuses manifests and workers from file://).
-    if (location.protocol === 'https:' || ['localhost', '127.0.0.1'].includes(location.hostname)) {
+    if (Place.installable(location)) {
       document.head.append(View.el('link', { rel: 'manifest', href: 'manifest.webmanifest' }));
       if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
     }
@@ -513,10 +677,18 @@
     for (const port of granted) attach(port);
   }
 
+  // A page that cannot start says why, in its language when the core's texts came, else in both.
+  function failed(error) {
+    const problem = String(error && error.message || error);
+    $('page').hidden = true;
+    $('unsupported').hidden = true;
+    $('failed').hidden = false;
+    $('failed-detail').textContent = state.texts.StartFailed ? fill(state.texts.StartFailed, problem) : problem;
+    performance.mark('vireo-ready');
+  }
+
   document.addEventListener('DOMContentLoaded', () => {
-    start().catch((error) => {
-      const problem = View.el('p', { className: 'notice' }, 'VireoTool-4: ' + String(error && error.message || error));
-      document.body.append(problem);
-    });
+    $('loading').hidden = true;
+    start().catch(failed);
   });
 })();

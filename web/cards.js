@@ -17,10 +17,16 @@ const Cards = (() => {
     return [row.time, row.reader.label, row.card.barcode, row.card.barcodeHex, row.card.cipher, row.card.cipherDotted];
   }
 
-  // reader: the reader's entry, whose label is read each time the row is shown, copied or saved.
-  function add(table, reader, card) {
-    const row = { time: localTime(new Date()), reader, card };
+  // A card kept as a row. reader: the reader's entry, whose label is read each time the row is
+  // shown, copied or saved.
+  function record(reader, card, date = new Date()) {
+    const row = { time: localTime(date), reader, card };
     rows.push(row);
+    return row;
+  }
+
+  function add(table, reader, card) {
+    const row = record(reader, card);
     const tr = View.el('tr');
     for (const field of fieldsOf(row)) tr.append(View.el('td', {}, field));
     row.readerCell = tr.cells[READER_COLUMN];
@@ -47,5 +53,6 @@ const Cards = (() => {
     return [headers, ...rows.map(fieldsOf)].map((fields) => fields.join('\t')).join('\n') + '\n';
   }
 
-  return { add, relabel, csv, csvField, tabSeparated, count: () => rows.length };
+  return { add, record, relabel, csv, csvField, tabSeparated, count: () => rows.length };
 })();
+if (typeof module !== 'undefined') module.exports = Cards;

@@ -42,10 +42,11 @@ const Profiles = (() => {
     }
   }
 
-  // One line per reader: its label, then each change (name: before → after), or why not.
+  // One line per reader: its label, then each change in the reader's own words (group:
+  // before → after), or why not. entries: [{label, target, groups, result}].
   function report(list, entries, texts) {
     list.replaceChildren();
-    for (const { label, target, result } of entries) {
+    for (const { label, target, groups, result } of entries) {
       const item = View.el('li', {}, View.el('strong', {}, label));
       if (result) {
         item.append(' — ', View.el('span', { className: 'result result-' + result.status }, result.text));
@@ -57,7 +58,7 @@ const Profiles = (() => {
       if (target.status === 'ok' && target.changes.length) {
         const changes = View.el('ul');
         for (const change of target.changes) {
-          changes.append(View.el('li', {}, change.name + ': ' + change.before + ' → ' + change.after));
+          changes.append(View.el('li', {}, Changes.line(Changes.inWords(change, groups))));
         }
         item.append(changes);
       }
@@ -67,3 +68,4 @@ const Profiles = (() => {
 
   return { save, read, wire, report };
 })();
+if (typeof module !== 'undefined') module.exports = Profiles;

@@ -3,12 +3,19 @@
 // one loop that waits for bytes (nothing spins while the reader is idle), and talked to by the
 // core's reader engine, one request at a time: this file only moves bytes and tells the time.
 const Serial = (() => {
-  // How Chromium's open() failures read: another program holds the port, or the user or the
-  // system refused it.
+  // Why open() failed, from the DOMException the browser raises: {status, detail}, the detail
+  // being the browser's own words. Chromium on Linux says NetworkError ("Failed to open serial
+  // port.") alike for a port another program holds and for one the system refuses this user:
+  // that is 'unavailable', either of the two, unless its words speak of permission.
   function openFailure(error) {
-    if (error && error.name === 'NetworkError') return 'busy';
-    if (error && error.name === 'SecurityError') return 'denied';
-    return 'port-error';
+    const name = error && error.name;
+    const detail = String(error && error.message || error || '');
+    if (name === 'NotAllowedError' || name === 'SecurityError' ||
+        (name === 'NetworkError' && /denied|permission/i.test(detail))) return { status: 'denied', detail };
+    if (name === 'NetworkError') return { status: 'unavailable', detail };
+    if (name === 'InvalidStateError') return { status: 'busy', detail };
+    if (name === 'NotFoundError') return { status: 'gone', detail };
+    return { status: 'port-error', detail };
   }
 
   class Link {
@@ -21,9 +28,10 @@ const Serial = (() => {
       this.loop = null;     // the read loop, done once the port gives no more bytes
       this.lastByteAt = -Infinity;
       this.turn = Promise.resolve();
+      this.onBytes = null;  // (direction 'sent' or 'received', bytes), for the page's byte trace
     }
 
-    // Opens the port; resolves to null, or to the status word of the failure.
+    // Opens the port; resolves to null, or to what openFailure says of the failure.
     async open(constants) {
       try {
         await this.port.open({
@@ -53,6 +61,7 @@ const Serial = (() => {
             if (value && value.length) {
               for (const b of value) this.received.push(b);
               this.lastByteAt = performance.now();
+              if (this.onBytes) this.onBytes('received', value);
               this.notify();
             }
           }
@@ -112,6 +121,7 @@ const Serial = (() => {
       const writer = this.port.writable.getWriter();
       try {
         await writer.write(bytes);
+        if (this.onBytes) this.onBytes('sent', bytes);
         return 0;
       } catch (error) {
         return 2;
@@ -148,5 +158,6 @@ const Serial = (() => {
     }
   }
 
-  return { Link };
+  return { Link, openFailure };
 })();
+if (typeof module !== 'undefined') module.exports = Serial;

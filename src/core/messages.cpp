@@ -147,8 +147,8 @@ constexpr MessageRow kRows[] = {
      u8"Считыватель"},
     {Msg::PageProfileSection, u8"Profiles",
      u8"Профили"},
-    {Msg::PageSaveProfile, u8"Save as profile…",
-     u8"Сохранить профиль…"},
+    {Msg::PageSaveProfile, u8"Save the settings on screen as a profile…",
+     u8"Сохранить настройки с экрана в профиль…"},
     {Msg::PageOpenProfile, u8"Open a profile…",
      u8"Открыть профиль…"},
     {Msg::PageDropProfile, u8"or drop a profile file here",
@@ -181,6 +181,71 @@ constexpr MessageRow kRows[] = {
      u8"vireo4 on Linux and Windows.",
      u8"Без такого браузера используйте оконную программу VireoTool-4.exe в Windows или программу командной "
      u8"строки vireo4 в Linux и Windows."},
+    {Msg::PageNotWritten, u8"Not yet written: %1",
+     u8"Ещё не записано: %1"},
+    {Msg::PageNotWrittenMark, u8"not written",
+     u8"не записано"},
+    {Msg::PageWriteCount, u8"%1 (%2 to change)",
+     u8"%1 (изменить: %2)"},
+    {Msg::PageSaveReadProfile, u8"Save the reader's own values as a profile…",
+     u8"Сохранить в профиль значения считывателя…"},
+    {Msg::PageSaveProfileHint, u8"The profile holds the settings shown on screen, choices not yet written included.",
+     u8"В профиль попадают настройки, показанные на экране, включая ещё не записанные."},
+    {Msg::PageOpenBusy, u8"the port is in use by another program: close that program, then READ again",
+     u8"порт занят другой программой: закройте её и нажмите READ ещё раз"},
+    {Msg::PageOpenDenied, u8"no permission to open the port: on Linux, add the user to the group dialout (sudo adduser USER "
+     u8"dialout, then log in again); the udev rule 60-vireo4.rules of the vireo4 package gives a "
+     u8"Vireo-4-USB that group",
+     u8"нет разрешения открыть порт: в Linux добавьте пользователя в группу dialout (sudo adduser USER "
+     u8"dialout, затем войдите снова); правило udev 60-vireo4.rules из пакета vireo4 даёт Vireo-4-USB эту "
+     u8"группу"},
+    {Msg::PageBusyOrDenied, u8"the port is in use by another program, or this user may not open it: close any program that uses "
+     u8"it; on Linux, add the user to the group dialout (sudo adduser USER dialout, then log in again); the "
+     u8"udev rule 60-vireo4.rules of the vireo4 package gives a Vireo-4-USB that group",
+     u8"порт занят другой программой, или этому пользователю нельзя его открыть: закройте программы, "
+     u8"которые его используют; в Linux добавьте пользователя в группу dialout (sudo adduser USER dialout, "
+     u8"затем войдите снова); правило udev 60-vireo4.rules из пакета vireo4 даёт Vireo-4-USB эту группу"},
+    {Msg::PagePortGone, u8"the port is gone (the reader or adapter was unplugged)",
+     u8"порт исчез (считыватель или адаптер отключён)"},
+    {Msg::PageCannotOpen, u8"cannot open the port: %1",
+     u8"не удалось открыть порт: %1"},
+    {Msg::PageNoneChosen, u8"No port was chosen. If the reader was not in the list: check its cable and, for a USB-serial "
+     u8"adapter, its driver; try the other Connect button (the USB reader's button lists only the "
+     u8"Vireo-4-USB); on Linux, the user must be in the group dialout.",
+     u8"Порт не выбран. Если считывателя не было в списке: проверьте кабель и, для переходника USB-COM, его "
+     u8"драйвер; попробуйте другую кнопку подключения (кнопка USB показывает только Vireo-4-USB); в Linux "
+     u8"пользователь должен входить в группу dialout."},
+    {Msg::PageForget, u8"Forget this port",
+     u8"Забыть этот порт"},
+    {Msg::PageForgotten, u8"port forgotten: the browser will ask again before using it",
+     u8"порт забыт: браузер снова спросит разрешение"},
+    {Msg::PageLampLegend, u8"Indic.: each group's lamp shows, by its colour, the choice checked in the group, as the window's "
+     u8"lamps do.",
+     u8"Инд.: лампа каждой группы показывает цветом выбранное в группе значение, как в окне программы."},
+    {Msg::PageShowBytes, u8"Show the bytes sent to and received from this port in the messages (hex and text)",
+     u8"Показывать в сообщениях байты, отправленные в этот порт и полученные из него (hex и текст)"},
+    {Msg::PageBytesSent, u8"sent",
+     u8"отправлено"},
+    {Msg::PageBytesReceived, u8"received",
+     u8"получено"},
+    {Msg::PageCopyLog, u8"Copy messages",
+     u8"Копировать сообщения"},
+    {Msg::PageSaveLog, u8"Save messages",
+     u8"Сохранить сообщения"},
+    {Msg::PageLogKept, u8"Kept while this page is open, oldest first: the last %1 messages.",
+     u8"Хранятся, пока страница открыта, от старых к новым: последние %1 сообщений."},
+    {Msg::PageApplyAllAsk, u8"Write this profile to %1 reader(s)?",
+     u8"Записать этот профиль в считыватели (%1)?"},
+    {Msg::PageInsecure, u8"This page was opened from %1 over plain http, where the browser gives no access to serial ports. "
+     u8"Serve it over https, or open it from localhost or from its file (index.html) on this computer.",
+     u8"Страница открыта с %1 по http без шифрования, и браузер не даёт ей доступа к последовательным "
+     u8"портам. Откройте её по https, с localhost или из файла (index.html) на этом компьютере."},
+    {Msg::PageFramed, u8"This page does not run inside a frame of another site, which could use the serial ports granted to "
+     u8"it. Open it on its own.",
+     u8"Страница не работает внутри фрейма другого сайта: тот мог бы пользоваться разрешёнными ей портами. "
+     u8"Откройте её отдельно."},
+    {Msg::PageStartFailed, u8"The page could not start: %1",
+     u8"Страница не смогла запуститься: %1"},
 };
 constexpr int kRowCount = static_cast<int>(sizeof kRows / sizeof kRows[0]);
 static_assert(kRowCount == static_cast<int>(Msg::Count), "one row per message");

@@ -127,6 +127,30 @@ enum class Msg : int {
     PageMessages,
     PageUnsupportedBrowser,
     PageUnsupportedAdvice,
+    PageNotWritten,            // %1 the changes
+    PageNotWrittenMark,
+    PageWriteCount,            // %1 the button's text, %2 count
+    PageSaveReadProfile,
+    PageSaveProfileHint,
+    PageOpenBusy,
+    PageOpenDenied,
+    PageBusyOrDenied,
+    PagePortGone,
+    PageCannotOpen,            // %1 the cause
+    PageNoneChosen,
+    PageForget,
+    PageForgotten,
+    PageLampLegend,
+    PageShowBytes,
+    PageBytesSent,
+    PageBytesReceived,
+    PageCopyLog,
+    PageSaveLog,
+    PageLogKept,               // %1 count
+    PageApplyAllAsk,           // %1 count
+    PageInsecure,              // %1 host
+    PageFramed,
+    PageStartFailed,           // %1 the browser's words
     Count
 };
 

@@ -64,6 +64,30 @@ enum class PageText : int {
     Messages,
     UnsupportedBrowser,
     UnsupportedAdvice,
+    NotWritten,        // %1 the changes
+    NotWrittenMark,
+    WriteCount,        // %1 the button's text, %2 count
+    SaveReadProfile,
+    SaveProfileHint,
+    OpenBusy,
+    OpenDenied,
+    BusyOrDenied,
+    PortGone,
+    CannotOpen,        // %1 the cause
+    NoneChosen,
+    Forget,
+    Forgotten,
+    LampLegend,
+    ShowBytes,
+    BytesSent,
+    BytesReceived,
+    CopyLog,
+    SaveLog,
+    LogKept,           // %1 count
+    ApplyAllAsk,       // %1 count
+    Insecure,          // %1 host
+    Framed,
+    StartFailed,       // %1 the browser's words
     Count
 };
 

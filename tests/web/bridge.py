@@ -31,6 +31,7 @@ class Port:
         self.fd = None
         self.options = []         # what each open() asked for
         self.writes = 0
+        self.open_error = None    # (DOMException name, message) every open() fails with
 
     def read_target(self):
         try:
@@ -49,6 +50,7 @@ class Bridge:
     def __init__(self):
         self.ports = {}
         self.granted = set()
+        self.forgot = set()       # ports whose grant the page gave up (port.forget())
         self.choice = None        # what the next requestPort() picks
         self.requests = []        # the filters of every requestPort()
         self.client = None
@@ -84,6 +86,7 @@ class Bridge:
                 self.close_fd(port)
             self.ports.clear()
             self.granted.clear()
+            self.forgot.clear()
             self.requests.clear()
             self.choice = None
             done.set()
@@ -92,6 +95,13 @@ class Bridge:
 
     def choose(self, port_id):
         self.choice = port_id
+
+    def fail_open(self, port_id, name, message=None):
+        """The port's next opens fail with this DOMException (name, and the browser's message)."""
+        self.ports[port_id].open_error = (name, message)
+
+    def forgotten(self, port_id):
+        return port_id in self.forgot
 
     def options(self, port_id):
         return list(self.ports[port_id].options)
@@ -174,7 +184,14 @@ class Bridge:
             return {"error": "NotFoundError"}
         if op == "open":
             port.options.append(message["options"])
+            if port.open_error:
+                return {"error": port.open_error[0], "message": port.open_error[1]}
             return self.open(port)
+        if op == "forget":
+            self.close_fd(port)
+            self.granted.discard(port.id)
+            self.forgot.add(port.id)
+            return {"ok": True}
         if op == "write":
             if port.fd is None:
                 return {"error": "NetworkError"}

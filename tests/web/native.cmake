@@ -13,6 +13,15 @@ target_link_libraries(face_tests PRIVATE vireo_web_face)
 add_test(NAME web_face COMMAND face_tests)
 set_tests_properties(web_face PROPERTIES LABELS "web;unit" TIMEOUT 60)
 
+# The page's own logic beyond the DOM (changes in words, the log, the card table, profiles,
+# open failures) under Node's test runner.
+find_program(NODE_PROGRAM NAMES node nodejs)
+if(NODE_PROGRAM)
+  file(GLOB PAGE_LOGIC_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/web/logic/*.test.js)
+  add_test(NAME web_logic COMMAND ${NODE_PROGRAM} --test ${PAGE_LOGIC_TESTS})
+  set_tests_properties(web_logic PROPERTIES LABELS "web;unit" TIMEOUT 60)
+endif()
+
 if(VIREO_WEB_BUILD_DIR)
   find_program(DEBIAN_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
   # The same unit tests under Node, with the same results as here.

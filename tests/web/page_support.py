@@ -6,12 +6,14 @@ Run with Debian's Python (/usr/bin/python3), whose selenium and websockets these
 Environment: VIREO_SIM (the simulator), VIREO4 (the command-line tool), VIREO_WEB_SITE (the
 built site, build/web/site).
 """
+import http.server
 import json
 import os
 import re
 import shutil
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -35,6 +37,9 @@ CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-
                   "--window-size=1280,1000"]
 
 
+TIME_STAMP = re.compile(r"^\d\d:\d\d:\d\d  ")
+
+
 def re_match(pattern, text):
     return re.match(pattern, text) is not None
 
@@ -48,7 +53,9 @@ class Browser:
     bridge, navigator.serial is the stand-in over it; bypass_csp lets the stand-in's
     WebSocket through the page's policy (the shipped policy stays as it is)."""
 
-    def __init__(self, bridge=None, language="en-US", bypass_csp=True, serial=True):
+    def __init__(self, bridge=None, language="en-US", bypass_csp=True, serial=True, flags=(), prefs=None):
+        self.flags = list(flags)
+        self.prefs = prefs or {}
         self.bridge = bridge
         self.language = language
         self.bypass_csp = bypass_csp
@@ -64,9 +71,12 @@ class Browser:
             options.add_argument(flag)
         options.add_argument("--user-data-dir=" + os.path.join(self.folder, "profile"))
         options.add_argument("--lang=" + self.language)
-        options.add_experimental_option("prefs", {
+        for flag in self.flags:
+            options.add_argument(flag)
+        options.add_experimental_option("prefs", dict({
             "download.default_directory": self.downloads, "download.prompt_for_download": False,
-            "intl.accept_languages": self.language})
+            "profile.default_content_setting_values.automatic_downloads": 1,  # a second file from one page
+            "intl.accept_languages": self.language}, **self.prefs))
         options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         try:
@@ -112,9 +122,37 @@ class Browser:
     def text(self, element_id):
         return self.js("return document.getElementById(arguments[0]).textContent", element_id)
 
-    def messages(self):
-        """Newest first."""
+    def log_lines(self):
+        """The message log as shown: oldest first, each line with its time."""
         return self.js("return [...document.querySelectorAll('#messages li')].map(li => li.textContent)")
+
+    def messages(self):
+        """The messages without their times, newest first."""
+        return [TIME_STAMP.sub("", line, count=1) for line in reversed(self.log_lines())]
+
+    def copied_by(self, element_id):
+        """Clicks a copy button (clipboard allowed) and returns what it put on the clipboard."""
+        self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+        self.click(element_id)
+        self.wait_message("Copied.")
+        return self.driver.execute_async_script(
+            "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('ERROR ' + e))")
+
+    def apply_all(self, accept=True):
+        """Clicks "Apply to all" and answers its question; returns the question's text."""
+        expect(self.enabled("apply-all"), "apply-all is disabled")
+        self.js("setTimeout(() => document.getElementById('apply-all').click(), 0)")
+        alert = wait_until(lambda: self._alert(), 5, "the question before applying to all")
+        text = alert.text
+        alert.accept() if accept else alert.dismiss()
+        return text
+
+    def _alert(self):
+        try:
+            return self.driver.switch_to.alert
+        except Exception:
+            return None
 
     def wait_message(self, part, timeout=10):
         return wait_until(lambda: next((m for m in self.messages() if part in m), None), timeout,
@@ -190,6 +228,58 @@ class Browser:
         self.driver.set_window_size(1280, max(800, min(int(height) + 140, 3000)))
         time.sleep(0.2)
         self.driver.save_screenshot(path)
+
+
+class SiteServer:
+    """The built site over http on 127.0.0.1, nothing cached by the browser's own cache. Its
+    mode can turn a file into a 404 (missing = {"page.js"}); extra = {path: html} adds pages."""
+
+    def __init__(self, extra=None):
+        self.missing = set()
+        self.extra = extra or {}
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=SITE, **kwargs)
+
+            def end_headers(self):
+                self.send_header("Cache-Control", "no-store")
+                super().end_headers()
+
+            def do_GET(self):
+                name = self.path.split("?")[0].lstrip("/")
+                if name in server.extra:
+                    body = server.extra[name].encode("utf-8")
+                    self.send_response(200)
+                    self.send_header("Content-Type", "text/html; charset=utf-8")
+                    self.send_header("Content-Length", str(len(body)))
+                    self.end_headers()
+                    self.wfile.write(body)
+                elif name in server.missing:
+                    self.send_error(404)
+                else:
+                    super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.port = self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def stop(self):
+        if self.httpd is not None:
+            self.httpd.shutdown()
+            self.httpd.server_close()
+            self.httpd = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
 
 
 class Session:

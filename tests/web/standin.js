@@ -3,7 +3,8 @@
 // ptys. It has only the members the page uses, and behaves as Chromium does where the page
 // relies on it: open() of a port another program holds fails with a NetworkError, a lost port
 // errors its readable with a NetworkError and fires 'disconnect', a port plugged in again
-// comes as a new SerialPort with a 'connect' event, and close() refuses a locked stream.
+// comes as a new SerialPort with a 'connect' event, close() refuses a locked stream, and
+// forget() gives up the grant.
 (() => {
   const url = '__BRIDGE_URL__';
   let socket = null;
@@ -80,7 +81,7 @@
     async open(options) {
       if (this.readable) throw new DOMException('The port is already open.', 'InvalidStateError');
       const answer = await call({ op: 'open', id: this.id, options });
-      if (answer.error) throw new DOMException('Failed to open serial port.', answer.error);
+      if (answer.error) throw new DOMException(answer.message || 'Failed to open serial port.', answer.error);
       this.readable = new ReadableStream({
         start: (controller) => { this.controller = controller; },
       });
@@ -93,6 +94,13 @@
           socket.send(JSON.stringify({ op: 'write', id: this.id, data: toBase64(new Uint8Array(chunk)) }));
         },
       });
+    }
+
+    async forget() {
+      await call({ op: 'forget', id: this.id });
+      this.controller = null;
+      this.readable = null;
+      this.writable = null;
     }
 
     take(bytes) {

@@ -84,7 +84,7 @@ def _():
         b.wait_message("Port 2 (USB 2E3C:5750): unchanged (already set, nothing written)")
         b.drop_file("site.ini", b"[usb]\nbytes = 4\n")
         wait_until(lambda: b.enabled("apply-all"), 5, "the profile's report")
-        b.click("apply-all")
+        b.apply_all()
         b.wait_message("applied to 3 reader(s)")
         b.select_reader(2)
         b.idle()
@@ -224,7 +224,8 @@ def _():
         server.server_close()
 
 
-@T.case("accessibility: axe-core finds no serious or critical violation, in both languages")
+@T.case("accessibility: axe-core finds no serious or critical violation, in both languages, light and dark, "
+        "with choices not yet written and a byte trace on screen")
 def _():
     b, bridge = S.fresh()
     with open(AXE, encoding="utf-8") as f:
@@ -235,19 +236,28 @@ def _():
         b.wait_message("Port 2 (USB 2E3C:5750): Settings read!")
         b.click("read-card")
         wait_until(lambda: b.card_rows(), 5, "a card")
-        for language in ("1", "0"):
+        b.select_reader(0)
+        b.js("document.getElementById('trace').click()")
+        b.click("read")
+        b.idle()
+        b.choose("interface", "wiegand-26")
+        for language, scheme in (("1", "light"), ("0", "light"), ("1", "dark"), ("0", "dark")):
             switch_language(b, language)
+            b.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            expect_eq(b.js("return matchMedia('(prefers-color-scheme: dark)').matches"), scheme == "dark", "the scheme")
             b.js(axe)
             result = b.driver.execute_async_script(
                 "axe.run(document, {resultTypes: ['violations']}).then(r => arguments[0](JSON.stringify(r.violations)),"
                 " e => arguments[0](JSON.stringify([{impact: 'critical', id: 'axe failed: ' + e}])))")
             bad = [(v["id"], v["impact"], [n["target"] for n in v.get("nodes", [])][:3])
                    for v in json.loads(result) if v["impact"] in ("serious", "critical")]
-            expect_eq(bad, [], "serious or critical violations (language %s)" % language)
+            expect_eq(bad, [], "serious or critical violations (language %s, %s)" % (language, scheme))
         # Every control is reachable by keyboard: nothing interactive is taken out of the tab order.
         expect_eq(b.js("return document.querySelectorAll('[tabindex=\"-1\"]').length"), 0, "no control out of the tab order")
         radios = b.js("return [...document.querySelectorAll('#settings input')].every(i => i.closest('fieldset') && i.closest('label'))")
         expect(radios, "every radio in a fieldset with a legend, and labelled")
+        b.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
         b.js("localStorage.clear()")
 
 

@@ -68,19 +68,20 @@ def _():
         b.drop_file("site.ini", PROFILE)
         wait_until(lambda: len(report(b)) == 3, 5, "a line per reader")
         lines = report(b)
-        expect(lines[0].startswith("Port 1\ninterface: touch-memory → wiegand-26\nstandby: dynamic → static"),
-               "KRU: %r" % lines[0])
-        expect(lines[1].startswith("Port 2\ninterface: wiegand-44 → wiegand-26\nstandby: dynamic → static"),
-               "KRM: %r" % lines[1])
-        expect("bytes: 5 → 4" in lines[2], "USB: %r" % lines[2])
+        # In the groups' own words, as the settings read on screen.
+        expect(lines[0].startswith("Port 1\n1) INTERFACES: Touch Memory → Wiegand 26\n"
+                                   "3) INDICATION IN STANDBY MODE: Dynamic → Static"), "KRU: %r" % lines[0])
+        expect(lines[1].startswith("Port 2\n1) INTERFACES: Wiegand 44 → Wiegand 26\n"), "KRM: %r" % lines[1])
+        expect("interface" not in lines[1] and "wiegand-26" not in lines[1], "no tool's names: %r" % lines[1])
+        expect("→" in lines[2] and "bytes:" not in lines[2], "USB: %r" % lines[2])
         expect_eq(kru.writes() + krm.writes() + usb.writes(), [], "nothing written by opening a profile")
-        b.click("apply-all")
+        b.apply_all()
         wait_until(lambda: all("written and verified" in line for line in report(b)), 10,
                    "a result per reader (have %r)" % report(b))
         expect_eq((kru.writes(), krm.writes(), usb.writes()), (["AT+W261SO"], ["AT+W261SO"], ["AT+WHDH4EM"]),
                   "each reader's one write")
         b.wait_message("applied to 3 reader(s)")
-        # Applied again: nothing left to change, nothing written.
+        # Applied again: nothing left to change, nothing written, nothing asked.
         b.click("apply-all")
         wait_until(lambda: all("unchanged" in line for line in report(b)), 10, "unchanged everywhere")
         expect_eq(len(kru.writes() + krm.writes() + usb.writes()), 3, "no second write")

@@ -126,7 +126,7 @@ def _():
         b.wait_message("Port 2: The reader did not respond!")
         with p.held_exclusively(held.link):
             p.connect(b, bridge, held)
-            b.wait_message("Error opening [Port 3]! port busy (another program uses it)")
+            b.wait_message("cannot open the port: the port is in use by another program")
         expect_eq(held.rx(), [], "nothing sent to a busy port")
         b.click("read")   # the port is free now: READ opens it and reads
         b.wait_message("Port 3: Settings read!")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # What the vireo4 package installs: the command-line tool as /usr/bin/vireo4, its man page, the
 # udev rule for the Vireo-4-USB reader, provisioning on plug and the browser page. Included by the native tree once the
 # vireo4 target exists. The Debian package (debian/, dpkg-buildpackage) takes everything

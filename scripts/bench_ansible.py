@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The price of vireo4_settings in the usual case: a play over three hosts with five readers each,
 all already set, beside the same play with a module that does nothing. Both run in turns in one
 run, on local connections against simulated readers; the medians and their ratio are printed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Provisioning on plug against plain vireo4 apply: the unit's command (packaging/vireo4-provision,
 with its configuration, profile and the port's USB identity) from its start until the reader was
 written and read back, beside `vireo4 apply PROFILE PORT` on the same simulated reader. Rounds

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The vireo4 Debian package as built: scripts/build_deb.sh makes it (dpkg-buildpackage in a
 copy of the tree) into --out, then: lintian --pedantic (any E: or W: not overridden fails), its
 control fields and files (dpkg-deb -I / -c, the browser page under /usr/share/vireo4/web among

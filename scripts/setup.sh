@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs every Debian package the build, the tests and the demo need. Idempotent:
 # when all packages are present it does nothing.
 set -euo pipefail

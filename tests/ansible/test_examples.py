@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """What a newcomer runs: examples/try-locally end to end (its readers' script, the check run, the
 real run, the second run), and the role vireo.readers.vireo4 on this host in check mode with
 --diff: the role installs a package, changes groups and udev, which a test must not do to the

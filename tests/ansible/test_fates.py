@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """What vireo4_settings tells about each reader: profiles judged by vireo4 byte for byte, readers
 skipped or gone against expect, a partial failure's message and changed, backups, vireo4's exit
 code against its JSON, and the returned keys against the documented ones in both modes."""

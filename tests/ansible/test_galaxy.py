@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The collection as users get it: ansible-galaxy builds the tarball, installs it into an empty
 collections path, and ansible-doc reads both modules from there; each module's documented
 options are the options it takes."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Static checks of the vireo.readers collection: ansible-test's compile sanity test, ansible-lint
 on the collection and its example playbook, and the example inventory as Ansible reads it.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Provisioning on plug: the unit's command (packaging/vireo4-provision) run as the unit runs
 it, against simulated readers, with a model of sysfs giving each port its USB identity. What it
 writes to a reader and what it logs for the journal."""

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Simulated Vireo-4 readers for the try-locally site, on pseudo-terminals named in
 # $VIREO_TRY_DIR (default /tmp/vireo4-try): two at the desk, one at the kiosk, two at the gate,
 # all with factory settings. "./start-readers.sh stop" ends them.

@@ -1,4 +1,6 @@
 # -*- coding: utf-8 -*-
+# SPDX-License-Identifier: GPL-3.0-or-later
+# GNU General Public License v3.0+ (see ansible/LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # The controller's half of vireo4_settings: a profile named in the task is a file on the
 # controller. It is read here and travels to the host inside the module's arguments (a profile
 # is a few hundred bytes), so there is no extra transfer and nothing to clean up on the host.

@@ -1,4 +1,6 @@
 # -*- coding: utf-8 -*-
+# SPDX-License-Identifier: GPL-3.0-or-later
+# GNU General Public License v3.0+ (see ansible/LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # Running vireo4 on the managed host: shared by vireo4_info and vireo4_settings.
 #
 # The modules never talk to a reader themselves. vireo4 --json is the one place that knows the

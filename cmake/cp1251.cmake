@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # gcc stores the Russian texts as code page 1251 bytes (-fexec-charset=CP1251); clang, and so
 # emscripten, keeps UTF-8. The web tree therefore compiles copies of the sources whose
 # unprefixed literals are written as CP1251 byte escapes (cp1251_literals.py), so that the

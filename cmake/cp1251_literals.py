@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Copies a UTF-8 C++ source with its plain string and character literals in code page 1251.
 
 Usage: cp1251_literals.py SOURCE DESTINATION

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # cmake -DNODE=node -DOPTIMIZER=acorn-optimizer.js -DINPUT=in.js -DOUTPUT=out.js -P minify.cmake:
 # the script without its comments and spaces, by emscripten's JavaScript optimiser (the one that
 # prints the core's glue code); the same code, names and strings as the input.

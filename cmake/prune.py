@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """prune.py FOLDER KEPT...: removes every file of FOLDER that is not one of KEPT."""
 import os
 import sys

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # vireo4's man page and the manual's command-line chapter are filled from vireo4's own tables
 # at build time by vireo4-docs (src/cli/docgen). The native tree builds it as a target; the
 # cross tree builds it for the build machine in its own small tree (host-docs) and runs it there.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Release artefacts that do not depend on where or when they are built: two clones of one commit
 # in different folders give the same bytes.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # One ctest test per test_*.py file of a folder: tests/e2e/test_help.py becomes PREFIX_help.
 function(vireo_add_script_tests prefix folder python label timeout environment)
   file(GLOB test_files CONFIGURE_DEPENDS ${folder}/test_*.py)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # cmake -DTEMPLATE=web/sw.js -DOUTPUT=site/sw.js -DVERSION=2.0.0 -DFILES="a;b" -P service_worker.cmake:
 # the page's service worker with its file list and a cache name that changes with any file.
 set(digest_input "")

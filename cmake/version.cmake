@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # The product's version, written once in project(VERSION) and spelled here in every form the
 # product shows it: 2.0.0 (packages, --version), 2.00 (the product's own label, as in
 # "ver.2.00"), 2_00 (the manual's file name), 2.0.0.0 and 2,0,0,0 (Windows version records).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The card ID reply: judged from a buffer of exactly the size given (64 as the program reads
 // it), never read past it; the verdict and both numbers are those of the reply's layout (the
 // fixed prefix, the barcode number at 18, the cipher ID at 29, '.' at 39; numbers read like

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What every harness shares: a property check that turns a broken property into a finding
 // (libFuzzer saves the input and the run fails), and the input taken apart byte by byte.

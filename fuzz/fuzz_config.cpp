@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The configuration file: whatever the file holds, the loader yields 0 or 1 for both values
 // (the ones an independent reading of the two-line format gives) and never rewrites a
 // readable file; a save followed by a load returns the saved values, and the save keeps every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader engine fed anything a port can do: for every request, any stream of bytes in any
 // pieces, silences of any length, short and failed writes, port failures and Ctrl-C, at any
 // time. It always ends with a status once the line falls silent; it only ever asks to listen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Port names from the registry and the combobox: the number read from an entry is atoi's
 // (saturated), the sort keeps the first 50 entries' numbers in ascending order, a formatted
 // name reads back as its number and never overruns its buffer, and narrowing UTF-16 names

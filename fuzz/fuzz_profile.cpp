@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Profile files: whatever the bytes, the parser either names a line of the file and a problem,
 // or yields choices that are all real settings of their section's family with real values,
 // each setting once, no output type (other than none) beside Touch Memory output; and a parsed profile printed

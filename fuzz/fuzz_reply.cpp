@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reply classification with the payload move: in a heap buffer of exactly 64 bytes (so a
 // read or write past it is caught), any received bytes and any count give the kind a plain
 // reading of the reply grammar gives, the same kind and the same buffer every time for the

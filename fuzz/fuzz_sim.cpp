@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The simulator's command and control-line parsers: any sequence of control lines and
 // commands leaves a reader whose replies the program reads as the reader's grammar says
 // (the family's query gives a settings reply with the model letter and the stored payload, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The USB reader's settings string: any payload bytes (of any length) are read within their
 // length; every field the parser recognises names a radio of its own group, and a write
 // command built from those radios carries the very characters of each recognised field.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Writes the named seeds of the fuzz harnesses (fuzz/corpus/<harness>/) from the replies,
 payloads, files and names the tests use. Run it after changing a harness's input layout;
 the files it writes are committed. The folders also hold the inputs (named by their hash)

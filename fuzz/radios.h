@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The radio buttons of a page as the codec harnesses see them: a check state per control id,
 // read through the same function pointer the Windows side passes (BM_GETCHECK there).

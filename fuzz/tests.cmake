@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Included by the native tree when the fuzzing tree was built (VIREO_FUZZ_BUILD_DIR): each
 # harness runs for a bounded time from its committed seeds and fails the test on any finding.
 # 60 s each: the seeds hold the coverage of a 10-minute run per harness, so the run re-checks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The configuration file as the window uses it: loading fills and saving writes the window's
 // two values.

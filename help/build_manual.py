@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Builds the user manual PDF from its text source (help/manual.md).
 
 The source is a small Markdown subset, kept readable as plain text in the repository:

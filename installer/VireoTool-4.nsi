@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: Apache-2.0
 ; VireoTool-4 installer (NSIS 3, makensis). Built by the cross build:
 ;   makensis -DVERSION_TEXT=2.00 -DVERSION_RECORD=2.0.0.0 -DHELP_FILE=... -DPROGRAM_EXE=... -DMANUAL=... -DOUTFILE=... [-DAPP_ICON=...] [-DCLI_EXE=...] [-DWEB_SITE=folder of web_install.nsh] VireoTool-4.nsi
 ;

@@ -1,5 +1,6 @@
+# SPDX-License-Identifier: Apache-2.0
 # What the vireo4 package installs: the command-line tool as /usr/bin/vireo4, its man page, the
-# udev rule for the Vireo-4-USB reader and the browser page. Included by the native tree once the
+# udev rule for the Vireo-4-USB reader, provisioning on plug and the browser page. Included by the native tree once the
 # vireo4 target exists. The Debian package (debian/, dpkg-buildpackage) takes everything
 # `cmake --install` installs; the simulator and the tests install nothing.
 
@@ -26,6 +27,12 @@ option(VIREO_INSTALL_UDEV_RULE "install the udev rule under lib/udev/rules.d" ON
 if(VIREO_INSTALL_UDEV_RULE)
   install(FILES ${VIREO4_PACKAGING_DIR}/60-vireo4.rules DESTINATION lib/udev/rules.d COMPONENT vireo4)
 endif()
+# Provisioning on plug, off until "enabled = yes" in /etc/vireo4/provision.conf: the rule asks
+# systemd for the unit, the unit runs the script, the script runs vireo4 apply.
+install(FILES ${VIREO4_PACKAGING_DIR}/61-vireo4-provision.rules DESTINATION lib/udev/rules.d COMPONENT vireo4)
+install(FILES ${VIREO4_PACKAGING_DIR}/vireo4-provision@.service DESTINATION lib/systemd/system COMPONENT vireo4)
+install(PROGRAMS ${VIREO4_PACKAGING_DIR}/vireo4-provision DESTINATION lib/vireo4 COMPONENT vireo4)
+install(FILES ${VIREO4_PACKAGING_DIR}/provision.conf DESTINATION /etc/vireo4 COMPONENT vireo4)
 # Announces the reader it serves (its USB identity) to software centres.
 install(FILES ${VIREO4_PACKAGING_DIR}/vireo4.metainfo.xml DESTINATION share/metainfo COMPONENT vireo4)
 # The browser page, when the web tree is built: /usr/share/vireo4/web/index.html, opened in

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Draws the program's seven icons and writes them as .ico files beside this script.
 
 Each icon is one 32x32 image, 32 bits per pixel with alpha: a 40-byte BITMAPINFOHEADER,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Benchmark of vireo4, the command-line tool, natively on Linux against simulated readers on
 pseudo-terminals (paced at 19200 baud). Prints each figure beside its bound and the window
 program's figure for the same job, as a ratio. The window's figures are measured in the same

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Lighthouse's four scores of the browser page (performance, accessibility, best practices,
 SEO), with its mobile preset (a slow phone on a slow network, simulated) and its desktop
 preset. The built site is served over http on localhost (a secure context, as a deployer's

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Measures VireoTool-4 under Wine on this machine and prints a Markdown table, each figure
 beside its bound. Not a test: the figures depend on the machine and its load.
 

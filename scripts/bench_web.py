@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Benchmark of the browser page (build/web/site) in headless Chromium on this machine. Prints
 each figure beside its bound. A benchmark, not a test: it never fails.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Timing of the search, probe and read against the figures the program is built to:
 
   search wait before the first probe   100 ticks x 10 ms           = 1000 ms

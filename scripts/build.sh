@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the four trees: build/web (the core as WebAssembly and the browser page in
 # build/web/site; the core's unit tests for Node), build/win (the Windows program, its installer
 # with the page, Windows-side tests, the test driver), build/fuzz (clang's libFuzzer harnesses)

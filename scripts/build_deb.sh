@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the Debian package vireo4 from debian/ with dpkg-buildpackage, in a fresh copy of the
 # source tree's tracked files (so nothing built or left in the tree goes into it):
 #   bash scripts/build_deb.sh [OUTDIR]     OUTDIR (default build/deb) gets vireo4_*.deb

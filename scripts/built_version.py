@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The version's spellings as a build tree has them (generated/core/version.h, from project(VERSION)),
 for the scripts that look for the built manual and installer by name."""
 import os

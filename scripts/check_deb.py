@@ -1,12 +1,14 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The vireo4 Debian package as built: scripts/build_deb.sh makes it (dpkg-buildpackage in a
 copy of the tree) into --out, then: lintian --pedantic (any E: or W: not overridden fails), its
 control fields and files (dpkg-deb -I / -c, the browser page under /usr/share/vireo4/web among
 them), the packaged program (it runs), the man page (renders without warnings and documents
 every command, option, setting and exit code of the packaged program's help), the udev rule
 (udevadm verify where there is one; otherwise a syntax check, and in both cases the rule is run
-against model devices: the reader, a second reader, another serial adapter, a removal) and the package's autopkgtest, run against the
-unpacked package.
+against model devices: the reader, a second reader, another serial adapter, a removal),
+provisioning on plug (systemd-analyze verify of its unit, its rule on model devices, its
+configuration off and a conffile) and the package's autopkgtest, run against the unpacked package.
 
   scripts/check_deb.py --source . --out build/native/deb --sim build/native/sim/vireo-sim
 """
@@ -26,12 +28,20 @@ MAN_PAGE = "usr/share/man/man1/vireo4.1.gz"
 # Where dh_installudev puts it (debhelper 13; /lib is /usr/lib on a merged-/usr system).
 UDEV_RULE = "lib/udev/rules.d/60-vireo4.rules"
 WEB_FOLDER = "usr/share/vireo4/web"
+# Provisioning on plug, installed by cmake --install.
+PROVISION_RULE = "usr/lib/udev/rules.d/61-vireo4-provision.rules"
+PROVISION_UNIT = "usr/lib/systemd/system/vireo4-provision@.service"
+PROVISION_SCRIPT = "usr/lib/vireo4/vireo4-provision"
+PROVISION_CONFIG = "etc/vireo4/provision.conf"
+SITE_PROFILE = "/etc/vireo4/site.ini"
 # The web page must be there; other helpers' install rules may add further files.
 EXPECTED_FILES = {BINARY: "-rwxr-xr-x", MAN_PAGE: "-rw-r--r--", UDEV_RULE: "-rw-r--r--",
                   "usr/share/doc/vireo4/copyright": "-rw-r--r--",
                   "usr/share/doc/vireo4/changelog.Debian.gz": "-rw-r--r--",
                   "usr/share/metainfo/vireo4.metainfo.xml": "-rw-r--r--",
-                  WEB_FOLDER + "/index.html": "-rw-r--r--", WEB_FOLDER + "/vireo-core.js": "-rw-r--r--"}
+                  WEB_FOLDER + "/index.html": "-rw-r--r--", WEB_FOLDER + "/vireo-core.js": "-rw-r--r--",
+                  PROVISION_RULE: "-rw-r--r--", PROVISION_UNIT: "-rw-r--r--", PROVISION_SCRIPT: "-rwxr-xr-x",
+                  PROVISION_CONFIG: "-rw-r--r--"}
 
 
 class Failure(Exception):
@@ -130,6 +140,11 @@ def evaluate(rules, device):
         for key, attribute, op, value in tokens:
             if key in PARENT_KEYS or op not in ("==", "!="):
                 continue
+            if key == "TEST":  # a file's existence: the model's device lists the files there are
+                if (value in device.get("files", ())) != (op == "=="):
+                    matched = False
+                    break
+                continue
             actual = {"ACTION": device.get("action"), "SUBSYSTEM": device.get("subsystem"),
                       "KERNEL": device.get("kernel"),
                       "ATTR": device.get("attrs", {}).get(attribute),
@@ -152,7 +167,9 @@ def evaluate(rules, device):
             elif key == "GROUP":
                 result["group"] = value
             elif key == "ENV":
-                result["env"][attribute] = value
+                value = value.replace("%k", device.get("kernel", ""))
+                earlier = result["env"].get(attribute)
+                result["env"][attribute] = earlier + " " + value if op == "+=" and earlier else value
             elif key == "TAG":
                 result["tags"] = ({value} if op in ("=", ":=") else result["tags"] | {value})
             elif key == "OPTIONS":
@@ -182,11 +199,11 @@ def parent_match(candidate, token):
     return pattern_matches(value, actual) == (op == "==")
 
 
-def reader_port(kernel, serial=None, vendor="2e3c", product="5750", action="add", revision="0200"):
+def reader_port(kernel, serial=None, vendor="2e3c", product="5750", action="add", revision="0200", files=()):
     usb_attrs = {"idVendor": vendor, "idProduct": product, "bcdDevice": revision}
     if serial is not None:
         usb_attrs["serial"] = serial
-    return {"action": action, "subsystem": "tty", "kernel": kernel, "attrs": {"dev": "166:0"},
+    return {"action": action, "subsystem": "tty", "kernel": kernel, "attrs": {"dev": "166:0"}, "files": files,
             "parents": [{"subsystem": "usb", "kernel": "1-1:1.0", "attrs": {"bInterfaceClass": "02"}},
                         {"subsystem": "usb", "kernel": "1-1", "attrs": usb_attrs}]}
 
@@ -373,6 +390,58 @@ def check_udev_rule(package):
     expect(evaluate(rules, usb_node)["links"] == [], "the USB device node itself got a link")
 
 
+def check_provisioning(package):
+    """The unit as systemd reads it (in the package's root beside this system's own units), the
+    rule's effect on model devices, and the configuration shipped off, as a conffile."""
+    root = os.path.join(package.work, "systemd-root")
+    shutil.copytree(package.root, root, symlinks=True)
+    units = os.path.join(root, os.path.dirname(PROVISION_UNIT))
+    copied = run(["cp", "-an", "/usr/lib/systemd/system/.", units])
+    expect(copied.returncode == 0, "this system's units: " + copied.stderr)
+    verified = run(["systemd-analyze", "verify", "--man=no", "--root=" + root, "vireo4-provision@ttyACM0.service"])
+    expect(verified.returncode == 0 and not verified.stderr.strip(),
+           "systemd-analyze verify: " + verified.stdout + verified.stderr)
+    with open(os.path.join(package.root, PROVISION_UNIT), encoding="utf-8") as f:
+        unit = f.read()
+    expect("ConditionPathExists=%s" % SITE_PROFILE in unit, "the unit runs without a site profile")
+
+    path = os.path.join(package.root, PROVISION_RULE)
+    udevadm = shutil.which("udevadm")
+    if udevadm and run([udevadm, "verify", "--help"]).returncode == 0:
+        verified = run([udevadm, "verify", path])
+        expect(verified.returncode == 0, "udevadm verify: " + verified.stdout + verified.stderr)
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    expect("RUN" not in re.sub(r"#.*", "", text), "the rule runs a program itself: udev would wait for it")
+    rules = parse_rules(text)
+    profile = (SITE_PROFILE,)
+    for name, device, wanted in (
+            ("the reader", reader_port("ttyACM3", serial="VR4U0012", files=profile), "vireo4-provision@ttyACM3.service"),
+            ("another revision of the reader", reader_port("ttyACM0", revision="0100", files=profile),
+             "vireo4-provision@ttyACM0.service"),
+            ("a USB serial adapter (the unit checks its identity)",
+             reader_port("ttyUSB1", vendor="0403", product="6001", files=profile), "vireo4-provision@ttyUSB1.service"),
+            ("no site profile", reader_port("ttyACM0"), None),
+            ("removal", reader_port("ttyACM0", action="remove", files=profile), None),
+            ("a change event (the package's own trigger)", reader_port("ttyACM0", action="change", files=profile), None),
+            ("a built-in serial port", {"action": "add", "subsystem": "tty", "kernel": "ttyS0", "files": profile,
+                                        "parents": [{"subsystem": "platform", "kernel": "serial8250"}]}, None),
+            ("the USB device node", dict(reader_port("ttyACM0")["parents"][1], action="add", parents=[], files=profile),
+             None)):
+        effect = evaluate(rules, device)
+        expect(effect["env"].get("SYSTEMD_WANTS") == wanted, "%s: SYSTEMD_WANTS %r" % (name, effect["env"]))
+        expect(("systemd" in effect["tags"]) == (wanted is not None), "%s: tags %r" % (name, effect["tags"]))
+        expect(effect["mode"] is None and effect["group"] is None and not effect["links"],
+               "%s: the provisioning rule changed the node: %r" % (name, effect))
+
+    with open(os.path.join(package.root, PROVISION_CONFIG), encoding="utf-8") as f:
+        settings = [line.split("=", 1) for line in f if "=" in line and not line.lstrip().startswith("#")]
+    expect({k.strip(): v.strip() for k, v in settings}.get("enabled") == "no", "provisioning is not off as shipped")
+    conffiles = os.path.join(package.control, "conffiles")
+    with open(conffiles) if os.path.exists(conffiles) else open(os.devnull) as f:
+        expect("/" + PROVISION_CONFIG in f.read().split(), "/%s is no conffile" % PROVISION_CONFIG)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--source", required=True, help="the source tree")
@@ -394,6 +463,8 @@ def main():
                             ("man page renders and documents the command set",
                              lambda: check_man_page(package, args.source)),
                             ("udev rule: syntax and effect on model devices", lambda: check_udev_rule(package)),
+                            ("provisioning: the unit verified, the rule on model devices, off as shipped",
+                             lambda: check_provisioning(package)),
                             ("the autopkgtest against the unpacked package",
                              lambda: check_autopkgtest(package, args.source, args.sim))):
             try:

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Keeps the layers of src/ apart: core <- port <- gui, cli; core <- web.
 
 Usage: check_layers.py SRC_DIR [CORE_LIBRARY]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The demo behind scripts/run.sh: VireoTool-4.exe under Wine with two simulated readers, in a
 prefix of its own (build/demo/prefix). On a display the working folder is build/demo/work: the
 program's appconfig.ini stays there between runs, and work/help/ holds the manual for the Help

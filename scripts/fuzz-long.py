@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The long fuzz run (outside the test suite): every harness of build/fuzz for SECONDS
 seconds, JOBS at a time, from its committed seeds into a fresh corpus under OUT. Prints one
 table row per harness: executions, executions per second, final coverage (edges) and

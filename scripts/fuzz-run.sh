@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs one fuzz harness for a bounded time: usage fuzz-run.sh HARNESS SECONDS SEEDS WORKDIR.
 # The committed seeds are read, never written; new inputs go to WORKDIR/corpus (fresh each
 # run) and a finding (crash, failed property, leak, sanitizer report, hang) to WORKDIR/, with

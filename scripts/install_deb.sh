@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the vireo4 Debian package with apt-get (which brings what it depends on) and shows the
 # installed program's version.
 #   bash scripts/install_deb.sh               builds it first (scripts/build_deb.sh, build/deb)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs VireoTool-4.exe under Wine with two simulated readers (a Vireo-4KRM on COM3 and a
 # Vireo-4-USB on COM4): installs and builds whatever is missing first, then shows the program on
 # your display, or, with no display, runs it headless under Xvfb, lets it find the reader and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs every Debian package the build, the tests and the demo need. Idempotent:
 # when all packages are present it does nothing.
 set -euo pipefail
@@ -17,7 +18,8 @@ packages=(
   nlohmann-json3-dev
   emscripten node-acorn nodejs
   chromium chromium-driver python3-selenium python3-websockets
-  ansible-core ansible-lint
+  ansible-core ansible-lint python3-voluptuous
+  systemd
 )
 missing=()
 for p in "${packages[@]}"; do

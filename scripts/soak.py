@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The full resource soak, outside the test suite (about 70 minutes): 1000 READ cycles, 200
 WRITE cycles, 200 language switches, 200 tab switches and 100 card windows in one run of the
 real program under Wine, with its GDI objects, USER objects and kernel handles counted inside

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Licence lines: gives every source file an SPDX-License-Identifier line as its first comment.
 
   scripts/spdx.py [ROOT]          adds the line where it is missing (idempotent)

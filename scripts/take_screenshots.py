@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Takes the screenshots that the manual and the README show, from the real program under Wine
 and Xvfb with simulated readers, into docs/screenshots/:
 

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Takes the browser page's screenshots that the README and the manual show, in headless
 Chromium with simulated readers (the stand-in for Web Serial of tests/web), into
 docs/screenshots/:

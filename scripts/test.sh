@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs every test: native unit tests, Windows-side tests under Wine, and end-to-end
 # tests of the real program under Wine and Xvfb. One ctest run covers all three tiers.
 set -euo pipefail

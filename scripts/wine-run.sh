@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs a Windows console program under Wine in the build's own test prefix,
 # never prompting, and returns its exit code. Used by ctest for the Windows-side tests.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Control lines: how a test (or a user) changes the simulated reader while it runs.
 // The same words work as command-line options: "--cut 20" is the line "cut 20".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The line side of the simulator: the pseudo-terminal the program opens as its COM port,
 // command framing, paced replies, the control FIFO and the wire log.

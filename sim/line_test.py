@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The simulator's line side through a real pty: framing, pacing, misbehaviour from the
 control FIFO, vanish and return, the wire log and a clean stop.
 

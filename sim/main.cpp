@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vireo-sim: plays a Vireo-4 reader (KRU, KRM or USB) on a pseudo-terminal, so the
 // configurator can be tried and tested without hardware. See sim/README.md.
 #include <cstdio>

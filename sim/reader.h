@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The simulated reader: what it stores, how it answers a command, and the ways it can be
 // told to misbehave. Portable (no pty, no clock): the line side lives in line.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The simulated reader's replies, byte by byte, and its control lines.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // The page: readers on the ports the user granted, the selected reader's settings as the
 // window's groups, card IDs, profiles and the messages. Nothing is written to a reader except

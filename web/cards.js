@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // The card table: each new card once, in its four forms, with the time and the reader; copied
 // as tab-separated text, saved as CSV (RFC 4180). A row keeps its reader, not the reader's name,

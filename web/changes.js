@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Changes to a reader's settings in the page's words: the group's caption and the choices'
 // texts of the reader's view instead of the tool's names, for the choices not yet written and

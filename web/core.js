@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // The reader core in WebAssembly (vireo-core.js): every rule the page follows is a call here.
 // Bytes from a reader or a file go in as bytes; what comes back is JSON, whose byte strings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // The page's message log: every message of the session with its time, oldest first, and the
 // bytes of the ports whose trace is on. Kept as words (functions giving the text in the page's

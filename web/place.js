@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Whether the page can work where it was opened, from what the browser tells of the place:
 // 'framed' inside a frame of another origin (which could use the ports granted to the page),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Profile files, the format vireo4 reads and writes: saved from a reader, opened with the file
 // picker or dropped on the page, checked by the core's parser, and shown as what would change

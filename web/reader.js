@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // A reader on a port and what can be done with it, as vireo4 does it: each is one request of the
 // core's reader engine, run on the port's link. Each result carries a status word of vireo4's

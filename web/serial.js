@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // One port through the browser's Web Serial: opened with the reader's line settings, read by
 // one loop that waits for bytes (nothing spins while the reader is idle), and talked to by the

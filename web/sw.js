@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Served over https or from localhost, the page works offline. The build fills in the cache's
 // name (the version and a digest of the site's files) and the list of the page's files. A new

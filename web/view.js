@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Building the page's elements. Whatever came from a reader or a file is only ever set as
 // text (textContent, value), never parsed as markup.

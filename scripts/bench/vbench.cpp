@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vbench: the Windows side of scripts/bench_performance.py, run under Wine in the benchmark's
 // prefix. It times process starts with the performance counter inside Wine, so the pipe to the
 // Linux side adds nothing to the figures, and it reads a process's memory counters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The baseline window program: it loads the same system DLLs as VireoTool-4 and shows one
 // empty window of the same size, then waits for WM_CLOSE. The benchmark compares VireoTool-4's
 // start-up and memory with it, which separates Wine's own cost from the program's.

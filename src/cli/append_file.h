@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A file that several programs append lines to at once (card --csv from two watches): each
 // append is one write under an exclusive lock, and whoever first finds the file empty writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The command line: a command, its ports and settings, and the options every command shares.
 #include <string>

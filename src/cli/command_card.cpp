@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // card: the barcode number and cipher ID of the card at the reader, once or as cards come.
 #include <ctime>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The commands, one function each; every one returns the process exit code.
 #include "cli/args.h"

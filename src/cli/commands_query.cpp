@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ports, find, read: commands that only ask.
 #include <map>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // write and apply: commands that change readers, each verified by reading back.
 #include <algorithm>
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The terminal at the edge: the process's entry, text out (wide text on a Windows console,
 // so Cyrillic reads right whatever its code page; a file or pipe on Windows gets the console's

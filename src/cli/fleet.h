@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Many ports at once: names and globs turned into ports, and worker threads that take them one
 // after another (as many at once as the descriptors allow), each port with its own result slot,

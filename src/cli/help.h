@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // --help texts: the overview and one per command, in English and Russian (UTF-8).
 #include <cstddef>

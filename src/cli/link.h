@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One reader on one port: the core's reader engine decides what to send, how long to listen and
 // what the bytes heard mean; the link moves bytes between the port and the engine, and tells it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vireo4: the command-line tool for Vireo-4 readers. One dispatch, top to bottom.
 #include "cli/args.h"
 #include "cli/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/messages.h"
 
 #include "core/text_cp1251.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The tool's texts: its messages come from the core's catalogue (core/messages.h), shared with the
 // browser page; texts the window already shows come from the window's table (WindowText), so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What the tool prints: text for people, one JSON document (UTF-8) for programs.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One reader as the tool sees it: a small value, one per port, passed between threads by copy.
 #include <string>

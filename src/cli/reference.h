@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The reference of vireo4: its commands, their options, the options of every command, what
 // each status means (its word and exit code are the core's, core/status.h) and the exit codes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/settings_by_name.h"
 
 #include "cli/messages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A reader's settings by name, and what a write would change (core/change_plan.h) in the
 // tool's words: the core's reason codes become a status and a text in the user's language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Plain ASCII for characters a code page cannot hold, so text written to a file or pipe in a
 // console's code page stays readable: "->" for an arrow, Latin letters for Cyrillic ones.

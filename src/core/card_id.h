@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A card's barcode number and cipher ID: the ID reply and the four forms they are shown in.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "core/change_plan.h"
 
 #include "core/family.h"

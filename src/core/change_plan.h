@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What writing wanted settings to a reader would change, decided before anything is sent: the
 // target setting characters, each changed setting (name, before, after), or the reason it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The reader's command set and the grammar of its replies: plain ASCII, no terminator,
 // no checksum. Shared by the program and the reader simulator.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The two choices remembered between runs, and the file "appconfig.ini" that holds them
 // (stdio only). The window keeps the values it runs with; SaveConfig and its warning box live

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // How a reader is talked to, without a port, a thread or a clock of its own. An engine is made
 // for one request (identify a reader, read its settings, write, write and verify, read a card, one

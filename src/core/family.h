@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The two reader families (one tab of the window each) and the two interface languages.
 

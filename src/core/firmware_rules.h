@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The firmware and model rules: choices only some readers offer. One table serves the checks
 // (the window's radios, a write's target) and what people read about them (vireo4's help).

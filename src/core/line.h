@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The reader's serial line, for every program that opens a port to one: the window, vireo4
 // and the browser page (which hands these to Web Serial).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Every message vireo4 and the browser page show, in English and Russian (UTF-8), in one table:
 // an outcome reads the same in both. The window's own texts stay in ui_text.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "core/outcome_text.h"
 
 #include "core/messages.h"

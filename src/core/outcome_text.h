@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What an engine's outcome reads as, the same in vireo4 and on the page, in both languages.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Port names and numbers, independent of the window system: how the port combobox's
 // entries are turned into numbers, sorted and written back, and how UTF-16 names from the

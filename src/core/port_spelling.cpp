@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A Windows port's one spelling, apart from the rest of port_names.h: only the command-line
 // tool spells ports this way, and the window links none of it.
 #include "core/port_names.h"

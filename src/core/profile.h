@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Profile files: the settings to give every reader of a family, by the names `read --profile`
 // prints, one INI section per family:

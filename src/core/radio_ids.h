@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The window's child ids of the setting radios, as plain integers: the setting table names the
 // radio of every choice, and the window creates its radios with these ids. The window's other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The reader models by the letter a settings reply carries in place of the query's last
 // character: 'U' KRU, 'M' KRM, 'B' the USB reader; 'X' (or anything else) names none.

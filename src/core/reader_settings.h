@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A reader's settings whatever its family: one value and the operations both families share
 // (decode, encode, a setting's value by name, completeness), so that no caller writes an `if`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reply framing and classification. A reply is LF CR, the echo of the command, the verdict
 // " - OK!" or " - UNKNOWN CMD!", and for a settings query " >> " and the payload.

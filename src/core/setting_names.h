@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Settings by name, for people and for profile files: "interface=wiegand-26", "bytes=5".
 // Names and values are lower case ASCII and stand in the setting table; each family has its

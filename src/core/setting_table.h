@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Every setting of both reader families, once: where its characters stand in the settings
 // string and what each choice writes there, its name and value names for vireo4 and profiles,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The settings of both reader families by name, the setting characters they travel as, and
 // the firmware rules. A payload is the 4-character firmware label and the setting characters

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What became of one port, for vireo4 and the browser page alike: the status words of the JSON
 // and the page, the exit code of each, and the message each reads as in both languages.

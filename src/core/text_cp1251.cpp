@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "core/text_cp1251.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The table of every user-visible text that depends on the language, in Russian
 // (code page 1251 bytes) and English.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The USB reader's hardware identity and the checks on a device's port name, independent of
 // the window system.

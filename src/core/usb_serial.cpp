@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The USB serial number in a device instance id, apart from the rest of usb_identity.h: only
 // the command-line tool's port list shows it, and the window links none of it.
 #include <cstring>

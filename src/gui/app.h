@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The application shell: the main window, its class and its one dispatcher.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reading a card's two identifiers from the reader on the open port, and the window that
 // shows them.

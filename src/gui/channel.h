@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The one COM port through which every command and reply of the window goes. The handle lives
 // in g_session.portHandle; g_session.portOpen is the callers' business. A failed read or write

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The settings codecs on the Windows side: they check radios, set lamp colours, report bad
 // fields and keep the payload in g_session.cachedSettings. The payload is the start of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The child ids of the main window's controls and menu commands. Portable (no windows.h); the
 // setting radios' ids are the setting table's (core/radio_ids.h), these fill the gaps.

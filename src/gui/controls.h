@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The main window's controls: ids and the handles of every row of the control table.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Portable part of opening the help file: what the shell's answer means and the text of
 // the box for an unexpected failure.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reacting to devices appearing and disappearing.
 #include <windows.h>

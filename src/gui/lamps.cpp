@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "gui/lamps.h"
 
 // Every lamp is a 20 x 20 circle between x 345 and 365; lamp 5 sits at the same place

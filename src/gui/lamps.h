@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The five indicator lamps in the "Indic." column: geometry and painting. The colours, and
 // which choice gives which, are the setting table's.

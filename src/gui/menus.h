@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Menu bar, right-click Quit menu, About dialog and the help file.
 #include <windows.h>

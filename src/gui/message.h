@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Every report to the user: one OK button, caption "Message", one of the program's icons.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The list of the system's COM ports in the port combobox.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The port combobox filled from HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: one REG_SZ value per port,
 // in the registry's enumeration order, then sorted by number.
 #include "gui/portlist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The reader session: one process-wide record, used on the GUI thread only.
 

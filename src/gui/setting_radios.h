@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The window's radios and the settings they stand for, after the setting table: which radio
 // shows each choice, and the settings the checked radios stand for.

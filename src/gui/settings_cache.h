@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The window's copy of the reader's settings (g_session.cachedSettings, payload layout): kept
 // from each accepted decode and from each write command as it is built.

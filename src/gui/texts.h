@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The window's current language: the values read from appconfig.ini at start-up and the text
 // of every entry in the language in use.

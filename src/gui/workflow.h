@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Search, read and write: the progress popup, its timers and the session reset.
 

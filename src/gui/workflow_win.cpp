@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader session's long operations. None runs on a thread: each shows the progress popup,
 // disables the main window and arms a window timer; when the timer has ticked its count, the
 // second half (probe the ports, or read and judge the reply) runs on the GUI thread.

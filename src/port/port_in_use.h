@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Whether another program uses a serial port, on Linux: the UUCP lock files that minicom,
 // picocom, ModemManager and lockdev make, and the open descriptors that fuser finds. A port in

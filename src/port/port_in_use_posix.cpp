@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Lock files and holders of a serial port on Linux (see port_in_use.h).
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The serial ports of the system, for the command-line tool: name, device path and the USB
 // identity where the port belongs to a USB device.

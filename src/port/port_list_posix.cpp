@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The serial ports of a Linux system: the tty class devices that have a real device behind
 // them (a UART, a USB adapter, the USB reader), and the USB identity of their device's parents.
 #include <dirent.h>

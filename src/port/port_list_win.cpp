@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The command-line tool's port list on Windows: the SERIALCOMM values the window lists, each
 // with the USB identity of the device whose "PortName" it is.
 #include "port/port_list.h"

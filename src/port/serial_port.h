@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One serial port of the platform, as a small value: the window holds one, the command-line
 // tool one per reader. Errors come back as values; nothing here talks to the user.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The serial port on Linux: termios raw mode, held exclusively, poll() for replies. vireo4 runs
 // as root on hosts with other serial devices (a console on ttyS0, a modem in use), so a port is
 // borrowed, never taken: only terminals are opened, never a console; a port another program

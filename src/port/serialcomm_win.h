@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The COM ports the system lists under HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: one REG_SZ value
 // per port, in the registry's enumeration order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The present devices of the "USB" enumerator with a COM port, through the device installation
 // functions: the first string of each device's hardware id, its "PortName" and its instance id

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The USB reader found through the device installation functions: every present device of the
 // "USB" enumerator whose hardware id is the reader's, and the "PortName" of its device key.
 #include <windows.h>

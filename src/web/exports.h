@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The functions the browser page calls in the core's WebAssembly build. The page owns the port
 // (Web Serial: open, write, read until the reply is complete or a deadline passes) and the DOM;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A small JSON writer for what the face hands the page. Texts are UTF-8 and pass through;
 // bytes that came from a reader or a file travel as Bytes: every byte outside printable ASCII

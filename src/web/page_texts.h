@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The page's texts in both languages, as UTF-8: the window's own texts from the core's table
 // (converted from code page 1251, so Russian reads right on every system), and the others from

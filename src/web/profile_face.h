@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Profiles on the page: saved in the format vireo4 reads and writes, parsed by the core's parser,
 // problems named on their line in the page's language.

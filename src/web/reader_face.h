@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The core's reader engine as the page runs it: its actions and outcomes as JSON, with the
 // status words vireo4's JSON uses and the outcome's words in both languages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One reader's settings on the page: the window's groups with their legends, radio captions
 // and lamp colours, the choices the firmware rules forbid disabled, the user's choices kept as

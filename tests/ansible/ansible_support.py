@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Playbooks of the vireo.readers collection against simulated readers: a collections path whose
 vireo.readers is the source tree, inventories of hosts on local connections each with its own
 readers, and every task's result as the modules returned it. Python standard library only.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The collection as users get it: ansible-galaxy builds the tarball, installs it into an empty
 collections path, and ansible-doc reads both modules from there; each module's documented
 options are the options it takes."""
@@ -43,7 +44,9 @@ def _():
         with tarfile.open(tarball) as archive:
             members = set(archive.getnames())
         for needed in ["MANIFEST.json", "README.md", "plugins/action/vireo4_settings.py",
-                       "plugins/module_utils/vireo4.py", "examples/site.yml", "examples/files/site.ini"] + \
+                       "plugins/module_utils/vireo4.py", "examples/site.yml", "examples/files/site.ini",
+                       "examples/try-locally/start-readers.sh", "roles/vireo4/tasks/main.yml", "meta/runtime.yml",
+                       "changelogs/changelog.yaml"] + \
                       ["plugins/modules/%s.py" % m for m in MODULES]:
             expect(needed in members, "%s in the tarball: %s" % (needed, sorted(members)))
         expect(not [m for m in members if "__pycache__" in m or m.startswith("tests/output")], sorted(members))

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The vireo.readers modules in ansible-playbook runs over local hosts, each with its own simulated
 readers on pseudo-terminals: check mode, diffs, idempotence, several hosts at once, profiles from
 the controller, input refused before any write, a reader vanishing mid-write."""

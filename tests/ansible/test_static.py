@@ -1,8 +1,10 @@
+# SPDX-License-Identifier: Apache-2.0
 """Static checks of the vireo.readers collection: ansible-test's compile sanity test, ansible-lint
 on the collection and its example playbook, and the example inventory as Ansible reads it.
 
 ansible-test's other sanity tests build virtual environments from a package index; they cannot
-run here and are not tried.
+run here and are not tried. Its validate-modules script runs here directly, on Debian's Python
+with Debian's voluptuous.
 """
 import json
 import os
@@ -29,13 +31,13 @@ def run(args, cwd, env, timeout=240):
     return done.returncode, done.stdout + done.stderr
 
 
-@T.case("ansible-lint --offline --strict: the collection and its example playbook, no failure, no warning")
+@T.case("ansible-lint --offline --strict --profile production: the collection, its role and examples, no failure, no warning")
 def _():
     with tempfile.TemporaryDirectory(prefix="vireo-lint-") as folder:
         collection = collection_copy(folder)
         env = ansible_env(folder, ANSIBLE_COLLECTIONS_PATH=os.path.join(folder, "ansible_collections"),
                           XDG_CACHE_HOME=os.path.join(folder, "cache"), NO_COLOR="1")
-        code, out = run(["ansible-lint", "--offline", "--strict", "--nocolor"], collection, env)
+        code, out = run(["ansible-lint", "--offline", "--strict", "--profile", "production", "--nocolor"], collection, env)
         expect(code == 0 and "0 failure(s), 0 warning(s)" in out, "ansible-lint (exit %d):\n%s" % (code, out))
         # Options are validated only when ansible-lint finds the modules; it says so when it does not.
         expect("Unable to" not in out, "ansible-lint did not find the collection's modules:\n" + out)
@@ -72,6 +74,30 @@ def _():
         expect(code == 0 and out.count("hosts (") == 3, "plays of the site:\n" + out)
         for play_hosts in ("hosts (4)", "hosts (3)", "hosts (7)"):
             expect(play_hosts in out, "%s in:\n%s" % (play_hosts, out))
+
+
+# The licence header is the repository-wide licence sweep's to add.
+LICENCE_SWEEP = "missing-gplv3-license"
+
+
+@T.case("validate-modules on both modules: documentation, argument spec and return values agree")
+def _():
+    sanity = os.path.join(os.path.dirname(subprocess.run([HOST_PYTHON, "-c", "import ansible_test; print(ansible_test.__file__)"],
+                                                         capture_output=True, text=True, check=True).stdout.strip()),
+                          "_util", "controller", "sanity", "validate-modules")
+    with tempfile.TemporaryDirectory(prefix="vireo-validate-") as folder:
+        collection = collection_copy(folder)
+        env = ansible_env(folder, ANSIBLE_COLLECTIONS_PATH=folder, PYTHONPATH=sanity + os.pathsep + folder)
+        modules = ["plugins/modules/vireo4_info.py", "plugins/modules/vireo4_settings.py"]
+        code, out = run([HOST_PYTHON, os.path.join(sanity, "validate.py"), "--format", "json", "--arg-spec",
+                         "--collection", "ansible_collections/vireo/readers", "--collection-version", "1.0.0"]
+                        + modules, collection, env)
+        expect(code in (0, 3), "validate-modules (exit %d):\n%s" % (code, out))
+        found = json.loads(out[out.index("{"):])
+        expect_eq(sorted(found), sorted(modules), "modules validated")
+        problems = ["%s: %s %s" % (path, item["code"], item["msg"]) for path, report in found.items()
+                    for item in report["errors"] + report["warnings"] if item["code"] != LICENCE_SWEEP]
+        expect(not problems, "validate-modules:\n" + "\n".join(problems))
 
 
 if __name__ == "__main__":

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Helpers for the vireo4 tests: simulated readers on pseudo-terminals, running the tool, a
 small case runner. Python standard library only.
 

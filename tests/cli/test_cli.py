@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """vireo4 against simulated readers on pseudo-terminals: every command, --json parsed, the bad
 inputs (usage, values, firmware rules, profile syntax, busy and missing ports, a reader that
 refuses, answers noise or vanishes mid-write, Ctrl-C), find over 60 ports in parallel, apply on

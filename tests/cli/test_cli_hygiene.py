@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """vireo4 as an administrator's tool on a shared host: it leaves ports it does not own as it
 found them (line settings, another program's exclusive hold, devices that are no terminal, a
 port named twice), and its output, signals, CSV file and threads behave as scripts expect.

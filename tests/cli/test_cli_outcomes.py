@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """vireo4's outcomes against simulated readers on pseudo-terminals: a write that went out but was
 never confirmed, replies that are no answer to the command sent (late, split, flooding, cut),
 card IDs that do not fit, and one meaning for every status (find however its ports are named,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The man page and the manual's command-line chapter as the build fills them, held to vireo4
 itself: the same commands, options, settings, status words and exit codes in the help, the man
 page and the manual in both languages; every option listed is one the tool takes for that

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """vireo4 on a host where other programs and people use serial ports: a port in use is busy
 however it is held, consoles are never opened, closed standard descriptors never lead output
 into a reader, SIGQUIT restores the port, profiles that hold nothing are refused, every outcome

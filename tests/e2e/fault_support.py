@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Shared steps of the fault-injection end-to-end tests (tests/e2e/test_fault_*.py): the
 texts and icons the program shows, a reader plugged through a link that survives its pty
 vanishing and coming back, and the checks every scenario ends with (no crash, closed within

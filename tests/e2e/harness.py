@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """End-to-end harness: the real VireoTool-4.exe under Wine and Xvfb, driven by vdriver.exe.
 
 Python 3 standard library only. Each tests/e2e/test_*.py is a standalone script (one ctest test)

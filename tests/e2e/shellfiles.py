@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Helpers for the help and installer tests: the stand-in PDF viewer, the .pdf association of a
 test prefix, shortcut (.lnk) files and the version record of an .exe. Standard library only."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The resource soak, shared by tests/e2e/test_soak.py (a bounded run in the test suite) and
 scripts/soak.py (the full run): READ and WRITE cycles, language switches, tab switches and
 card windows against simulated readers, with the program's GDI objects, USER objects and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Tools > Read ID against the simulated reader: the card window with its four fields and its
 title, the main window given back when it closes, and every way the read can fail."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """vireo4.exe, the command-line tool's Windows build: a console program importing system DLLs
 only, and ports, find, read and write under Wine against simulated readers on COM ports."""
 

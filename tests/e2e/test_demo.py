@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The demo behind scripts/run.sh, headless: it finds the simulated Vireo-4KRM and the Vireo-4-USB,
 saves its screenshots, says where, and leaves no Wine process of its prefix behind. And the
 README's commands for trying the program without hardware, run as a newcomer would, in a fresh

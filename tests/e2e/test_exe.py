@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The shipped file itself: a 64-bit Windows GUI program that imports system DLLs only (the
 C and C++ runtimes are linked in), so it runs on a bare Windows 10/11, with no manifest."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Closing the program at awkward moments, when no modal box is up: during the start-up
 search's progress, during a read's and a write's progress, with the card window open, and with
 a device change waiting to settle. Each time the driver's WM_CLOSE ends the program within

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The configuration file changed under the running program: deleted, made read-only,
 replaced by garbage, replaced by a directory. A save that cannot open the file shows the
 warning and keeps the new choice in memory; the file is never created, truncated or damaged

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """A reader that misbehaves on the line: garbage forever, replies only after 2 s, a flood of
 bytes without pause, a refusal of every command. The program shows its messages for each,
 stays responsive, never crashes, and closes within 3 s with exit code 0."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Ports that fail: the reader's port taken by another program while the program reopens it
 after a device change, and then on READ; a registered port whose device does not exist; 60
 ports of which 59 never answer (the search completes; its time is printed). Each scenario ends

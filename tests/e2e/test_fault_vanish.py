@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The reader vanishes (its pty closes, the system forgets its port and broadcasts the device
 change) in the middle of a read, of a write, of a probe during a search, and while the card
 window is open. The program reports the broken session, stays responsive, never crashes; when

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The harness itself: prefix, display, ports, USB keys, the driver and process control.
 Every other end-to-end test stands on these, so a fault here is reported here first."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Help › Help under Wine: the manual in help/ is handed to the PDF viewer the prefix has for
 .pdf files; with no viewer registered the two no-viewer boxes appear."""
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Devices coming and going while the program runs: the settle timer after a device-change
 broadcast, the quiet reopen of a port that is still there, the broken connection of one that
 went, the search when a reader may have appeared, and the settle step held back while a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The installer under Wine: a silent install into a fresh prefix puts the program and its manual
 into "C:\\VireoTool-4 v.2.00" with shortcuts whose working folder is that folder and an entry in
 Add/Remove Programs (64-bit registry view); the program started there finds its help file and

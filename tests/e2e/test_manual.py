@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The built manual: a PDF whose text (pdftotext) holds, in each language's section, every text
 of the program's text table (every message, menu item, group and choice), so the manual cannot
 fall behind a changed or added message; with Cyrillic extracted as Cyrillic. As a PDF reader

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """The serial channel on real COM ports of a Wine prefix, each backed by a simulated reader.
 
 The Windows side is the "serial port:" cases of win_tests.exe (skipped in the ordinary

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """A bounded resource soak: 30 READ and 10 WRITE cycles, 10 language switches, 10 tab switches
 and 5 card windows in one run; the program's GDI objects, USER objects and kernel handles end
 where they started, within a small constant. (scripts/soak.py runs the full 1000/200/200/200/100

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Start-up of the real program: its configuration file, its title in both languages, the main
 window's class, style, size and place, the single-instance handover and the exit code."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The indicator lamps under Wine: a click on a setting radio turns exactly its group's lamp
 to the colour of the choice, and nothing outside that group and that lamp changes on the
 screen."""

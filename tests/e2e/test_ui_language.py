@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The language switch under Wine: the title, the 22 control captions and the menu bar change
 at once, line 1 of the file is rewritten, and nothing else moves."""
 

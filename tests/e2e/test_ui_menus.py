@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Menus, About and help under Wine: the About dialog in each language and its three ways
 out, the help file's boxes, and the right-click Quit menu."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The main window's pages under Wine: the controls as created, each tab's page with its
 defaults and lamps at start-up, and a tab change by a click."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Resource soak of the real program: 500 repaints and 100 language switches leave its GDI and
 USER object counts where they were, and it still paints and answers.
 

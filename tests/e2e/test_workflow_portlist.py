@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The port combobox as the search leaves it: numeric order, the first 50 ports, duplicates,
 port numbers of three digits."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """READ, WRITE and SEARCH on an open port and without one, choosing a port by hand, a port held
 by another program, and a reader that stops answering."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The serial-line search: the start-up search over the listed COM ports, what is probed, what
 is reported and what the page shows afterwards."""
 

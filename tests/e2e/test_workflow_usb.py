@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The USB tab: the reader found by its USB identity, its port opened and its settings read."""
 
 import harness as h

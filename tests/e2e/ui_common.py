@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """What the end-to-end tests of the main window's user interface share: the controls in
 creation order, the page defaults, the lamp places and colours, and small readers."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Shared steps of the search, read and write end-to-end tests (tests/e2e/test_workflow_*.py).
 
 One Env serves a whole test file: each scenario plugs the ports it needs (hot plug: a

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The Debian package is reproducible: built again from another copy of the same tree, in a folder
 of another name and depth, at another time, it is byte for byte the package package_deb built.
 On a difference it names what differs: the control part or which files.

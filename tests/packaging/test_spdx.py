@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """scripts/spdx.py on a small tree of every kind of file it meets: where the licence line goes,
 which licence, which files it leaves alone, that a second run changes nothing and that --check
 lists exactly what lacks the line."""

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The Windows artefacts are reproducible: the programs, the manual and the installer that the
 cross tree built are, byte for byte, what a second build gives from a copy of the same sources
 in a folder of another name and depth, configured the same way (no compiler cache, so nothing

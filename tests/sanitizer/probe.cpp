@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Proves that the native tree's sanitizers stop a run: each fault below must end the process
 // with a non-zero code (the tests expect failure). Should UBSan be set to report and carry on,
 // the signed overflow would pass and its test would fail.

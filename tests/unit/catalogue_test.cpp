@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The catalogue of outcomes and messages that vireo4 and the page share.
 #include <doctest/doctest.h>
 

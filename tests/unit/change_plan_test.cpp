@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a write would change, decided before anything is sent: the target characters, the
 // changes by name, and each reason it cannot be done.
 #include <doctest/doctest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Runs a piece of code in a forked child: as an unprivileged user (file modes stop root
 // otherwise) or under a resource limit, without touching the test process itself.

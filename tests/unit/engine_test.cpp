@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader engine's rules, played against a scripted line on a clock of the test's own.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Whole files as bytes, for the configuration tests of both builds.
 #include <doctest/doctest.h>

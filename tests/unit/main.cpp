@@ -1,2 +1,3 @@
+// SPDX-License-Identifier: Apache-2.0
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>

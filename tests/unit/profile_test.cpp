@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Profile files for `vireo4 apply` and the code page 1251 texts shown on UTF-8 terminals.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The rules both front-ends and the browser page share: a reader's settings whatever its
 // family, the model names, the card query's firmware limit, the USB reader's identity and the
 // firmware rule table.

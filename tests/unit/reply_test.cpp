@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Classification of the reader's replies and the firmware label check.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The far end of the page's stand-in for navigator.serial: a WebSocket server that holds
 the simulated readers' ptys for the page.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Calling the face as the page does: bytes in, a JSON text out (freed here).
 #include <string>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Included by the native tree. The face is compiled without the window's code page: the page's
 # own texts are UTF-8, and the window's come through the core's conversion.
 file(GLOB WEB_FACE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/web/*.cpp)

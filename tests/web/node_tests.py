@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The core's unit tests (and the face's) built with emscripten give under Node the same
 results as natively: the same test cases, the same number of assertions, all passing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The page and vireo4 read every outcome the same, in both languages.
 #include <doctest/doctest.h>
 

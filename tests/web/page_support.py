@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Helpers for the browser page's tests: headless Chromium (Debian's, driven by Selenium and
 Debian's chromedriver, one version) with a stand-in for navigator.serial injected before the
 page loads, the bridge that carries its bytes to simulated readers, and checks on the page.

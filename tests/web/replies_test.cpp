@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The face's judgement of each reply the page reads, as vireo4 judges it.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The face's view of a reader's settings, the user's choices on it, and profiles.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A stand-in for navigator.serial, injected by the tests before the page loads. It carries the
 // bytes over a WebSocket to the test's bridge (bridge.py), which holds the simulated readers'
 // ptys. It has only the members the page uses, and behaves as Chromium does where the page

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Card IDs on the page: read once, or watched (each new card once), in the window's four
 forms, copied as a table and saved as CSV (RFC 4180); refused on firmware that lacks the query."""
 import page_support as p

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The page as a technician meets it: choices not yet written, open failures by cause, the
 chooser closed, applying to all, the message log, forgetting a port; and wherever it is opened
 (plain http from a host name, another site's frame, site data blocked, a file missing, the

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The page itself: its languages (from the core's table, remembered, first following the
 browser; a switch reaches every text on screen, earlier outcomes included), a browser without Web Serial, no request beyond its own files under its strict policy,
 and accessibility (axe-core: no serious or critical violation)."""

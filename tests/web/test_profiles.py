@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Profiles on the page: saved in the format vireo4 reads, opened from the file picker or
 dropped, what each connected reader would change shown before anything is written, applied to
 one reader or to every connected reader with a result per reader; a profile's problems and

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """The page reads readers as the window and vireo4 do: each family, the firmware rules on the
 radios, unsupported firmware, silence, a busy port, ports granted before, and whatever a
 reader sends shown as text."""

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Writing from the page, as vireo4 writes: only on a click, then read back: "written and
 verified", "unchanged" when nothing differs, "written, not confirmed" when the reader vanishes
 between the command and its read-back; a reader pulled out is said to be gone with its controls

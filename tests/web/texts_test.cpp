@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The page's texts: every name once, both languages, the window's from its table as UTF-8.
 #include <doctest/doctest.h>
 

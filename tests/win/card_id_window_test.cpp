@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The card window under Wine: class, geometry, the eight controls, the colours of the value
 // fields, giving the main window back, and no objects left behind after many openings.
 #include <windows.h>

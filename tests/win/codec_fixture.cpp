@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "win/codec_fixture.h"
 
 #include "win/ui_window.h"

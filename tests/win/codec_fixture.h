@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The real main window for the codec tests, and a recorder of the message boxes the codecs
 // show (each box is recorded and closed with OK as soon as it is active).

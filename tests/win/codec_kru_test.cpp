@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The KRU/KRM codec applied to real radios, label and lamps of a main window.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The configuration file through the Windows C runtime: the in-place save with its
 // truncation, and files that another program holds or that are folders.
 #include <doctest/doctest.h>

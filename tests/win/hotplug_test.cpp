@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The hot-plug monitor with the real main window and its dispatcher under Wine, while no port
 // is open: the settle timer, the list comparison, the USB reader check, and the settle step
 // held back while a search, read or write is under way.

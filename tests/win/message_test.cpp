@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Message boxes: the program's own icons, the caption from the text table, one OK button,
 // modal to the owner. A watcher thread finds the box, records it and presses OK.
 #include <doctest/doctest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Answers the program's message boxes from a second thread, as a user pressing OK would, and
 // records their texts in order, so that code which reports to the user can run in a test.

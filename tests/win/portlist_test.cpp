@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The port combobox against the registry's SERIALCOMM list, with real controls under Wine.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Test fixtures that stand in for the system's devices: the SERIALCOMM list of COM ports and
 // USB device keys, written in the test prefix and put back as they were afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The resources of the real program file: seven one-image icon groups, the version
 // record, and no manifest.
 #include <doctest/doctest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The serial channel and the reply reader on handles Wine gives without a reader: a file
 // plays the port (its end reads as the 60 ms silence), NUL refuses the port settings, a
 // closed handle makes the system fail reads and writes.

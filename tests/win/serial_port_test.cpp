@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The serial channel on a real COM port of the Wine prefix, with a simulated reader behind
 // it. These cases need the reader and its port, so they are skipped in the ordinary run;
 // tests/e2e/test_serial_channel.py prepares the prefix and runs them one by one with

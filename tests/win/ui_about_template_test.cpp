@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two About dialog resources, read byte by byte from the program's own resources.
 #include <doctest/doctest.h>
 

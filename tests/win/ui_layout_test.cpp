@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The main window's controls under a real window system: the control table, the tabs,
 // the pages with their defaults, the radio groups and the reactions to clicks.
 #include <doctest/doctest.h>

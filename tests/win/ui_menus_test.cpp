@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Menus, the language switch, the About dialogs and the help file's boxes, on the real
 // main window.
 #include <doctest/doctest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Resource soak: painting the lamps and switching the language again and again must
 // leave the process's GDI and USER object counts where they were.
 #include <doctest/doctest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "win/ui_window.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The real main window, built for a test as start-up builds it, and tools to watch what
 // it creates and shows.

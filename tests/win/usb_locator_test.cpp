@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The USB reader locator against fake USB devices written into the test prefix's registry.
 #include <doctest/doctest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The progress popup, its timers and the session reset, with real windows under Wine.
 #include <doctest/doctest.h>
 

@@ -1,4 +1,6 @@
 # -*- coding: utf-8 -*-
+# SPDX-License-Identifier: GPL-3.0-or-later
+# GNU General Public License v3.0+ (see ansible/LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # The options every module of the collection shares: how vireo4 is found and run on the host.
 from __future__ import absolute_import, division, print_function
 __metaclass__ = type

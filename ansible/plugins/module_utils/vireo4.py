@@ -1,4 +1,6 @@
 # -*- coding: utf-8 -*-
+# SPDX-License-Identifier: GPL-3.0-or-later
+# GNU General Public License v3.0+ (see ansible/LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # Running vireo4 on the managed host: shared by vireo4_info and vireo4_settings.
 #
 # The modules never talk to a reader themselves. vireo4 --json is the one place that knows the
@@ -39,9 +41,17 @@ def locate_vireo4(module):
         found = module.get_bin_path(given)
         if found is not None:
             return found
-    elif os.path.isfile(given) and os.access(given, os.X_OK):
-        return given
-    module.fail_json(msg='vireo4 was not found on this host at %s: %s' % (given, MISSING_HINT))
+        module.fail_json(msg='vireo4 was not found on this host (%s is not on PATH: %s): %s'
+                         % (given, os.environ.get('PATH', ''), MISSING_HINT))
+    if not os.path.exists(given):
+        module.fail_json(msg='vireo4 was not found on this host at %s: %s' % (given, MISSING_HINT))
+    if os.path.isdir(given):
+        module.fail_json(msg='executable %s is a folder, not the vireo4 program' % given)
+    if not os.access(given, os.X_OK):
+        module.fail_json(msg='executable %s exists but the remote user may not run it (mode %04o): '
+                             'make it executable or give the path of the installed vireo4'
+                         % (given, os.stat(given).st_mode & 0o7777))
+    return given
 
 
 def check_timeout(module):
@@ -70,14 +80,38 @@ def run_vireo4(module, executable, command, flags, positional):
         module.fail_json(msg='vireo4 %s gave no JSON result (exit %d): %s'
                          % (command, rc, (err or out).strip() or 'no output'),
                          rc=rc, stdout=out, stderr=err, cmd=argv)
+    mismatch = exit_mismatch(rc, document)
+    if mismatch is not None:
+        module.fail_json(msg='vireo4 %s: %s; its result cannot be trusted' % (command, mismatch),
+                         rc=rc, stdout=out, stderr=err, cmd=argv)
     return rc, document
+
+
+def exit_mismatch(rc, document):
+    """What is wrong when vireo4's exit code and its JSON disagree, or None.
+
+    Success is exit 0 with "ok": true; a document that names its exit code must name this one.
+    """
+    named = document.get('exit_code')
+    if named is not None and named != rc:
+        return 'exited with %d but its JSON names exit code %r' % (rc, named)
+    said_ok = document.get('ok')
+    if said_ok is True and rc != 0:
+        return 'exited with %d but its JSON says ok' % rc
+    if said_ok is not True and rc == 0:
+        return 'exited with 0 but its JSON does not say ok (ok: %r)' % (said_ok,)
+    return None
 
 
 def usage_error(document):
     """The message of a document that is a usage error (no readers were looked at), or None."""
     if 'readers' in document or document.get('ok', True):
         return None
-    return document.get('error') or 'vireo4 refused the command (status %s)' % document.get('status')
+    if document.get('error'):
+        return document['error']
+    if document.get('status'):
+        return 'vireo4 refused the command (status %s) without saying why' % document['status']
+    return 'vireo4 refused the command without saying why'
 
 
 def reader_failed(row):

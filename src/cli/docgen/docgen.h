@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // vireo4-docs: the man page and the manual's command-line chapter, filled from vireo4's
 // reference at build time. A template line "@@block@@" becomes that block; @VERSION@,

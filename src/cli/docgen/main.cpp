@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vireo4-docs man|manual TEMPLATE OUT
 #include <cstdio>
 #include <fstream>

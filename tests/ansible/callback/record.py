@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # A test's record of every task result: one JSON line per host and task, in the file named by
 # VIREO_TEST_RESULTS, so that a test reads what the modules returned rather than parsing screens.
 from __future__ import absolute_import, division, print_function

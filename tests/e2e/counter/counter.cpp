@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Loaded into the program's process by vcount.exe: counts the process's own GDI objects, USER
 // objects and kernel handles from inside, because Wine answers GetGuiResources and
 // GetProcessHandleCount with 0 for another process. Each count is the exit code of a thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vcount PID: prints "gdi=N user=N handles=N" for the process PID, counted inside it by
 // vcount_counter.dll (loaded there with a remote LoadLibraryA; its Count runs as a remote
 // thread whose exit code is the count). The DLL has a fixed base, so Count lies at the same

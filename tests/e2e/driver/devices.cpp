@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the system would do when devices come and go: registry values of COM ports, USB device
 // keys written in one go (ClassGUID last, since that is what makes the device appear), and
 // the WM_DEVICECHANGE broadcast that Wine never sends by itself.

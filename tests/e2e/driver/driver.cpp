@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vdriver: a persistent console program that runs in the test's Wine prefix, so a test pays
 // Wine's start-up once. One command per line on stdin, one answer line on stdout.
 //

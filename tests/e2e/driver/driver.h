@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // vdriver: the end-to-end tests' hands and eyes inside the Wine prefix.
 // It reads one command per line on stdin and answers one line on stdout:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What is on the screen: single pixels, blocks of pixels, and which of the program's own
 // icons a message box shows. Icon handles belong to the process that loaded them, so the
 // icon is identified by its pixels: each candidate is drawn here from the program file and

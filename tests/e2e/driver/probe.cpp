@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Wine keeps menus private to the process that made them (GetMenuItemCount on another
 // process's menu fails), so the driver loads vprobe.dll into the program and runs the probe's
 // routine there on a thread of its own (CreateRemoteThread), reading the answer back from the

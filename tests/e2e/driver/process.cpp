@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Starting the program under test and watching its process: exit code, handle and GUI object counts.
 #include "driver.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Messages whose parameters point to memory (tab control queries) are not carried between
 // processes by the window system, so the driver places the record in the program's own memory
 // (VirtualAllocEx), sends the message and reads the answer back. WM_NOTIFY cannot be sent to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Window queries and actions. Actions are posted, never sent, where a modal box opened by
 // the action would otherwise block the driver; queries are sent with a time-out.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A stand-in for icacls.exe in the installer's tests (Wine's own icacls is a stub that changes
 // nothing, and Wine keeps no access rights a program sets). A test puts it in the prefix's
 // system32 as icacls.exe; each run appends its arguments, as given, as one UTF-8 line to

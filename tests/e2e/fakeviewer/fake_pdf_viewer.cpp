@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A stand-in PDF viewer for the end-to-end tests. A test registers it as the "open" command of
 // .pdf files in its own Wine prefix; when the shell starts it, it appends one line to
 // viewer-log.txt beside itself and exits:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vprobe.dll: loaded by vdriver into the program's own process (CreateRemoteThread with
 // LoadLibraryA) to read what Wine keeps private to each process: its menus. Each export is a
 // thread routine that takes a block in the program's memory, fills it and returns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Choices not yet written and a profile's changes, in the words of the reader's view.
 const test = require('node:test');

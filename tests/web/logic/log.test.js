@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // The message log: oldest first with times, a stated limit, plain text, the byte trace's forms.
 const test = require('node:test');

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Where the page can work: framed by another origin, outside a secure context, without Web Serial.
 const test = require('node:test');

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Opening a profile file: its bytes as they are, a file far too large refused before it is read.
 const test = require('node:test');

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 'use strict';
 // Why a port did not open, from the DOMException the browser raised.
 const test = require('node:test');

@@ -76,10 +76,6 @@ def _():
             expect(play_hosts in out, "%s in:\n%s" % (play_hosts, out))
 
 
-# The licence header is the repository-wide licence sweep's to add.
-LICENCE_SWEEP = "missing-gplv3-license"
-
-
 @T.case("validate-modules on both modules: documentation, argument spec and return values agree")
 def _():
     sanity = os.path.join(os.path.dirname(subprocess.run([HOST_PYTHON, "-c", "import ansible_test; print(ansible_test.__file__)"],
@@ -93,10 +89,11 @@ def _():
                          "--collection", "ansible_collections/vireo/readers", "--collection-version", "1.0.0"]
                         + modules, collection, env)
         expect(code in (0, 3), "validate-modules (exit %d):\n%s" % (code, out))
-        found = json.loads(out[out.index("{"):])
-        expect_eq(sorted(found), sorted(modules), "modules validated")
+        # The report names only modules with something to say: a clean run is an empty one.
+        found = json.loads(out[out.index("{"):]) if "{" in out else {}
+        expect(set(found) <= set(modules), "validate-modules reported on other files: %s" % sorted(found))
         problems = ["%s: %s %s" % (path, item["code"], item["msg"]) for path, report in found.items()
-                    for item in report["errors"] + report["warnings"] if item["code"] != LICENCE_SWEEP]
+                    for item in report["errors"] + report["warnings"]]
         expect(not problems, "validate-modules:\n" + "\n".join(problems))
 
 
